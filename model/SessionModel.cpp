@@ -1,0 +1,102 @@
+#include "model/SessionModel.h"
+
+#include "support/LogSink.h"
+#include "support/TextUtil.h"
+
+#include <algorithm>
+
+namespace tw {
+
+CSessionModel::CSessionModel() {
+    for (const RoomInfo& r : kSupportedRooms)
+        mapRoomNames[r.szName] = 0;
+}
+
+const CPokerRoom* CSessionModel::FindRoom(const std::wstring& name) const {
+    auto it = mapRooms.find(name);
+    return it == mapRooms.end() ? nullptr : &it->second;
+}
+
+std::wstring CSessionModel::NicknameOf(const std::wstring& name) const {
+    const CPokerRoom* room = FindRoom(name);
+    return room ? room->strNickname : std::wstring();
+}
+
+double CSessionModel::RateOf(CurrencyNumber currency) const {
+    auto it = mapCurrency.find(currency);
+    return it == mapCurrency.end() ? 0.0 : it->second.dRate;
+}
+
+void CSessionModel::SetRates(const std::wstring& usd, const std::wstring& eur,
+                             const std::wstring& gbp) {
+    const std::wstring* texts[3] = {&usd, &eur, &gbp};
+    mapCurrency.clear();
+    for (int c = 0; c < 3; ++c) {
+        CurrencyRate rate;
+        rate.strRate = *texts[c];
+        double v = 0.0;
+        rate.dRate = ParseDecimal(TrimView(rate.strRate), v) ? v : 0.0;
+        mapCurrency[c] = rate;
+    }
+}
+
+void CSessionModel::LogLine(const std::wstring& text) const {
+    if (pLog)
+        pLog->WriteLogLine(text);
+}
+
+void CSessionModel::AddHandListener(IHandListener* listener) {
+    if (listener &&
+        std::find(vecListeners.begin(), vecListeners.end(), listener) == vecListeners.end())
+        vecListeners.push_back(listener);
+}
+
+void CSessionModel::RemoveHandListener(IHandListener* listener) {
+    vecListeners.erase(std::remove(vecListeners.begin(), vecListeners.end(), listener),
+                       vecListeners.end());
+}
+
+void CSessionModel::NotifyHandCounted(const HandRecord& hand) const {
+    for (IHandListener* l : vecListeners)
+        l->HandCounted(hand);
+}
+
+} // namespace tw
+
+namespace tw {
+
+CurrencyDefaults DefaultRatesFor(CurrencyNumber display) {
+    switch (display) {
+    case kCurrencyEUR:
+        return {L"0.89", L"1.00", L"1.27"};
+    case kCurrencyGBP:
+        return {L"0.70", L"0.79", L"1.00"};
+    default:
+        return {L"1.00", L"1.12", L"1.42"};
+    }
+}
+
+CurrencyNumber CurrencyFromCode(const std::wstring& code) {
+    if (code == L"USD")
+        return kCurrencyUSD;
+    if (code == L"EUR")
+        return kCurrencyEUR;
+    if (code == L"GBP")
+        return kCurrencyGBP;
+    return -1;
+}
+
+const wchar_t* CurrencyCode(CurrencyNumber currency) {
+    switch (currency) {
+    case kCurrencyUSD:
+        return L"USD";
+    case kCurrencyEUR:
+        return L"EUR";
+    case kCurrencyGBP:
+        return L"GBP";
+    default:
+        return L"?";
+    }
+}
+
+} // namespace tw

@@ -1,0 +1,40 @@
+// Cutting newly read history lines into complete hands and turning each
+// hand's result into the session totals.
+#pragma once
+
+#include "model/SessionModel.h"
+#include "parsing/HandParsers.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// Cuts `lines` (one read of one file of one room) into hands, recognises the
+// format from the first cash-game header (which may change `room`), parses
+// the header for stakes and currency, and passes every complete hand to
+// MakeMoneyDataOneHand. `batchMoney` is reset, then sums the converted
+// results (hundredths for text formats); `batchHands` counts the hands.
+void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines, RoomNumber& room,
+                   const std::wstring& nickname, double& smallBlind, double& bigBlind,
+                   int& currency, double& batchMoney, int& batchHands);
+
+// Parses one complete hand with the parser of its room, converts the result
+// with the currency rate and adds it to the totals. `money` receives the
+// converted result. Returns true.
+bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
+                          int& currency, double& money);
+
+// The hand or game number of a hand as its room writes it; empty if none.
+std::wstring HandIdOf(const HandLines& hand, RoomNumber room);
+
+// True when `line` (trimmed) starts a new hand in a file of `room`'s family.
+bool IsHandStart(std::wstring_view line, RoomNumber room);
+
+// The index of the first line of the last hand that may still be unfinished:
+// lines from there on should wait for more text. `lines.size()` when every
+// line belongs to a finished hand, 0 when no hand start is found.
+std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumber room);
+
+} // namespace tw

@@ -1,0 +1,45 @@
+#include "parsing/HandEngine.h"
+#include "support/TextUtil.h"
+
+namespace tw {
+
+namespace {
+
+// The digits that follow `marker` in `line`, or empty.
+std::wstring DigitsAfter(std::wstring_view line, std::wstring_view marker) {
+    std::size_t at = line.find(marker);
+    if (at == std::wstring_view::npos)
+        return {};
+    std::size_t b = at + marker.size();
+    std::size_t e = b;
+    while (e < line.size() && line[e] >= L'0' && line[e] <= L'9')
+        ++e;
+    return std::wstring(line.substr(b, e - b));
+}
+
+} // namespace
+
+std::wstring HandIdOf(const HandLines& hand, RoomNumber room) {
+    if (IsPokerStarsFamily(room)) {
+        // The cash-game header; a tournament hand travelling in front of it
+        // does not give its number.
+        std::wstring fallback;
+        for (const std::wstring& l : hand) {
+            std::wstring id = DigitsAfter(l, L"Hand #");
+            if (id.empty())
+                id = DigitsAfter(l, L"Game #");
+            if (id.empty())
+                id = DigitsAfter(l, L"GAME #");
+            if (id.empty())
+                continue;
+            if (!Contains(l, L"Tournament"))
+                return id;
+            if (fallback.empty())
+                fallback = id;
+        }
+        return fallback;
+    }
+    return {};
+}
+
+} // namespace tw

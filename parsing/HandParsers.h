@@ -1,0 +1,24 @@
+// The per-format hand parsers and their header readers. Each parser fills the
+// hero's result of one complete hand: hundredths of the table currency for
+// the text formats.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tw {
+
+using HandLines = std::vector<std::wstring>;
+
+// Reads the big blind (whole currency units) and the currency number from the
+// first line of a hand in the PokerStars text format (also UPoker and
+// PokerBros). A line of no known shape leaves both at 0.
+void ParseHeaderPokerStars(const std::wstring& header, double& bigBlind, int& currency);
+
+// The hero's result of one PokerStars-format hand in hundredths. `bbHundredths`
+// is the header's big blind in hundredths (0 when unknown); it splits a
+// "posts small & big blinds" post into its live and dead parts.
+void ParseHandPokerStars(const HandLines& hand, const std::wstring& nickname, double& money,
+                         double bbHundredths = 0.0);
+
+} // namespace tw

@@ -1,0 +1,119 @@
+#include "parsing/HandEngine.h"
+#include "support/TextUtil.h"
+
+#include <cmath>
+
+namespace tw {
+
+namespace {
+
+const wchar_t kStarsHand[] = L"PokerStars Hand #";
+const wchar_t kStarsZoom[] = L"PokerStars Zoom Hand #";
+const wchar_t kStarsHome[] = L"PokerStars Home Game Hand #";
+const wchar_t kUPokerHand[] = L"UPoker Hand #";
+const wchar_t kPokerBrosHand[] = L"PokerBros Hand #";
+// Older clients and some tracker exports wrote "Game #" (the export upper-case).
+const wchar_t kStarsGame[] = L"PokerStars Game #";
+const wchar_t kStarsGameUpper[] = L"POKERSTARS GAME #";
+
+bool ContainsStarsFamilyHeader(std::wstring_view l) {
+    return Contains(l, kStarsHand) || Contains(l, kStarsHome) || Contains(l, kStarsZoom) ||
+           Contains(l, kUPokerHand) || Contains(l, kPokerBrosHand) || Contains(l, kStarsGame) ||
+           Contains(l, kStarsGameUpper);
+}
+
+// A later hand of the same file starts here (the cut rule of each room).
+bool StartsNextStarsHand(std::wstring_view l, RoomNumber room) {
+    if (!StartsWith(l, L"PokerStars") && !StartsWith(l, L"UPoker") &&
+        !StartsWith(l, L"PokerBros") && !StartsWith(l, L"POKERSTARS"))
+        return false;
+    if (StartsWith(l, kStarsHand) || StartsWith(l, kStarsZoom) || StartsWith(l, kStarsGame) ||
+        StartsWith(l, kStarsGameUpper))
+        return true;
+    if (room == kRoomPokerStars || room == kRoomPokerStars2)
+        return StartsWith(l, kStarsHome);
+    if (IsUPoker(room))
+        return StartsWith(l, kUPokerHand);
+    if (IsPokerBros(room))
+        return StartsWith(l, kPokerBrosHand);
+    return false;
+}
+
+// The big blind in hundredths. Rounded to the nearest hundredth: a plain
+// truncation would turn 0.58 (57.999...) into 57.
+int BigBlindHundredths(double bigBlind) {
+    double h = bigBlind * 100.0;
+    if (!std::isfinite(h) || h <= 0 || h > 2e9)
+        return 0;
+    return static_cast<int>(std::llround(h));
+}
+
+} // namespace
+
+bool IsHandStart(std::wstring_view line, RoomNumber room) {
+    if (IsPokerStarsFamily(room))
+        return ContainsStarsFamilyHeader(line);
+    return false;
+}
+
+std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumber room) {
+    for (std::size_t i = lines.size(); i-- > 0;) {
+        if (IsHandStart(TrimView(lines[i]), room))
+            return i;
+    }
+    return 0;
+}
+
+void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines, RoomNumber& room,
+                   const std::wstring& /*nickname*/, double& /*smallBlind*/, double& bigBlind,
+                   int& currency, double& batchMoney, int& batchHands) {
+    batchMoney = 0;
+    bool inHand = false;
+    HandLines hand;
+    hand.reserve(64);
+
+    auto passOn = [&] {
+        int bbInt = BigBlindHundredths(bigBlind);
+        double money = 0;
+        if (MakeMoneyDataOneHand(model, hand, room, bbInt, currency, money)) {
+            ++batchHands;
+            batchMoney += money;
+        }
+        hand.clear();
+    };
+
+    const std::size_t count = lines.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        std::wstring_view l = TrimView(lines[i]);
+        const bool last = i + 1 == count;
+
+        if (!inHand) {
+            if (ContainsStarsFamilyHeader(l)) {
+                hand.emplace_back(l);
+                if (Contains(l, L"Tournament"))
+                    continue; // tournament hands are not counted
+                inHand = true;
+                ParseHeaderPokerStars(hand.back(), bigBlind, currency);
+            } else {
+                hand.emplace_back(l);
+            }
+            continue;
+        }
+
+        if (last) {
+            hand.emplace_back(l);
+            inHand = false;
+            passOn();
+            continue;
+        }
+
+        if (IsPokerStarsFamily(room)) {
+            if (StartsNextStarsHand(l, room))
+                passOn();
+        }
+        hand.emplace_back(l);
+    }
+    // Lines that never reached a cash-game header are dropped.
+}
+
+} // namespace tw

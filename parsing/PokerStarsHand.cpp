@@ -1,0 +1,262 @@
+#include "parsing/Amount.h"
+#include "parsing/HandParsers.h"
+#include "parsing/Regex.h"
+#include "support/TextUtil.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tw {
+
+namespace {
+
+#define TW_AMT L"(\\d+.?[0-9]{0,2})"
+#define TW_SIGN L"[\\$|\u20AC|\u00A3]"
+
+struct StarsPatterns {
+    WRegex blinds =
+        MakeRegex(L"(.*): posts (small|big|small & big|button) blinds? " TW_SIGN TW_AMT);
+    WRegex callsBets = MakeRegex(L"(.*): (calls|bets) " TW_SIGN TW_AMT);
+    WRegex raises = MakeRegex(L"(.*): raises " TW_SIGN TW_AMT L" to " TW_SIGN TW_AMT);
+    WRegex collected =
+        MakeRegex(L"(.*) collected " TW_SIGN TW_AMT L" from (pot|side pot|main pot)");
+    WRegex sidePot = MakeRegex(L"(.*) collected " TW_SIGN TW_AMT L" from side pot-(\\d)");
+    WRegex ante = MakeRegex(L"(.*): posts the ante ." TW_AMT);
+    WRegex uncalled = MakeRegex(L"Uncalled bet \\(" TW_SIGN TW_AMT L"\\) returned to (.*)");
+    WRegex cashOutFee = MakeRegex(
+        L"(.*) cashed out the hand for " TW_SIGN TW_AMT L" \\| Cash Out Fee " TW_SIGN TW_AMT);
+    WRegex cashOut = MakeRegex(L"(.*) cashed out the hand for " TW_SIGN TW_AMT);
+    WRegex bringIn = MakeRegex(L"(.*): brings in for " TW_SIGN TW_AMT);
+};
+
+const StarsPatterns& Patterns() {
+    static const StarsPatterns p;
+    return p;
+}
+
+// Lines that end one betting round: flop games, stud streets and draws.
+bool IsStreetChange(std::wstring_view l) {
+    if (l.size() < 13 || l[0] != L'*')
+        return false;
+    static const wchar_t* const kStreets[] = {
+        L"*** FLOP *** ",      L"*** TURN *** ",       L"*** RIVER *** ",     L"*** 3rd STREET ***",
+        L"*** 4th STREET ***", L"*** 5th STREET ***",  L"*** 6th STREET ***", L"*** 7th STREET ***",
+        L"*** FIRST DRAW ***", L"*** SECOND DRAW ***", L"*** THIRD DRAW ***",
+    };
+    for (const wchar_t* s : kStreets) {
+        if (StartsWith(l, s))
+            return true;
+    }
+    return false;
+}
+
+double Hundredths(std::wstring_view amount) {
+    return AmountFromGroup(amount) * 100.0;
+}
+
+// One player's money in one hand.
+struct PlayerAccount {
+    double street = 0;    // stake on the current betting round
+    double committed = 0; // stakes of finished rounds, antes, dead blinds
+    double dead = 0;      // the part of `committed` no opponent can match
+    double collected = 0;
+    bool folded = false;
+    bool sawUncalled = false; // the hand writes its returned bets itself
+
+    double In() const { return street + committed; }
+    double Live() const { return street + committed - dead; }
+};
+
+// Books one player's lines of the hand. A player's lines are those that
+// start with "NAME: "; winnings and returned bets name the player exactly.
+PlayerAccount Account(const HandLines& hand, const std::wstring& nickname, double bbHundredths) {
+    const StarsPatterns& re = Patterns();
+    PlayerAccount acc;
+    double& street = acc.street;
+    double& committed = acc.committed;
+    bool smallFirst = true, bigFirst = true;
+    const std::wstring foldLine = nickname + L": folds";
+    const std::wstring actionPrefix = nickname + L": ";
+    const std::size_t n = nickname.size();
+    WMatch m;
+
+    for (const std::wstring& raw : hand) {
+        std::wstring_view l = TrimView(raw);
+        if (l.empty())
+            continue;
+
+        if (IsStreetChange(l)) {
+            committed += street;
+            street = 0;
+            continue;
+        }
+
+        if (l == foldLine) {
+            acc.folded = true;
+            return acc;
+        }
+
+        if (StartsWith(l, actionPrefix)) {
+            // An all-in or capped action counts like the same action without
+            // that ending.
+            std::wstring_view act = l;
+            if (EndsWith(act, L" and is all-in"))
+                act.remove_suffix(14);
+            else if (EndsWith(act, L" cap")) {
+                std::size_t at = act.rfind(L" and has reached the ");
+                if (at != std::wstring_view::npos)
+                    act = act.substr(0, at);
+            }
+
+            if (Contains(act, L"posts big blind") || Contains(act, L"posts small blind") ||
+                Contains(act, L"posts button blind")) {
+                if (MatchWhole(act, m, re.blinds)) {
+                    std::wstring_view kind = Group(m, 2);
+                    double a = Hundredths(Group(m, 3));
+                    if (kind == L"small") {
+                        if (smallFirst) {
+                            street = a;
+                        } else {
+                            committed += a;
+                            acc.dead += a;
+                        }
+                        smallFirst = false;
+                    } else if (kind == L"big") {
+                        if (bigFirst) {
+                            street = a;
+                        } else {
+                            committed += a;
+                            acc.dead += a;
+                        }
+                        bigFirst = false;
+                    } else if (kind == L"button") {
+                        street += a;
+                        bigFirst = false;
+                    }
+                }
+            } else if (Contains(act, L"posts small & big")) {
+                if (MatchWhole(act, m, re.blinds)) {
+                    // The live part is the big blind; the rest is dead money
+                    // that goes to the pot whatever the player does next.
+                    double a = Hundredths(Group(m, 3));
+                    double live =
+                        (bbHundredths > 0 && bbHundredths <= a) ? bbHundredths : a * 2.0 / 3.0;
+                    street = live;
+                    committed += a - live;
+                    acc.dead += a - live;
+                }
+            } else if (Contains(act, L"posts the ante")) {
+                if (MatchWhole(act, m, re.ante) && Group(m, 1) == nickname) {
+                    double a = Hundredths(Group(m, 2));
+                    committed += a;
+                    acc.dead += a;
+                }
+            } else if (MatchWhole(act, m, re.callsBets)) {
+                street += Hundredths(Group(m, 3));
+            } else if (MatchWhole(act, m, re.raises)) {
+                street = Hundredths(Group(m, 3));
+            } else if (MatchWhole(act, m, re.bringIn)) {
+                street += Hundredths(Group(m, 2));
+            }
+            continue;
+        }
+
+        if (StartsWith(l, nickname) && l.size() > n && l[n] == L' ') {
+            // Winnings: the player group must be exactly the nickname.
+            if (MatchWhole(l, m, re.collected) || MatchWhole(l, m, re.sidePot)) {
+                if (Group(m, 1) == nickname)
+                    acc.collected += Hundredths(Group(m, 2));
+            } else if (SearchIn(l, m, re.cashOutFee) || SearchIn(l, m, re.cashOut)) {
+                if (Group(m, 1) == nickname)
+                    acc.collected += Hundredths(Group(m, 2));
+            }
+            continue;
+        }
+
+        if (StartsWith(l, L"Uncalled bet (")) {
+            acc.sawUncalled = true;
+            if (EndsWith(l, nickname) && MatchWhole(l, m, re.uncalled) && Group(m, 2) == nickname)
+                street -= Hundredths(Group(m, 1));
+        }
+    }
+    return acc;
+}
+
+// The players seated in the hand, from the seat lines before the first
+// "***" line.
+std::vector<std::wstring> SeatedPlayers(const HandLines& hand) {
+    static const WRegex seat = MakeRegex(L"Seat \\d+: (.*) \\(\\D?[0-9.,]+ in chips.*");
+    std::vector<std::wstring> names;
+    WMatch m;
+    for (const std::wstring& raw : hand) {
+        std::wstring_view l = TrimView(raw);
+        if (StartsWith(l, L"*** "))
+            break;
+        if (StartsWith(l, L"Seat ") && MatchWhole(l, m, seat))
+            names.emplace_back(Group(m, 1));
+    }
+    return names;
+}
+
+// The amount of the summary's "Total pot" line in hundredths, or -1.
+double TotalPot(const HandLines& hand) {
+    for (auto it = hand.rbegin(); it != hand.rend(); ++it) {
+        std::wstring_view l = TrimView(*it);
+        if (!StartsWith(l, L"Total pot "))
+            continue;
+        l.remove_prefix(10);
+        while (!l.empty() && !(l[0] >= L'0' && l[0] <= L'9'))
+            l.remove_prefix(1);
+        std::size_t e = 0;
+        while (e < l.size() && ((l[e] >= L'0' && l[e] <= L'9') || l[e] == L'.' || l[e] == L','))
+            ++e;
+        std::wstring digits;
+        for (wchar_t c : l.substr(0, e))
+            if (c != L',')
+                digits.push_back(c);
+        double v = 0;
+        return ParseDecimal(digits, v) ? v * 100.0 : -1.0;
+    }
+    return -1.0;
+}
+
+} // namespace
+
+void ParseHandPokerStars(const HandLines& hand, const std::wstring& nickname, double& money,
+                         double bbHundredths) {
+    money = 0;
+    if (nickname.empty())
+        return;
+    PlayerAccount hero = Account(hand, nickname, bbHundredths);
+    if (hero.folded) {
+        double in = hero.In();
+        money = in > 0.001 ? -in : 0.0;
+        return;
+    }
+    money = hero.collected - hero.In();
+
+    // Some exports leave out the "Uncalled bet" lines. The part of the hero's
+    // stake that no opponent matched went back to the hero all the same.
+    // Others write it into the collected amount instead: their "Total pot"
+    // is then everything put in, the unmatched part included.
+    if (!hero.sawUncalled && hero.Live() > 0.001) {
+        double maxOther = 0, allIn = hero.In();
+        for (const std::wstring& name : SeatedPlayers(hand)) {
+            if (name == nickname)
+                continue;
+            PlayerAccount other = Account(hand, name, bbHundredths);
+            maxOther = std::max(maxOther, other.Live());
+            allIn += other.In();
+        }
+        double unmatched = hero.Live() - maxOther;
+        if (unmatched > 0.001) {
+            double pot = TotalPot(hand);
+            bool potHoldsIt =
+                pot >= 0 && std::abs(pot - allIn) < std::abs(pot - (allIn - unmatched));
+            if (!potHoldsIt)
+                money += unmatched;
+        }
+    }
+}
+
+} // namespace tw
