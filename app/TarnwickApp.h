@@ -34,7 +34,7 @@ public:
     int bLogOpen() const { return fileLog.IsOpen() ? 1 : 0; }
     void WriteLogLine(const std::wstring& text) { fileLog.WriteLogLine(text); }
 
-    void MakeMoneyData(const std::vector<std::wstring>& lines, RoomNumber& room,
+    void MakeMoneyData(std::vector<std::wstring>& lines, RoomNumber& room,
                        const std::wstring& nickname, double& smallBlind, double& bigBlind,
                        int& currency, double& batchMoney, int& batchHands) {
         tw::MakeMoneyData(*this, lines, room, nickname, smallBlind, bigBlind, currency, batchMoney,

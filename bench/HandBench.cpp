@@ -1,1 +1,78 @@
-int main() {}
+// Throughput of the PokerStars-format hand path.
+#include "app/TarnwickApp.h"
+#include "bench/gen/PokerStarsGen.h"
+#include "parsing/HandEngine.h"
+#include "support/TextUtil.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace tw;
+
+namespace {
+
+std::vector<std::wstring> Lines(const std::string& text) {
+    std::vector<std::wstring> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t e = text.find('\n', start);
+        if (e == std::string::npos)
+            e = text.size();
+        lines.push_back(FromUtf8(std::string_view(text).substr(start, e - start)));
+        start = e + 1;
+    }
+    return lines;
+}
+
+// The hands of a generated text, each as its own line array.
+std::vector<HandLines> Hands(int count) {
+    auto lines = Lines(twgen::GeneratePokerStars(count).text);
+    std::vector<HandLines> hands;
+    for (auto& l : lines) {
+        if (StartsWith(l, L"PokerStars Hand #"))
+            hands.emplace_back();
+        hands.back().push_back(std::move(l));
+    }
+    return hands;
+}
+
+void BM_ParseHandPokerStars(benchmark::State& state) {
+    const auto hands = Hands(1000);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        double money = 0;
+        ParseHandPokerStars(hands[i], L"HERO", money, 10);
+        benchmark::DoNotOptimize(money);
+        i = (i + 1) % hands.size();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_ParseHandPokerStars);
+
+void BM_MakeMoneyDataBatch(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const auto lines = Lines(twgen::GeneratePokerStars(count).text);
+    CTarnwickApp::Options opt;
+    opt.bOpenLog = false;
+    CTarnwickApp app(opt);
+    CPokerRoom room;
+    room.nRoomNumber = kRoomPokerStars;
+    room.strNickname = L"HERO";
+    app.mapRooms[L"PokerStars"] = room;
+    app.SetRates(L"1.00", L"1.12", L"1.42");
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<std::wstring> batch = lines; // the engine consumes its batch
+        state.ResumeTiming();
+        RoomNumber r = kRoomPokerStars;
+        double sb = 0, bb = 0, money = 0;
+        int currency = 0, hands = 0;
+        app.MakeMoneyData(batch, r, L"HERO", sb, bb, currency, money, hands);
+        benchmark::DoNotOptimize(money);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * count);
+}
+BENCHMARK(BM_MakeMoneyDataBatch)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

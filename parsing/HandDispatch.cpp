@@ -22,7 +22,8 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
     // An unconfigured room parses with an empty nickname; the lookup never
     // creates a room record.
     const std::wstring nickname = model.NicknameOf(LookupName(room));
-    model.LogDebug(Format(L"MakeMoneyDataOneHand: name = %ls", nickname.c_str()));
+    if (model.bDebug)
+        model.LogLine(Format(L"MakeMoneyDataOneHand: name = %ls", nickname.c_str()));
     ++model.nTotalHands;
     ParseHandPokerStars(hand, nickname, money, B);
     const double result = money;
@@ -32,7 +33,8 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
     // A hand without a known big blind leaves the big-blind total unchanged.
     if (B > 0)
         model.dTotalBB += money / B;
-    model.LogDebug(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
+    if (model.bDebug)
+        model.LogLine(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
 
     HandRecord rec;
     rec.strFile = model.strCurrentHistoryFile;

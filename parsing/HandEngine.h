@@ -14,9 +14,10 @@ namespace tw {
 // Cuts `lines` (one read of one file of one room) into hands, recognises the
 // format from the first cash-game header (which may change `room`), parses
 // the header for stakes and currency, and passes every complete hand to
-// MakeMoneyDataOneHand. `batchMoney` is reset, then sums the converted
+// MakeMoneyDataOneHand. The lines are consumed (moved into the hands).
+// `batchMoney` is reset, then sums the converted
 // results (hundredths for text formats); `batchHands` counts the hands.
-void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines, RoomNumber& room,
+void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomNumber& room,
                    const std::wstring& nickname, double& smallBlind, double& bigBlind,
                    int& currency, double& batchMoney, int& batchHands);
 

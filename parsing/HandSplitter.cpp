@@ -64,7 +64,7 @@ std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumb
     return 0;
 }
 
-void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines, RoomNumber& room,
+void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomNumber& room,
                    const std::wstring& /*nickname*/, double& /*smallBlind*/, double& bigBlind,
                    int& currency, double& batchMoney, int& batchHands) {
     batchMoney = 0;
@@ -82,6 +82,18 @@ void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines,
         hand.clear();
     };
 
+    // Moves line i, trimmed, into the current hand.
+    auto store = [&](std::size_t i) {
+        std::wstring& s = lines[i];
+        std::wstring_view t = TrimView(s);
+        if (t.size() != s.size()) {
+            std::size_t lead = static_cast<std::size_t>(t.data() - s.data());
+            s.erase(lead + t.size());
+            s.erase(0, lead);
+        }
+        hand.push_back(std::move(s));
+    };
+
     const std::size_t count = lines.size();
     for (std::size_t i = 0; i < count; ++i) {
         std::wstring_view l = TrimView(lines[i]);
@@ -89,19 +101,21 @@ void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines,
 
         if (!inHand) {
             if (ContainsStarsFamilyHeader(l)) {
-                hand.emplace_back(l);
-                if (Contains(l, L"Tournament"))
+                if (Contains(l, L"Tournament")) {
+                    store(i);
                     continue; // tournament hands are not counted
+                }
                 inHand = true;
+                store(i);
                 ParseHeaderPokerStars(hand.back(), bigBlind, currency);
             } else {
-                hand.emplace_back(l);
+                store(i);
             }
             continue;
         }
 
         if (last) {
-            hand.emplace_back(l);
+            store(i);
             inHand = false;
             passOn();
             continue;
@@ -111,7 +125,7 @@ void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines,
             if (StartsNextStarsHand(l, room))
                 passOn();
         }
-        hand.emplace_back(l);
+        store(i);
     }
     // Lines that never reached a cash-game header are dropped.
 }

@@ -13,20 +13,21 @@ namespace {
 #define TW_AMT L"(\\d+.?[0-9]{0,2})"
 #define TW_SIGN L"[\\$|\u20AC|\u00A3]"
 
+// The line patterns. An action line is "NAME: <action>" and a winnings line
+// "NAME collected ..."; the name is compared with the player's exactly before
+// a pattern is tried, so the patterns start after it.
 struct StarsPatterns {
-    WRegex blinds =
-        MakeRegex(L"(.*): posts (small|big|small & big|button) blinds? " TW_SIGN TW_AMT);
-    WRegex callsBets = MakeRegex(L"(.*): (calls|bets) " TW_SIGN TW_AMT);
-    WRegex raises = MakeRegex(L"(.*): raises " TW_SIGN TW_AMT L" to " TW_SIGN TW_AMT);
-    WRegex collected =
-        MakeRegex(L"(.*) collected " TW_SIGN TW_AMT L" from (pot|side pot|main pot)");
-    WRegex sidePot = MakeRegex(L"(.*) collected " TW_SIGN TW_AMT L" from side pot-(\\d)");
-    WRegex ante = MakeRegex(L"(.*): posts the ante ." TW_AMT);
+    WRegex blinds = MakeRegex(L"posts (small|big|small & big|button) blinds? " TW_SIGN TW_AMT);
+    WRegex callsBets = MakeRegex(L"(calls|bets) " TW_SIGN TW_AMT);
+    WRegex raises = MakeRegex(L"raises " TW_SIGN TW_AMT L" to " TW_SIGN TW_AMT);
+    WRegex ante = MakeRegex(L"posts the ante ." TW_AMT);
+    WRegex bringIn = MakeRegex(L"brings in for " TW_SIGN TW_AMT);
+    WRegex collected = MakeRegex(L" collected " TW_SIGN TW_AMT L" from (pot|side pot|main pot)");
+    WRegex sidePot = MakeRegex(L" collected " TW_SIGN TW_AMT L" from side pot-(\\d)");
+    WRegex cashOutFee = MakeRegex(L" cashed out the hand for " TW_SIGN TW_AMT
+                                  L" \\| Cash Out Fee " TW_SIGN TW_AMT L".*");
+    WRegex cashOut = MakeRegex(L" cashed out the hand for " TW_SIGN TW_AMT L".*");
     WRegex uncalled = MakeRegex(L"Uncalled bet \\(" TW_SIGN TW_AMT L"\\) returned to (.*)");
-    WRegex cashOutFee = MakeRegex(
-        L"(.*) cashed out the hand for " TW_SIGN TW_AMT L" \\| Cash Out Fee " TW_SIGN TW_AMT);
-    WRegex cashOut = MakeRegex(L"(.*) cashed out the hand for " TW_SIGN TW_AMT);
-    WRegex bringIn = MakeRegex(L"(.*): brings in for " TW_SIGN TW_AMT);
 };
 
 const StarsPatterns& Patterns() {
@@ -38,12 +39,12 @@ const StarsPatterns& Patterns() {
 bool IsStreetChange(std::wstring_view l) {
     if (l.size() < 13 || l[0] != L'*')
         return false;
-    static const wchar_t* const kStreets[] = {
+    static const std::wstring_view kStreets[] = {
         L"*** FLOP *** ",      L"*** TURN *** ",       L"*** RIVER *** ",     L"*** 3rd STREET ***",
         L"*** 4th STREET ***", L"*** 5th STREET ***",  L"*** 6th STREET ***", L"*** 7th STREET ***",
         L"*** FIRST DRAW ***", L"*** SECOND DRAW ***", L"*** THIRD DRAW ***",
     };
-    for (const wchar_t* s : kStreets) {
+    for (std::wstring_view s : kStreets) {
         if (StartsWith(l, s))
             return true;
     }
@@ -62,6 +63,9 @@ struct PlayerAccount {
     double collected = 0;
     bool folded = false;
     bool sawUncalled = false; // the hand writes its returned bets itself
+    // The player's last wager was a post, bet or raise (not a call), so part
+    // of it may have been matched by nobody.
+    bool lastWagerOpen = false;
 
     double In() const { return street + committed; }
     double Live() const { return street + committed - dead; }
@@ -108,11 +112,13 @@ PlayerAccount Account(const HandLines& hand, const std::wstring& nickname, doubl
                     act = act.substr(0, at);
             }
 
-            if (Contains(act, L"posts big blind") || Contains(act, L"posts small blind") ||
-                Contains(act, L"posts button blind")) {
-                if (MatchWhole(act, m, re.blinds)) {
-                    std::wstring_view kind = Group(m, 2);
-                    double a = Hundredths(Group(m, 3));
+            std::wstring_view verb = act.substr(actionPrefix.size());
+            if (StartsWith(verb, L"posts big blind") || StartsWith(verb, L"posts small blind") ||
+                StartsWith(verb, L"posts button blind")) {
+                if (MatchWhole(verb, m, re.blinds)) {
+                    acc.lastWagerOpen = true;
+                    std::wstring_view kind = Group(m, 1);
+                    double a = Hundredths(Group(m, 2));
                     if (kind == L"small") {
                         if (smallFirst) {
                             street = a;
@@ -134,42 +140,50 @@ PlayerAccount Account(const HandLines& hand, const std::wstring& nickname, doubl
                         bigFirst = false;
                     }
                 }
-            } else if (Contains(act, L"posts small & big")) {
-                if (MatchWhole(act, m, re.blinds)) {
+            } else if (StartsWith(verb, L"posts small & big")) {
+                if (MatchWhole(verb, m, re.blinds)) {
                     // The live part is the big blind; the rest is dead money
                     // that goes to the pot whatever the player does next.
-                    double a = Hundredths(Group(m, 3));
+                    double a = Hundredths(Group(m, 2));
                     double live =
                         (bbHundredths > 0 && bbHundredths <= a) ? bbHundredths : a * 2.0 / 3.0;
                     street = live;
                     committed += a - live;
                     acc.dead += a - live;
+                    acc.lastWagerOpen = true;
                 }
-            } else if (Contains(act, L"posts the ante")) {
-                if (MatchWhole(act, m, re.ante) && Group(m, 1) == nickname) {
-                    double a = Hundredths(Group(m, 2));
+            } else if (StartsWith(verb, L"posts the ante")) {
+                if (MatchWhole(verb, m, re.ante)) {
+                    double a = Hundredths(Group(m, 1));
                     committed += a;
                     acc.dead += a;
                 }
-            } else if (MatchWhole(act, m, re.callsBets)) {
-                street += Hundredths(Group(m, 3));
-            } else if (MatchWhole(act, m, re.raises)) {
-                street = Hundredths(Group(m, 3));
-            } else if (MatchWhole(act, m, re.bringIn)) {
-                street += Hundredths(Group(m, 2));
+            } else if (StartsWith(verb, L"calls ") || StartsWith(verb, L"bets ")) {
+                if (MatchWhole(verb, m, re.callsBets)) {
+                    street += Hundredths(Group(m, 2));
+                    acc.lastWagerOpen = verb[0] == L'b';
+                }
+            } else if (StartsWith(verb, L"raises ")) {
+                if (MatchWhole(verb, m, re.raises)) {
+                    street = Hundredths(Group(m, 2));
+                    acc.lastWagerOpen = true;
+                }
+            } else if (StartsWith(verb, L"brings in ")) {
+                if (MatchWhole(verb, m, re.bringIn)) {
+                    street += Hundredths(Group(m, 1));
+                    acc.lastWagerOpen = true;
+                }
             }
+            // Checks, shows, sitting out and the like change nothing.
             continue;
         }
 
         if (StartsWith(l, nickname) && l.size() > n && l[n] == L' ') {
-            // Winnings: the player group must be exactly the nickname.
-            if (MatchWhole(l, m, re.collected) || MatchWhole(l, m, re.sidePot)) {
-                if (Group(m, 1) == nickname)
-                    acc.collected += Hundredths(Group(m, 2));
-            } else if (SearchIn(l, m, re.cashOutFee) || SearchIn(l, m, re.cashOut)) {
-                if (Group(m, 1) == nickname)
-                    acc.collected += Hundredths(Group(m, 2));
-            }
+            // Winnings of exactly this player ("NAME collected ...").
+            std::wstring_view rest = l.substr(n);
+            if (MatchWhole(rest, m, re.collected) || MatchWhole(rest, m, re.sidePot) ||
+                MatchWhole(rest, m, re.cashOutFee) || MatchWhole(rest, m, re.cashOut))
+                acc.collected += Hundredths(Group(m, 1));
             continue;
         }
 
@@ -239,7 +253,7 @@ void ParseHandPokerStars(const HandLines& hand, const std::wstring& nickname, do
     // stake that no opponent matched went back to the hero all the same.
     // Others write it into the collected amount instead: their "Total pot"
     // is then everything put in, the unmatched part included.
-    if (!hero.sawUncalled && hero.Live() > 0.001) {
+    if (!hero.sawUncalled && hero.lastWagerOpen && hero.Live() > 0.001) {
         double maxOther = 0, allIn = hero.In();
         for (const std::wstring& name : SeatedPlayers(hand)) {
             if (name == nickname)

@@ -65,20 +65,27 @@ int DecodeOne(std::string_view s, std::size_t i, char32_t& cp) {
 
 bool DecodeUtf8Strict(std::string_view s, std::wstring& out) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    std::size_t n = s.size(), i = 0;
+    const std::size_t n = s.size();
+    const std::size_t base = out.size();
+    out.resize(base + n); // never more characters than bytes
+    wchar_t* w = out.data() + base;
+    std::size_t i = 0, k = 0;
     while (i < n) {
         // Fast path for ASCII runs.
         while (i < n && p[i] < 0x80)
-            out.push_back(static_cast<wchar_t>(p[i++]));
+            w[k++] = static_cast<wchar_t>(p[i++]);
         if (i >= n)
             break;
         char32_t cp;
         int len = DecodeOne(s, i, cp);
-        if (len <= 0)
+        if (len <= 0) {
+            out.resize(base + k);
             return false;
-        out.push_back(static_cast<wchar_t>(cp));
+        }
+        w[k++] = static_cast<wchar_t>(cp);
         i += static_cast<std::size_t>(len);
     }
+    out.resize(base + k);
     return true;
 }
 

@@ -28,6 +28,17 @@ inline bool EndsWith(std::wstring_view s, std::wstring_view suffix) {
 inline bool Contains(std::wstring_view s, std::wstring_view part) {
     return s.find(part) != std::wstring_view::npos;
 }
+// Overloads for string literals: their length is known, no scan needed.
+template <std::size_t N> inline bool StartsWith(std::wstring_view s, const wchar_t (&prefix)[N]) {
+    return StartsWith(s, std::wstring_view(prefix, N - 1));
+}
+template <std::size_t N> inline bool EndsWith(std::wstring_view s, const wchar_t (&suffix)[N]) {
+    return EndsWith(s, std::wstring_view(suffix, N - 1));
+}
+template <std::size_t N> inline bool Contains(std::wstring_view s, const wchar_t (&part)[N]) {
+    return Contains(s, std::wstring_view(part, N - 1));
+}
+
 // Holds `part` at a position after the first character.
 inline bool ContainsAfterFirst(std::wstring_view s, std::wstring_view part) {
     std::size_t at = s.find(part);

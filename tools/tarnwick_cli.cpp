@@ -8,6 +8,7 @@
 #include "support/LogSink.h"
 #include "support/TextUtil.h"
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -65,8 +66,8 @@ std::string Number(double v) {
     if (v == 0)
         v = 0; // no "-0"
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.10g", v);
-    return buf;
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
+    return std::string(buf, r.ptr);
 }
 
 // Work-log lines of the engine go to the standard error stream.
