@@ -24,8 +24,8 @@ struct StarsPatterns {
     WRegex bringIn = MakeRegex(L"brings in for " TW_SIGN TW_AMT);
     WRegex collected = MakeRegex(L" collected " TW_SIGN TW_AMT L" from (pot|side pot|main pot)");
     WRegex sidePot = MakeRegex(L" collected " TW_SIGN TW_AMT L" from side pot-(\\d)");
-    WRegex cashOutFee = MakeRegex(L" cashed out the hand for " TW_SIGN TW_AMT
-                                  L" \\| Cash Out Fee " TW_SIGN TW_AMT L".*");
+    WRegex cashOutFee = MakeRegex(
+        L" cashed out the hand for " TW_SIGN TW_AMT L" \\| Cash Out Fee " TW_SIGN TW_AMT L".*");
     WRegex cashOut = MakeRegex(L" cashed out the hand for " TW_SIGN TW_AMT L".*");
     WRegex uncalled = MakeRegex(L"Uncalled bet \\(" TW_SIGN TW_AMT L"\\) returned to (.*)");
 };
@@ -199,15 +199,22 @@ PlayerAccount Account(const HandLines& hand, const std::wstring& nickname, doubl
 // The players seated in the hand, from the seat lines before the first
 // "***" line.
 std::vector<std::wstring> SeatedPlayers(const HandLines& hand) {
-    static const WRegex seat = MakeRegex(L"Seat \\d+: (.*) \\(\\D?[0-9.,]+ in chips.*");
+    // "Seat 3: NAME ($12.50 in chips)", possibly followed by more text.
     std::vector<std::wstring> names;
-    WMatch m;
     for (const std::wstring& raw : hand) {
         std::wstring_view l = TrimView(raw);
         if (StartsWith(l, L"*** "))
             break;
-        if (StartsWith(l, L"Seat ") && MatchWhole(l, m, seat))
-            names.emplace_back(Group(m, 1));
+        if (!StartsWith(l, L"Seat "))
+            continue;
+        std::size_t colon = l.find(L": ");
+        std::size_t chips = l.find(L" in chips");
+        if (colon == std::wstring_view::npos || chips == std::wstring_view::npos || chips < colon)
+            continue;
+        std::size_t open = l.rfind(L" (", chips);
+        if (open == std::wstring_view::npos || open <= colon + 2)
+            continue;
+        names.emplace_back(l.substr(colon + 2, open - colon - 2));
     }
     return names;
 }

@@ -50,20 +50,17 @@ const std::vector<HeaderPattern>& Patterns() {
              false, 3, 2});
         // 6. 6+ Hold'em, bracketed second time
         p.push_back(
-            {MakeRegex(
-                 L".* Hand #\\d+:\\s+6\\+ Hold'em No Limit \\(Button Blind "
-                 L"." TW_AMT L" - Ante "
-                             L"." TW_AMT L"\\s+" TW_CODE L"\\) - " TW_TIME L" \\[" TW_TIME L"\\]"),
+            {MakeRegex(L".* Hand #\\d+:\\s+6\\+ Hold'em No Limit \\(Button Blind "
+                       L"." TW_AMT L" - Ante "
+                       L"." TW_AMT L"\\s+" TW_CODE L"\\) - " TW_TIME L" \\[" TW_TIME L"\\]"),
              true, 1, 3});
         // 7. 6+ Hold'em, one time
-        p.push_back(
-            {MakeRegex(
-                 L".* Hand #\\d+:\\s+6\\+ Hold'em No Limit \\(Button Blind "
-                 L"(" TW_SIGN L")" TW_AMT L" - Ante "
-                                          L"(" TW_SIGN L")" TW_AMT L"\\s"
-                                                                   L"+" TW_CODE L"\\)\\s+-"
-                                                                                L" " TW_TIME L".*"),
-             true, 2, 5});
+        p.push_back({MakeRegex(L".* Hand #\\d+:\\s+6\\+ Hold'em No Limit \\(Button Blind "
+                               L"(" TW_SIGN L")" TW_AMT L" - Ante "
+                               L"(" TW_SIGN L")" TW_AMT L"\\s"
+                               L"+" TW_CODE L"\\)\\s+-"
+                               L" " TW_TIME L".*"),
+                     true, 2, 5});
         // 8. mixed games: "(Hold'em No Limit, $0.10/$0.25 USD)"
         p.push_back({MakeRegex(L".* Hand #\\d+: (.*)\\([^()]*, " TW_SIGN TW_AMT_NC L"/" TW_SIGN
                                    TW_AMT L" " TW_CODE L"\\) - " TW_TIME L".*"),

@@ -89,6 +89,50 @@ void DecodeUtf16(std::string_view bytes, bool littleEndian, std::wstring& out) {
     }
 }
 
+enum class ByteDecoding { Utf8Strict, Utf8Lenient, Cp1252 };
+
+// Splits 8-bit text at LF (dropping a CR before it and NUL bytes) and decodes
+// each line straight into its own string. False when strict UTF-8 decoding
+// meets an invalid sequence; the lines appended so far are then removed.
+bool DecodeLines8(std::string_view bytes, ByteDecoding mode, std::vector<std::wstring>& lines) {
+    const std::size_t base = lines.size();
+    std::size_t start = 0, n = bytes.size();
+    std::string scratch;
+    std::wstring wide; // reused: each line is then allocated once, at its size
+    while (start < n) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos)
+            end = n;
+        std::size_t stop = end;
+        if (stop > start && bytes[stop - 1] == '\r')
+            --stop;
+        std::string_view line = bytes.substr(start, stop - start);
+        if (line.find('\0') != std::string_view::npos) {
+            scratch.assign(line);
+            scratch.erase(std::remove(scratch.begin(), scratch.end(), '\0'), scratch.end());
+            line = scratch;
+        }
+        wide.clear();
+        switch (mode) {
+        case ByteDecoding::Utf8Strict:
+            if (!DecodeUtf8Strict(line, wide)) {
+                lines.resize(base);
+                return false;
+            }
+            break;
+        case ByteDecoding::Utf8Lenient:
+            wide = FromUtf8(line);
+            break;
+        case ByteDecoding::Cp1252:
+            DecodeCp1252(line, wide);
+            break;
+        }
+        lines.emplace_back(wide);
+        start = end + 1;
+    }
+    return true;
+}
+
 void SplitLines(const std::wstring& text, std::vector<std::wstring>& lines) {
     std::size_t start = 0, n = text.size();
     while (start < n) {
@@ -241,15 +285,17 @@ int ReadHistoryFileEx(const std::wstring& path, std::int64_t& pos, std::vector<s
         return 0; // only a line still being written
 
     std::string_view complete(buf.data(), takeLen);
-    std::wstring text;
-    text.reserve(complete.size());
     switch (enc) {
     case TextEncoding::Utf16Le:
-    case TextEncoding::Utf16Be:
+    case TextEncoding::Utf16Be: {
+        std::wstring text;
+        text.reserve(complete.size() / 2);
         DecodeUtf16(complete, enc == TextEncoding::Utf16Le, text);
+        SplitLines(text, lines);
         break;
+    }
     case TextEncoding::Utf8Bom:
-        text = FromUtf8(complete);
+        DecodeLines8(complete, ByteDecoding::Utf8Lenient, lines);
         break;
     default: {
         // No mark: UTF-8 when valid, else Windows-1252. A read in the middle of
@@ -264,14 +310,11 @@ int ReadHistoryFileEx(const std::wstring& path, std::int64_t& pos, std::vector<s
             head.resize(static_cast<std::size_t>(h));
             startIsUtf8 = IsValidUtf8(head, true);
         }
-        if (!startIsUtf8 || !DecodeUtf8Strict(complete, text)) {
-            text.clear();
-            DecodeCp1252(complete, text);
-        }
+        if (!startIsUtf8 || !DecodeLines8(complete, ByteDecoding::Utf8Strict, lines))
+            DecodeLines8(complete, ByteDecoding::Cp1252, lines);
         break;
     }
     }
-    SplitLines(text, lines);
     pos = start + consumed;
     return 0;
 }

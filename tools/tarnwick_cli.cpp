@@ -29,9 +29,9 @@ int UsageError(const std::string& message) {
     return 2;
 }
 
-std::string JsonString(const std::wstring& s) {
+void AppendJsonString(std::string& out, const std::wstring& s) {
     std::string u = ToUtf8(s);
-    std::string out = "\"";
+    out += '"';
     for (unsigned char c : u) {
         switch (c) {
         case '"':
@@ -59,15 +59,21 @@ std::string JsonString(const std::wstring& s) {
             }
         }
     }
-    return out + "\"";
+    out += '"';
 }
 
-std::string Number(double v) {
+void AppendNumber(std::string& out, double v) {
     if (v == 0)
         v = 0; // no "-0"
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
-    return std::string(buf, r.ptr);
+    out.append(buf, r.ptr);
+}
+
+std::string Number(double v) {
+    std::string s;
+    AppendNumber(s, v);
+    return s;
 }
 
 // Work-log lines of the engine go to the standard error stream.
@@ -81,14 +87,27 @@ public:
 class CJsonPrinter : public IHandListener {
 public:
     void HandCounted(const HandRecord& h) override {
-        std::string line = "{\"file\":" + JsonString(h.strFile) +
-                           ",\"hand\":" + JsonString(h.strHandId) +
-                           ",\"room\":" + std::to_string(h.nRoom) +
-                           ",\"currency\":" + JsonString(CurrencyCode(h.nCurrency)) +
-                           ",\"bb\":" + Number(h.dBigBlind) + ",\"result\":" + Number(h.dResult) +
-                           ",\"money\":" + Number(h.dMoney) + "}\n";
+        line.clear();
+        line += "{\"file\":";
+        AppendJsonString(line, h.strFile);
+        line += ",\"hand\":";
+        AppendJsonString(line, h.strHandId);
+        line += ",\"room\":";
+        line += std::to_string(h.nRoom);
+        line += ",\"currency\":";
+        AppendJsonString(line, CurrencyCode(h.nCurrency));
+        line += ",\"bb\":";
+        AppendNumber(line, h.dBigBlind);
+        line += ",\"result\":";
+        AppendNumber(line, h.dResult);
+        line += ",\"money\":";
+        AppendNumber(line, h.dMoney);
+        line += "}\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
+
+private:
+    std::string line;
 };
 
 long PeakRssKb() {

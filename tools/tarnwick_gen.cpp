@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     }
     twgen::GeneratedText g = twgen::GeneratePokerStars(hands);
     std::FILE* f = std::fopen(argv[3], "wb");
-    if (!f || std::fwrite(g.text.data(), 1, g.text.size(), f) != g.text.size() || std::fclose(f) != 0) {
+    if (!f || std::fwrite(g.text.data(), 1, g.text.size(), f) != g.text.size() ||
+        std::fclose(f) != 0) {
         std::perror(argv[3]);
         return 1;
     }

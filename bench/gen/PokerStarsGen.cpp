@@ -41,7 +41,8 @@ GeneratedText GeneratePokerStars(int hands, std::uint32_t seed) {
     for (int h = 0; h < hands; ++h) {
         ++handNo;
         t += "PokerStars Hand #" + std::to_string(handNo) +
-             ":  Hold'em No Limit ($0.05/$0.10 USD) - 2026/11/30 21:10:05 CET [2026/11/30 15:10:05 ET]\n";
+             ":  Hold'em No Limit ($0.05/$0.10 USD) - 2026/11/30 21:10:05 CET [2026/11/30 15:10:05 "
+             "ET]\n";
         t += "Table 'Generated I' 6-max Seat #1 is the button\n";
         for (int s = 0; s < 6; ++s)
             t += "Seat " + std::to_string(s + 1) + ": " + kNames[s] + " (" + Money(1000 + 37 * s) +
@@ -57,7 +58,8 @@ GeneratedText GeneratePokerStars(int hands, std::uint32_t seed) {
         t += "*** HOLE CARDS ***\nDealt to HERO [Ah Kd]\n";
         switch (kind) {
         case 0: { // hero folds preflop without a blind
-            t += "fish one: calls $0.10\nReg:2: folds\nNit: folds\nHERO: folds\nHERO77: calls $0.05\n"
+            t += "fish one: calls $0.10\nReg:2: folds\nNit: folds\nHERO: folds\nHERO77: calls "
+                 "$0.05\n"
                  "Villain: checks\n*** FLOP *** [2c 7d 9h]\nHERO77: checks\nVillain: checks\n"
                  "fish one: bets $0.20\nHERO77: folds\nVillain: folds\n"
                  "Uncalled bet ($0.20) returned to fish one\nfish one collected $0.29 from pot\n"
@@ -66,8 +68,8 @@ GeneratedText GeneratePokerStars(int hands, std::uint32_t seed) {
         }
         case 1: { // hero small blind, raises, wins uncontested on the flop
             long long raiseTo = 30 + 10 * rng.Below(5);
-            t += "fish one: folds\nReg:2: folds\nNit: folds\nHERO: raises " + Money(raiseTo - 10) + " to " +
-                 Money(raiseTo) + "\nVillain: calls " + Money(raiseTo - 10) + "\n";
+            t += "fish one: folds\nReg:2: folds\nNit: folds\nHERO: raises " + Money(raiseTo - 10) +
+                 " to " + Money(raiseTo) + "\nVillain: calls " + Money(raiseTo - 10) + "\n";
             t += "*** FLOP *** [2c 7d 9h]\nHERO: bets $0.40\nVillain: folds\n"
                  "Uncalled bet ($0.40) returned to HERO\n";
             long long pot = 2 * raiseTo;
@@ -81,15 +83,19 @@ GeneratedText GeneratePokerStars(int hands, std::uint32_t seed) {
             t += "fish one: raises $0.20 to $0.30\nReg:2: folds\nNit: folds\nHERO77: folds\n"
                  "HERO: calls $0.20\n*** FLOP *** [2c 7d 9h]\nHERO: checks\nfish one: bets $0.45\n"
                  "HERO: calls $0.45\n*** TURN *** [2c 7d 9h] [Js]\nHERO: checks\nfish one: checks\n"
-                 "*** RIVER *** [2c 7d 9h Js] [3d]\nHERO: checks\nfish one: checks\n*** SHOW DOWN ***\n"
-                 "HERO: shows [Ah Kd] (high card Ace)\nfish one: shows [Jc Jd] (three of a kind, Jacks)\n"
-                 "fish one collected $1.52 from pot\n*** SUMMARY ***\nTotal pot $1.55 | Rake $0.03\n";
+                 "*** RIVER *** [2c 7d 9h Js] [3d]\nHERO: checks\nfish one: checks\n*** SHOW DOWN "
+                 "***\n"
+                 "HERO: shows [Ah Kd] (high card Ace)\nfish one: shows [Jc Jd] (three of a kind, "
+                 "Jacks)\n"
+                 "fish one collected $1.52 from pot\n*** SUMMARY ***\nTotal pot $1.55 | Rake "
+                 "$0.03\n";
             hero = -75;
             break;
         }
         case 3: { // hero calls all-in and wins a side pot
             t += "HERO: raises $0.30 to $0.40\nHERO77: folds\nVillain: calls $0.30\n"
-                 "*** FLOP *** [2c 7d 9h]\nVillain: bets $2.50\nHERO: raises $5 to $7.50 and is all-in\n"
+                 "*** FLOP *** [2c 7d 9h]\nVillain: bets $2.50\nHERO: raises $5 to $7.50 and is "
+                 "all-in\n"
                  "Villain: calls $5 and is all-in\n*** TURN *** [2c 7d 9h] [Js]\n"
                  "*** RIVER *** [2c 7d 9h Js] [3d]\n*** SHOW DOWN ***\n"
                  "HERO collected $15.43 from pot\n*** SUMMARY ***\nTotal pot $15.85 | Rake $0.42\n";
@@ -97,7 +103,8 @@ GeneratedText GeneratePokerStars(int hands, std::uint32_t seed) {
             break;
         }
         default: { // the hero's prefix-named opponent wins; the hero never acted
-            t += "fish one: folds\nReg:2: folds\nNit: folds\nHERO: folds\nHERO77: raises $0.20 to $0.25\n"
+            t += "fish one: folds\nReg:2: folds\nNit: folds\nHERO: folds\nHERO77: raises $0.20 to "
+                 "$0.25\n"
                  "Villain: folds\nUncalled bet ($0.15) returned to HERO77\n"
                  "HERO77 collected $0.20 from pot\n*** SUMMARY ***\nTotal pot $0.20 | Rake $0\n";
             break;

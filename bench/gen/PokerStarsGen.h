@@ -8,8 +8,8 @@
 namespace twgen {
 
 struct GeneratedText {
-    std::string text;          // UTF-8, LF line ends
-    long long heroCents = 0;   // the hero's net over all hands, in cents
+    std::string text;        // UTF-8, LF line ends
+    long long heroCents = 0; // the hero's net over all hands, in cents
     int hands = 0;
 };
 
