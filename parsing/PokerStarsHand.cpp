@@ -257,24 +257,26 @@ void ParseHandPokerStars(const HandLines& hand, const std::wstring& nickname, do
     money = hero.collected - hero.In();
 
     // Some exports leave out the "Uncalled bet" lines. The part of the hero's
-    // stake that no opponent matched went back to the hero all the same.
-    // Others write it into the collected amount instead: their "Total pot"
-    // is then everything put in, the unmatched part included.
+    // stake that no opponent matched went back to the hero all the same; the
+    // summary's "Total pot" shows it: it then holds everything put in but that
+    // part. Others write the returned part into the collected amount, and
+    // their total pot is everything put in: nothing more comes back then.
     if (!hero.sawUncalled && hero.lastWagerOpen && hero.Live() > 0.001) {
+        const std::vector<std::wstring> players = SeatedPlayers(hand);
+        if (players.empty())
+            return;
         double maxOther = 0, allIn = hero.In();
-        for (const std::wstring& name : SeatedPlayers(hand)) {
+        for (const std::wstring& name : players) {
             if (name == nickname)
                 continue;
             PlayerAccount other = Account(hand, name, bbHundredths);
             maxOther = std::max(maxOther, other.Live());
             allIn += other.In();
         }
-        double unmatched = hero.Live() - maxOther;
+        const double unmatched = hero.Live() - maxOther;
         if (unmatched > 0.001) {
-            double pot = TotalPot(hand);
-            bool potHoldsIt =
-                pot >= 0 && std::abs(pot - allIn) < std::abs(pot - (allIn - unmatched));
-            if (!potHoldsIt)
+            const double pot = TotalPot(hand);
+            if (pot >= 0 && std::abs(pot - (allIn - unmatched)) < std::abs(pot - allIn))
                 money += unmatched;
         }
     }

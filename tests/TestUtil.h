@@ -1,0 +1,49 @@
+// Helpers shared by the tests: temporary folders and files.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace twtest {
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes.
+class TempDir {
+public:
+    TempDir() {
+        std::random_device rd;
+        auto base = std::filesystem::temp_directory_path();
+        for (int i = 0; i < 100; ++i) {
+            path_ = base / ("tarnwick-test-" + std::to_string(rd()));
+            if (std::filesystem::create_directory(path_))
+                return;
+        }
+        throw std::runtime_error("no temporary folder");
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes, bool append = false) {
+    std::ofstream out(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace twtest

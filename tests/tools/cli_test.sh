@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Checks tarnwick-cli's command line: usage errors, unreadable files, output.
+set -u
+CLI="$1"
+GEN="$2"
+TMP="$(mktemp -d)"
+trap 'rm -rf "$TMP"' EXIT
+fail=0
+passed=0
+
+expect_status() { # want name command...
+    local want="$1" name="$2"
+    shift 2
+    "$@" >"$TMP/out" 2>"$TMP/err"
+    local got=$?
+    if [ "$got" -ne "$want" ]; then
+        echo "FAIL $name: exit $got, wanted $want"; cat "$TMP/err"; fail=$((fail + 1))
+    else
+        passed=$((passed + 1))
+    fi
+}
+
+"$GEN" pokerstars 20 "$TMP/h.txt" >"$TMP/gen.json"
+
+expect_status 2 "no command" "$CLI"
+expect_status 2 "unknown command" "$CLI" frobnicate
+expect_status 2 "no room" "$CLI" replay --nick HERO "$TMP/h.txt"
+expect_status 2 "unknown room" "$CLI" replay --room "Poker Planet" --nick HERO "$TMP/h.txt"
+expect_status 2 "no nick" "$CLI" replay --room PokerStars "$TMP/h.txt"
+expect_status 2 "no file" "$CLI" replay --room PokerStars --nick HERO
+expect_status 2 "bad rate" "$CLI" replay --room PokerStars --nick HERO --rate USD=abc "$TMP/h.txt"
+expect_status 2 "bad display" "$CLI" replay --room PokerStars --nick HERO --display JPY "$TMP/h.txt"
+if [ "$(wc -l <"$TMP/err")" -lt 1 ]; then echo "FAIL usage error prints no message"; fail=$((fail + 1)); fi
+
+# An unreadable file is named, the others still count, exit 1.
+expect_status 1 "missing file" "$CLI" replay --room PokerStars --nick HERO "$TMP/missing.txt" "$TMP/h.txt"
+if ! grep -q "missing.txt" "$TMP/err"; then echo "FAIL missing file not named"; fail=$((fail + 1)); fi
+if [ "$(grep -c '"hand":' "$TMP/out")" -ne 20 ]; then echo "FAIL other file not processed"; fail=$((fail + 1)); fi
+
+# Output: one line per hand, then the summary with the true total.
+expect_status 0 "replay" "$CLI" replay --room PokerStars --nick HERO --rate USD=2.00 "$TMP/h.txt"
+want=$(python3 -c 'import json,sys; print("%.2f" % (2 * json.load(open(sys.argv[1]))["hero_total"]))' "$TMP/gen.json")
+got=$(tail -1 "$TMP/out" | python3 -c 'import json,sys; o=json.loads(sys.stdin.read()); assert o["summary"] and o["hands"] == 20; print("%.2f" % o["money"])')
+if [ "$got" != "$want" ]; then echo "FAIL summary money $got, wanted $want"; fail=$((fail + 1)); fi
+if ! head -1 "$TMP/out" | python3 -c 'import json,sys; o=json.loads(sys.stdin.read()); assert set(o) == {"file","hand","room","currency","bb","result","money"}, o; assert o["money"] == 2 * o["result"]'; then
+    echo "FAIL hand line"; fail=$((fail + 1))
+fi
+
+echo "$passed passed, $fail failed"
+[ "$fail" -eq 0 ]
