@@ -3,7 +3,8 @@
 //   tarnwick-cli replay --room NAME --nick NICK [--rate USD=1.00] [--rate EUR=1.12]
 //                       [--rate GBP=1.42] [--display USD] [--debug] FILE...
 //
-// Prints one JSON line per counted hand and a summary line.
+// Prints one JSON line per counted hand, one marked "counted":false per hand
+// the room cancelled (which changes no total), and a summary line.
 #include "app/TarnwickApp.h"
 #include "support/LogSink.h"
 #include "support/TextUtil.h"
@@ -77,6 +78,11 @@ public:
     }
 };
 
+// A hand reported but not counted says so; counted hands carry no mark.
+const char* Uncounted(const HandRecord& h) {
+    return h.bCounted ? "" : ",\"counted\":false";
+}
+
 class CJsonPrinter : public IHandListener {
 public:
     void HandCounted(const HandRecord& h) override {
@@ -85,7 +91,7 @@ public:
                            ",\"room\":" + std::to_string(h.nRoom) +
                            ",\"currency\":" + JsonString(CurrencyCode(h.nCurrency)) +
                            ",\"bb\":" + Number(h.dBigBlind) + ",\"result\":" + Number(h.dResult) +
-                           ",\"money\":" + Number(h.dMoney) + "}\n";
+                           ",\"money\":" + Number(h.dMoney) + Uncounted(h) + "}\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
 };
