@@ -199,18 +199,22 @@ bool ParseHand888(const HandLines& hand, const std::wstring& nickname, double& m
             continue;
 
         double a = 0;
+        // Stakes come before the summary, payouts in it; a line out of its
+        // place belongs to no hand this reader can trust and is skipped.
+        if (summary) {
+            if (NameBefore(b.head, L" collected", name) && Hundredths(b.text, a)) {
+                players.Of(name).dCollected += a;
+                if (name == nickname)
+                    heroCollects.push_back(a);
+            }
+            continue;
+        }
         if (NameBefore(b.head, L" calls", name) || NameBefore(b.head, L" bets", name) ||
             NameBefore(b.head, L" raises", name)) {
             // The amount is what the action adds to the player's stake.
             if (Hundredths(b.text, a)) {
                 players.Of(name).dIn += a;
                 dealt = true;
-            }
-        } else if (NameBefore(b.head, L" collected", name)) {
-            if (Hundredths(b.text, a)) {
-                players.Of(name).dCollected += a;
-                if (name == nickname)
-                    heroCollects.push_back(a);
             }
         } else if (NameBefore(b.head, L" posts small blind", name) ||
                    NameBefore(b.head, L" posts big blind", name)) {

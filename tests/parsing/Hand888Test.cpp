@@ -351,7 +351,16 @@ Other calls [$0.20]
 ** Summary **
 Hero collected [ $0.63 ]
 )";
-    ASSERT_TRUE(Parse(played).bCounted);
+    Parsed whole = Parse(played);
+    ASSERT_TRUE(whole.bCounted);
+    EXPECT_NEAR(whole.dMoney, 33, 1e-9);
+
+    // Payouts belong to the summary, stakes before it; lines out of place do
+    // not change the result.
+    std::wstring shuffled = played;
+    shuffled.insert(shuffled.find(L"** Summary **"), L"Hero collected [ $5 ]\n");
+    shuffled += L"Hero bets [$5]\nOther posts big blind [$1]\n";
+    EXPECT_NEAR(Parse(shuffled).dMoney, 33, 1e-9);
 
     // Cut off before the summary: the hero's money is not known.
     std::wstring cut = played.substr(0, played.find(L"** Summary **"));
