@@ -149,17 +149,20 @@ void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines,
         } else if (room == kRoom888) {
             if (StartsWith(l, L"Tournament"))
                 return; // a tournament hand: it and the rest of the batch are not counted
-            if (n888State == 1) {
-                n888State = 2;
-                ParseHeader888(std::wstring(l), smallBlind, bigBlind, currency);
+            // The hand starts are tested first: a hand cut off right after
+            // its title must not swallow the next one.
+            if (StartsWith(l, k888GameNo)) {
+                n888State = 0;
+                passOn();
             } else if (Is888Title(l)) {
                 n888State = 1;
                 // A title without its "#Game No :" line still starts a new
                 // hand: two hands must never be read as one.
                 if (!bAfterGameNo && !hand.empty())
                     passOn();
-            } else if (StartsWith(l, k888GameNo)) {
-                passOn();
+            } else if (n888State == 1) {
+                n888State = 2;
+                ParseHeader888(std::wstring(l), smallBlind, bigBlind, currency);
             }
             if (!l.empty())
                 bAfterGameNo = StartsWith(l, k888GameNo);
