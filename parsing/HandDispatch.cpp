@@ -25,6 +25,17 @@ HandRecord RecordOf(const CSessionModel& model, const HandLines& hand, RoomNumbe
     return rec;
 }
 
+// Converts a text-format result (hundredths of the table currency) into the
+// display currency and adds it to the totals; `money` becomes the converted
+// value. B is the big blind in hundredths.
+void AddTextHand(CSessionModel& model, double B, int currency, double& money) {
+    money *= model.RateOf(currency);
+    model.dTotalMoney += money * 0.01;
+    // A hand without a known big blind leaves the big-blind total unchanged.
+    if (B > 0)
+        model.dTotalBB += money / B;
+}
+
 // 888poker: only a hand the parser accepts is counted and added.
 void MakeMoneyData888(CSessionModel& model, const HandLines& hand, double B, int currency,
                       double& money) {
@@ -42,11 +53,7 @@ void MakeMoneyData888(CSessionModel& model, const HandLines& hand, double B, int
     }
     ++model.nTotalHands;
     const double result = money;
-    money *= model.RateOf(currency);
-    model.dTotalMoney += money * 0.01;
-    // A hand without a known big blind leaves the big-blind total unchanged.
-    if (B > 0)
-        model.dTotalBB += money / B;
+    AddTextHand(model, B, currency, money);
     model.NotifyHandCounted(RecordOf(model, hand, kRoom888, B, currency, result, money));
 }
 
@@ -70,23 +77,9 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
     ++model.nTotalHands;
     ParseHandPokerStars(hand, nickname, money, B);
     const double result = money;
-
-    money *= model.RateOf(currency);
-    model.dTotalMoney += money * 0.01;
-    // A hand without a known big blind leaves the big-blind total unchanged.
-    if (B > 0)
-        model.dTotalBB += money / B;
+    AddTextHand(model, B, currency, money);
     model.LogDebug(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
-
-    HandRecord rec;
-    rec.strFile = model.strCurrentHistoryFile;
-    rec.nRoom = room;
-    rec.strHandId = HandIdOf(hand, room);
-    rec.nCurrency = currency;
-    rec.dBigBlind = B * 0.01;
-    rec.dResult = result * 0.01;
-    rec.dMoney = money * 0.01;
-    model.NotifyHandCounted(rec);
+    model.NotifyHandCounted(RecordOf(model, hand, room, B, currency, result, money));
     return true;
 }
 
