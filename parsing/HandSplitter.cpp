@@ -40,14 +40,15 @@ bool StartsNextStarsHand(std::wstring_view l, RoomNumber room) {
 }
 
 const wchar_t k888GameNo[] = L"#Game No :";
+// Also "***** 888poker Flopomania Table Hand History for Game " and the
+// regional "***** 888poker.ca-on Hand History for Game ".
 const wchar_t k888Title[] = L"***** 888poker";
-const wchar_t k888Flopomania[] = L"***** 888poker Flopomania Table Hand History for Game ";
 // The title older clients wrote, before the room took its present name.
 const wchar_t k888OldTitle[] = L"***** Cassava Hand History for Game ";
 
 // The title line of an 888poker hand; the stakes line follows it.
 bool Is888Title(std::wstring_view l) {
-    return StartsWith(l, k888Flopomania) || StartsWith(l, k888Title) || StartsWith(l, k888OldTitle);
+    return StartsWith(l, k888Title) || StartsWith(l, k888OldTitle);
 }
 
 // The big blind in hundredths. Rounded to the nearest hundredth: a plain
@@ -92,8 +93,8 @@ void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines,
                    int& currency, double& batchMoney, int& batchHands) {
     batchMoney = 0;
     bool inHand = false;
-    // 888poker: 1 when the next line is the stakes line after a title line.
-    int n888State = 0;
+    // 888poker: the next line is the stakes line after a title line.
+    bool bStakesNext = false;
     // 888poker: the last line stored that was not blank is a "#Game No :" line.
     bool bAfterGameNo = false;
     HandLines hand;
@@ -125,7 +126,7 @@ void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines,
                 room = kRoom888;
                 inHand = true;
                 bAfterGameNo = !Is888Title(l);
-                n888State = bAfterGameNo ? 0 : 1;
+                bStakesNext = !bAfterGameNo;
                 // Lines above the first hand are the tail of a hand read
                 // before; its collected lines must not pay into this one.
                 hand.clear();
@@ -152,16 +153,16 @@ void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines,
             // The hand starts are tested first: a hand cut off right after
             // its title must not swallow the next one.
             if (StartsWith(l, k888GameNo)) {
-                n888State = 0;
+                bStakesNext = false;
                 passOn();
             } else if (Is888Title(l)) {
-                n888State = 1;
+                bStakesNext = true;
                 // A title without its "#Game No :" line still starts a new
                 // hand: two hands must never be read as one.
                 if (!bAfterGameNo && !hand.empty())
                     passOn();
-            } else if (n888State == 1) {
-                n888State = 2;
+            } else if (bStakesNext) {
+                bStakesNext = false;
                 ParseHeader888(std::wstring(l), smallBlind, bigBlind, currency);
             }
             if (!l.empty())
