@@ -45,6 +45,8 @@ struct HandRecord {
     double dBigBlind = 0.0; // in table-currency units
     double dResult = 0.0;   // the hero's result in table-currency units
     double dMoney = 0.0;    // the same converted into the display currency
+    // False for a hand the room cancelled: reported, but not counted or added.
+    bool bCounted = true;
 };
 
 class IHandListener {
@@ -100,7 +102,8 @@ public:
             LogLine(text);
     }
 
-    // Hand listeners are told of every counted hand, in registration order.
+    // Hand listeners are told of every counted hand, and of every hand the room
+    // cancelled (marked not counted), in registration order.
     void AddHandListener(IHandListener* listener);
     void RemoveHandListener(IHandListener* listener);
     void NotifyHandCounted(const HandRecord& hand) const;

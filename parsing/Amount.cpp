@@ -1,5 +1,7 @@
 #include "parsing/Amount.h"
 
+#include <cstdint>
+
 namespace tw {
 
 double AmountFromGroup(std::wstring_view t) {
@@ -35,6 +37,166 @@ int CurrencyFromSign(std::wstring_view s) {
     if (s == L"\u00A3" || s == L"GBP")
         return 2;
     return -1;
+}
+
+namespace {
+
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
+
+// Blanks that may stand between a sign and its number, or group thousands.
+bool IsMoneyBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\u00A0' || c == L'\u202F' || c == L'\u2009';
+}
+
+// Characters that group thousands (besides the blanks) or mark decimals.
+bool IsMark(wchar_t c) {
+    return c == L'.' || c == L',' || c == L'\'' || c == L'\u2019';
+}
+
+bool IsSignChar(wchar_t c) {
+    return c == L'$' || c == L'\u20AC' || c == L'\u00A3';
+}
+
+bool IsUpperLetter(wchar_t c) {
+    return c >= L'A' && c <= L'Z';
+}
+
+// Reads one currency marker (a sign or a code) at `i`; moves `i` past it.
+bool ReadMarker(std::wstring_view t, std::size_t& i, int& currency) {
+    if (i >= t.size())
+        return false;
+    std::size_t e = i;
+    if (IsSignChar(t[i])) {
+        e = i + 1;
+    } else {
+        while (e < t.size() && IsUpperLetter(t[e]))
+            ++e;
+    }
+    if (e == i)
+        return false;
+    int c = CurrencyFromSign(t.substr(i, e - i));
+    if (c < 0)
+        return false;
+    currency = c;
+    i = e;
+    return true;
+}
+
+void SkipBlanks(std::wstring_view t, std::size_t& i) {
+    while (i < t.size() && IsMoneyBlank(t[i]))
+        ++i;
+}
+
+// Records one marker, refusing a second one of another currency.
+bool Merge(int& currency, int found) {
+    if (currency >= 0 && currency != found)
+        return false;
+    currency = found;
+    return true;
+}
+
+} // namespace
+
+bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
+    std::size_t i = 0;
+    int currency = -1;
+    SkipBlanks(t, i);
+    int found = -1;
+    if (ReadMarker(t, i, found)) {
+        currency = found;
+        SkipBlanks(t, i);
+    }
+    if (i >= t.size() || !IsDigit(t[i]))
+        return false;
+
+    // Digit groups and the separators between them.
+    struct Group {
+        std::size_t nBegin, nEnd;
+    };
+    Group groups[8];
+    wchar_t seps[8];
+    int nGroups = 0;
+    auto digitsFrom = [&](std::size_t b) {
+        std::size_t e = b;
+        while (e < t.size() && IsDigit(t[e]))
+            ++e;
+        return e;
+    };
+    std::size_t e = digitsFrom(i);
+    groups[nGroups++] = {i, e};
+    i = e;
+    while (i + 1 < t.size() && (IsMark(t[i]) || IsMoneyBlank(t[i])) && IsDigit(t[i + 1])) {
+        std::size_t ge = digitsFrom(i + 1);
+        // A blank only groups thousands; "5 12" is not one number.
+        if (IsMoneyBlank(t[i]) && ge - (i + 1) != 3)
+            break;
+        if (nGroups == 8)
+            return false;
+        seps[nGroups - 1] = t[i];
+        groups[nGroups++] = {i + 1, ge};
+        i = ge;
+    }
+
+    // The last separator is a decimal mark when it is a point or a comma not
+    // followed by a group of three, or when it differs from the grouping
+    // before it, or when the number starts with a lone 0.
+    const int nSeps = nGroups - 1;
+    bool hasDecimals = false;
+    if (nSeps > 0) {
+        const wchar_t last = seps[nSeps - 1];
+        const Group& lg = groups[nGroups - 1];
+        if (last == L'.' || last == L',') {
+            const bool three = lg.nEnd - lg.nBegin == 3;
+            const bool leadingZero =
+                groups[0].nEnd - groups[0].nBegin == 1 && t[groups[0].nBegin] == L'0';
+            hasDecimals =
+                !three || (nSeps > 1 && seps[nSeps - 2] != last) || (nSeps == 1 && leadingZero);
+        }
+    }
+    const int nThousandSeps = hasDecimals ? nSeps - 1 : nSeps;
+    if (nThousandSeps > 0) {
+        const std::size_t lead = groups[0].nEnd - groups[0].nBegin;
+        if (lead > 3 || (lead > 1 && t[groups[0].nBegin] == L'0'))
+            return false;
+        for (int g = 1; g <= nThousandSeps; ++g) {
+            if (seps[g - 1] != seps[0] || groups[g].nEnd - groups[g].nBegin != 3)
+                return false;
+        }
+        if (hasDecimals && seps[nSeps - 1] == seps[0])
+            return false;
+    }
+
+    // The value: every digit as one integer, scaled by the decimals. Exact up
+    // to 15 digits, so it equals the C library's reading of the plain text.
+    std::uint64_t mantissa = 0;
+    int nDigits = 0, nDecimals = 0;
+    for (int g = 0; g < nGroups; ++g) {
+        for (std::size_t k = groups[g].nBegin; k < groups[g].nEnd; ++k) {
+            if (++nDigits > 15)
+                return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(t[k] - L'0');
+        }
+        if (hasDecimals && g == nGroups - 1)
+            nDecimals = static_cast<int>(groups[g].nEnd - groups[g].nBegin);
+    }
+    double scale = 1;
+    for (int k = 0; k < nDecimals; ++k)
+        scale *= 10;
+
+    // What follows: blanks, then at most a sign and a code ("25 $", "$5 USD").
+    SkipBlanks(t, i);
+    for (int markers = 0; i < t.size(); ++markers) {
+        if (markers == 2 || !ReadMarker(t, i, found) || !Merge(currency, found))
+            return false;
+        SkipBlanks(t, i);
+    }
+
+    amount = static_cast<double>(mantissa) / scale;
+    if (currencyOut)
+        *currencyOut = currency;
+    return true;
 }
 
 } // namespace tw

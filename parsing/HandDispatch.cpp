@@ -10,12 +10,63 @@ std::wstring LookupName(RoomNumber room) {
     return RoomNameFromNumber(room);
 }
 
+// The record of one hand as the hand listeners see it; `resultHundredths` is
+// the parser's result, `moneyHundredths` the same in the display currency.
+HandRecord RecordOf(const CSessionModel& model, const HandLines& hand, RoomNumber room, double B,
+                    int currency, double resultHundredths, double moneyHundredths) {
+    HandRecord rec;
+    rec.strFile = model.strCurrentHistoryFile;
+    rec.nRoom = room;
+    rec.strHandId = HandIdOf(hand, room);
+    rec.nCurrency = currency;
+    rec.dBigBlind = B * 0.01;
+    rec.dResult = resultHundredths * 0.01;
+    rec.dMoney = moneyHundredths * 0.01;
+    return rec;
+}
+
+// Converts a text-format result (hundredths of the table currency) into the
+// display currency and adds it to the totals; `money` becomes the converted
+// value. B is the big blind in hundredths.
+void AddTextHand(CSessionModel& model, double B, int currency, double& money) {
+    money *= model.RateOf(currency);
+    model.dTotalMoney += money * 0.01;
+    // A hand without a known big blind leaves the big-blind total unchanged.
+    if (B > 0)
+        model.dTotalBB += money / B;
+}
+
+// 888poker: only a hand the parser accepts is counted and added.
+void MakeMoneyData888(CSessionModel& model, const HandLines& hand, double B, int currency,
+                      double& money) {
+    const std::wstring nickname = model.NicknameOf(LookupName(kRoom888));
+    Hand888Status status = Hand888Status::Rejected;
+    if (!ParseHand888(hand, nickname, money, &status)) {
+        money = 0;
+        if (status == Hand888Status::Cancelled) {
+            // The listeners learn of a cancelled hand, which changes no total.
+            HandRecord rec = RecordOf(model, hand, kRoom888, B, currency, 0, 0);
+            rec.bCounted = false;
+            model.NotifyHandCounted(rec);
+        }
+        return;
+    }
+    ++model.nTotalHands;
+    const double result = money;
+    AddTextHand(model, B, currency, money);
+    model.NotifyHandCounted(RecordOf(model, hand, kRoom888, B, currency, result, money));
+}
+
 } // namespace
 
 bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
                           int& currency, double& money) {
     double B = static_cast<double>(bbInt);
     money = 0;
+    if (room == kRoom888) {
+        MakeMoneyData888(model, hand, B, currency, money);
+        return true;
+    }
     if (!IsPokerStarsFamily(room))
         return true;
 
@@ -27,24 +78,10 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
     ++model.nTotalHands;
     ParseHandPokerStars(hand, nickname, money, B);
     const double result = money;
-
-    money *= model.RateOf(currency);
-    model.dTotalMoney += money * 0.01;
-    // A hand without a known big blind leaves the big-blind total unchanged.
-    if (B > 0)
-        model.dTotalBB += money / B;
+    AddTextHand(model, B, currency, money);
     if (model.bDebug)
         model.LogLine(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
-
-    HandRecord rec;
-    rec.strFile = model.strCurrentHistoryFile;
-    rec.nRoom = room;
-    rec.strHandId = HandIdOf(hand, room);
-    rec.nCurrency = currency;
-    rec.dBigBlind = B * 0.01;
-    rec.dResult = result * 0.01;
-    rec.dMoney = money * 0.01;
-    model.NotifyHandCounted(rec);
+    model.NotifyHandCounted(RecordOf(model, hand, room, B, currency, result, money));
     return true;
 }
 

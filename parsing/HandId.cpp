@@ -39,6 +39,17 @@ std::wstring HandIdOf(const HandLines& hand, RoomNumber room) {
         }
         return fallback;
     }
+    if (room == kRoom888) {
+        // "#Game No : 414375633"; a hand without that line names its game in
+        // the title: "***** 888poker Hand History for Game 414375633 *****".
+        for (const std::wstring& l : hand) {
+            if (StartsWith(l, L"#Game No : "))
+                return DigitsAfter(l, L"#Game No : ");
+            if (StartsWith(l, L"***** "))
+                return DigitsAfter(l, L" for Game ");
+        }
+        return {};
+    }
     return {};
 }
 

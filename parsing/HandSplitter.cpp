@@ -39,6 +39,18 @@ bool StartsNextStarsHand(std::wstring_view l, RoomNumber room) {
     return false;
 }
 
+const wchar_t k888GameNo[] = L"#Game No :";
+// Also "***** 888poker Flopomania Table Hand History for Game " and the
+// regional "***** 888poker.ca-on Hand History for Game ".
+const wchar_t k888Title[] = L"***** 888poker";
+// The title older clients wrote, before the room took its present name.
+const wchar_t k888OldTitle[] = L"***** Cassava Hand History for Game ";
+
+// The title line of an 888poker hand; the stakes line follows it.
+bool Is888Title(std::wstring_view l) {
+    return StartsWith(l, k888Title) || StartsWith(l, k888OldTitle);
+}
+
 // The big blind in hundredths. Rounded to the nearest hundredth: a plain
 // truncation would turn 0.58 (57.999...) into 57.
 int BigBlindHundredths(double bigBlind) {
@@ -53,22 +65,38 @@ int BigBlindHundredths(double bigBlind) {
 bool IsHandStart(std::wstring_view line, RoomNumber room) {
     if (IsPokerStarsFamily(room))
         return ContainsStarsFamilyHeader(line);
+    if (room == kRoom888)
+        return StartsWith(line, k888GameNo) || Is888Title(line);
     return false;
 }
 
 std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumber room) {
     for (std::size_t i = lines.size(); i-- > 0;) {
-        if (IsHandStart(TrimView(lines[i]), room))
-            return i;
+        std::wstring_view l = TrimView(lines[i]);
+        if (!IsHandStart(l, room))
+            continue;
+        // An 888poker hand starts at the "#Game No :" line above its title.
+        if (room == kRoom888 && Is888Title(l)) {
+            std::size_t j = i;
+            while (j > 0 && TrimView(lines[j - 1]).empty())
+                --j;
+            if (j > 0 && StartsWith(TrimView(lines[j - 1]), k888GameNo))
+                return j - 1;
+        }
+        return i;
     }
     return 0;
 }
 
 void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomNumber& room,
-                   const std::wstring& /*nickname*/, double& /*smallBlind*/, double& bigBlind,
+                   const std::wstring& /*nickname*/, double& smallBlind, double& bigBlind,
                    int& currency, double& batchMoney, int& batchHands) {
     batchMoney = 0;
     bool inHand = false;
+    // 888poker: the next line is the stakes line after a title line.
+    bool bStakesNext = false;
+    // 888poker: the last line stored that was not blank is a "#Game No :" line.
+    bool bAfterGameNo = false;
     HandLines hand;
     hand.reserve(64);
 
@@ -108,6 +136,15 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
                 inHand = true;
                 store(i);
                 ParseHeaderPokerStars(hand.back(), bigBlind, currency);
+            } else if (Is888Title(l) || StartsWith(l, k888GameNo)) {
+                room = kRoom888;
+                inHand = true;
+                bAfterGameNo = !Is888Title(l);
+                bStakesNext = !bAfterGameNo;
+                // Lines above the first hand are the tail of a hand read
+                // before; its collected lines must not pay into this one.
+                hand.clear();
+                hand.emplace_back(l);
             } else {
                 store(i);
             }
@@ -124,6 +161,26 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
         if (IsPokerStarsFamily(room)) {
             if (StartsNextStarsHand(l, room))
                 passOn();
+        } else if (room == kRoom888) {
+            if (StartsWith(l, L"Tournament"))
+                return; // a tournament hand: it and the rest of the batch are not counted
+            // The hand starts are tested first: a hand cut off right after
+            // its title must not swallow the next one.
+            if (StartsWith(l, k888GameNo)) {
+                bStakesNext = false;
+                passOn();
+            } else if (Is888Title(l)) {
+                bStakesNext = true;
+                // A title without its "#Game No :" line still starts a new
+                // hand: two hands must never be read as one.
+                if (!bAfterGameNo && !hand.empty())
+                    passOn();
+            } else if (bStakesNext) {
+                bStakesNext = false;
+                ParseHeader888(std::wstring(l), smallBlind, bigBlind, currency);
+            }
+            if (!l.empty())
+                bAfterGameNo = StartsWith(l, k888GameNo);
         }
         store(i);
     }

@@ -3,7 +3,8 @@
 //   tarnwick-cli replay --room NAME --nick NICK [--rate USD=1.00] [--rate EUR=1.12]
 //                       [--rate GBP=1.42] [--display USD] [--debug] FILE...
 //
-// Prints one JSON line per counted hand and a summary line.
+// Prints one JSON line per counted hand, one marked "counted":false per hand
+// the room cancelled (which changes no total), and a summary line.
 #include "app/TarnwickApp.h"
 #include "support/LogSink.h"
 #include "support/TextUtil.h"
@@ -102,6 +103,8 @@ public:
         AppendNumber(line, h.dResult);
         line += ",\"money\":";
         AppendNumber(line, h.dMoney);
+        if (!h.bCounted)
+            line += ",\"counted\":false";
         line += "}\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
     }

@@ -1,0 +1,92 @@
+// Throughput of the 888poker reader: the hand parser alone, and hand splitting
+// with dispatch into the totals, over 50 000 generated hands.
+#include "bench/Hand888Generator.h"
+#include "parsing/HandEngine.h"
+#include "support/TextUtil.h"
+
+#include <benchmark/benchmark.h>
+#include <cmath>
+
+namespace {
+
+using namespace tw;
+
+constexpr int kHands = 50000;
+
+// The generated text as lines, decoded once for every benchmark.
+const std::vector<std::wstring>& AllLines() {
+    static const std::vector<std::wstring> lines = [] {
+        bench::Generated888 g = bench::Generate888(kHands, "HERO");
+        std::vector<std::wstring> out;
+        std::size_t b = 0;
+        while (b < g.strText.size()) {
+            std::size_t e = g.strText.find('\n', b);
+            if (e == std::string::npos)
+                e = g.strText.size();
+            out.push_back(FromUtf8(std::string_view(g.strText).substr(b, e - b)));
+            b = e + 1;
+        }
+        return out;
+    }();
+    return lines;
+}
+
+// The same text cut into hands at each "#Game No :" line.
+const std::vector<HandLines>& AllHands() {
+    static const std::vector<HandLines> hands = [] {
+        std::vector<HandLines> out;
+        for (const std::wstring& l : AllLines()) {
+            if (StartsWith(l, L"#Game No :"))
+                out.emplace_back();
+            if (!out.empty())
+                out.back().push_back(Trim(l));
+        }
+        return out;
+    }();
+    return hands;
+}
+
+void BM_ParseHand888(benchmark::State& state) {
+    const std::vector<HandLines>& hands = AllHands();
+    const std::wstring hero = L"HERO";
+    for (auto _ : state) {
+        double total = 0;
+        for (const HandLines& h : hands) {
+            double money = 0;
+            if (ParseHand888(h, hero, money))
+                total += money;
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(hands.size()));
+}
+BENCHMARK(BM_ParseHand888)->Unit(benchmark::kMillisecond);
+
+void BM_MakeMoneyData888(benchmark::State& state) {
+    const std::vector<std::wstring>& lines = AllLines();
+    CSessionModel model;
+    CPokerRoom room;
+    room.nRoomNumber = kRoom888;
+    room.strNickname = L"HERO";
+    model.mapRooms[L"888 poker"] = room;
+    model.SetRates(L"1.00", L"1.12", L"1.42");
+    int counted = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<std::wstring> batch = lines; // the engine consumes its batch
+        model.nTotalHands = 0;
+        state.ResumeTiming();
+        RoomNumber r = kRoom888;
+        double sb = 0, bb = 0, batchMoney = 0;
+        int currency = 0, batchHands = 0;
+        MakeMoneyData(model, batch, r, L"HERO", sb, bb, currency, batchMoney, batchHands);
+        counted = model.nTotalHands;
+        benchmark::DoNotOptimize(batchMoney);
+    }
+    if (counted != kHands)
+        state.SkipWithError("not every generated hand was counted");
+    state.SetItemsProcessed(state.iterations() * kHands);
+}
+BENCHMARK(BM_MakeMoneyData888)->Unit(benchmark::kMillisecond);
+
+} // namespace

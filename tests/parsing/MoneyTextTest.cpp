@@ -1,0 +1,74 @@
+#include "parsing/Amount.h"
+
+#include <cwchar>
+#include <gtest/gtest.h>
+
+using namespace tw;
+
+namespace {
+
+struct MoneyCase {
+    const wchar_t* szText;
+    double dAmount;
+    int nCurrency;
+};
+
+} // namespace
+
+TEST(MoneyText, ReadsAmountsAsRoomsWriteThem) {
+    const MoneyCase cases[] = {
+        {L"$1,728.25", 1728.25, 0},
+        {L"$2,095.00", 2095, 0},
+        {L"15 788,50 $", 15788.5, 0},
+        {L"15\u00A0788,50\u00A0$", 15788.5, 0},
+        {L"2\u202F250 \u20AC", 2250, 1},
+        {L"0,01 $", 0.01, 0},
+        {L"\u20AC51,18", 51.18, 1},
+        {L"222,75$", 222.75, 0},
+        {L"25 $", 25, 0},
+        {L"$ 10", 10, 0},
+        {L"$ 3.243", 3243, 0},
+        {L"$ 552,72", 552.72, 0},
+        {L"\u00A30.05", 0.05, 2},
+        {L"1.234,50 EUR", 1234.5, 1},
+        {L"1'234.50 USD", 1234.5, 0},
+        {L"$5 USD", 5, 0},
+        {L"  $12,345,678.9  ", 12345678.9, 0},
+        {L"0.125", 0.125, -1},
+        {L"7", 7, -1},
+    };
+    for (const MoneyCase& c : cases) {
+        double amount = -1;
+        int currency = -7;
+        ASSERT_TRUE(ParseMoneyText(c.szText, amount, &currency)) << c.szText;
+        EXPECT_EQ(amount, c.dAmount) << c.szText;
+        EXPECT_EQ(currency, c.nCurrency) << c.szText;
+    }
+}
+
+TEST(MoneyText, GivesTheSameDoubleAsTheCLibrary) {
+    // The money path never rounds, so the reading must not add an error of its own.
+    const wchar_t* plain[] = {L"0.29", L"0.57", L"1.13", L"1728.25", L"15788.5", L"0.07"};
+    const wchar_t* written[] = {L"$0.29",     L"0,57 $",      L"\u20AC1,13",
+                                L"$1,728.25", L"15 788,50 $", L"0,07$"};
+    for (int i = 0; i < 6; ++i) {
+        double amount = 0;
+        ASSERT_TRUE(ParseMoneyText(written[i], amount)) << written[i];
+        EXPECT_EQ(amount, std::wcstod(plain[i], nullptr)) << written[i];
+    }
+}
+
+TEST(MoneyText, RefusesWhatIsNotOneAmount) {
+    const wchar_t* bad[] = {
+        L"",       L"$",       L"abc",         L"$5 \u20AC",         L"1,23,456",
+        L"12 34",  L"5 12",    L"$5x",         L"1234,567",          L"-5",
+        L"5.",     L"$$5 XYZ", L"1,234,56",    L"12.50.30",          L"1.234.567,",
+        L"01,234", L"5 $ 6",   L"\u20AC5 USD", L"123456789012345678"};
+    for (const wchar_t* t : bad) {
+        double amount = 42;
+        int currency = 42;
+        EXPECT_FALSE(ParseMoneyText(t, amount, &currency)) << t;
+        EXPECT_EQ(amount, 42);
+        EXPECT_EQ(currency, 42);
+    }
+}
