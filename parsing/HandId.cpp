@@ -1,4 +1,5 @@
 #include "parsing/HandEngine.h"
+#include "parsing/IPoker.h"
 #include "support/TextUtil.h"
 
 namespace tw {
@@ -38,6 +39,13 @@ std::wstring HandIdOf(const HandLines& hand, RoomNumber room) {
                 fallback = id;
         }
         return fallback;
+    }
+    if (IsIPoker(room)) {
+        for (const std::wstring& l : hand) {
+            std::wstring_view t = TrimView(l);
+            if (StartsWith(t, kIPokerGameStart))
+                return IPokerGameCode(t);
+        }
     }
     return {};
 }
