@@ -1,7 +1,9 @@
 #include "app/TarnwickApp.h"
 
+#include "parsing/IPoker.h"
 #include "support/HistoryFile.h"
 #include "support/SupportLib.h"
+#include "support/TextUtil.h"
 
 #include <cerrno>
 
@@ -59,12 +61,34 @@ int CTarnwickApp::ReplayHistoryFile(const std::wstring& path, const std::wstring
     strCurrentHistoryFile = path;
     std::vector<std::wstring> pending;
 
+    // An iPoker file is checked once, on its first batch, which holds its
+    // <general> section: only real-money files are counted.
+    const bool iPoker = IsIPoker(roomNumber);
+    bool iPokerChecked = false, iPokerAccepted = false;
+    mapIPokerFiles.erase(path);
+
     auto process = [&](std::vector<std::wstring>& batch) {
         if (batch.empty())
             return;
         RoomNumber r = roomNumber;
         double smallBlind = 0, bigBlind = 0, batchMoney = 0;
         int currency = 0, batchHands = 0;
+        if (iPoker) {
+            if (!iPokerChecked) {
+                iPokerChecked = true;
+                int generalBigBlind = 0;
+                IPokerFile file;
+                const int check = CheckIPokerGeneral(batch, generalBigBlind, file.nCurrency,
+                                                     &file.bWinHoldsReturn);
+                iPokerAccepted = check == kIPokerCounted;
+                if (iPokerAccepted)
+                    mapIPokerFiles[path] = file;
+                LogDebug(Format(L"CheckIPokerGeneral = %d: %ls", check, path.c_str()));
+            }
+            if (!iPokerAccepted)
+                return;
+            currency = mapIPokerFiles[path].nCurrency;
+        }
         MakeMoneyData(batch, r, nickname, smallBlind, bigBlind, currency, batchMoney, batchHands);
     };
 
@@ -72,7 +96,7 @@ int CTarnwickApp::ReplayHistoryFile(const std::wstring& path, const std::wstring
         std::int64_t& pos = mapFileTest[path];
         const std::int64_t before = pos;
         std::vector<std::wstring> lines;
-        int rc = ReadHistoryFileEx(path, pos, lines, kHistoryReadChunk, &fileLog, true);
+        int rc = ReadHistoryFileEx(path, pos, lines, nReplayChunkBytes, &fileLog, true);
         if (rc != 0) {
             strCurrentHistoryFile.clear();
             return rc;

@@ -6,6 +6,7 @@
 #include "app/WorkLog.h"
 #include "model/SessionModel.h"
 #include "parsing/HandEngine.h"
+#include "support/HistoryFile.h"
 
 #include <string>
 #include <vector>
@@ -48,9 +49,14 @@ public:
     // Reads a whole history file of the configured room `roomName` from its
     // start, the way appended text is read while a session runs: a file-table
     // entry at position 0, reads of complete lines, and hand splitting. Hands
-    // are counted once each even where a read ends inside a hand. Returns 0
-    // or the read's errno value; an unknown room gives EINVAL.
+    // are counted once each even where a read ends inside a hand. An iPoker
+    // file is checked on its first batch and counts only when it is a
+    // real-money table. Returns 0 or the read's errno value; an unknown room
+    // gives EINVAL.
     int ReplayHistoryFile(const std::wstring& path, const std::wstring& roomName);
+
+    // Most bytes one read of ReplayHistoryFile takes.
+    std::size_t nReplayChunkBytes = kHistoryReadChunk;
 
     // Most lines held back while waiting for the rest of an unfinished hand;
     // more than that cannot be one hand and is processed as it stands.

@@ -82,6 +82,13 @@ public:
     // Serialises the history path with changes to mapFileTest.
     std::recursive_mutex csHistory;
 
+    // What the <general> section of each accepted iPoker history file said.
+    struct IPokerFile {
+        CurrencyNumber nCurrency = -1; // the stakes' currency; -1 unknown
+        bool bWinHoldsReturn = false;  // "win" includes the returned part of a bet
+    };
+    std::map<std::wstring, IPokerFile> mapIPokerFiles;
+
     int bDebug = 0;
 
     // The configured room of that name, or null. Never creates a record.

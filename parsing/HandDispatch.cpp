@@ -1,4 +1,5 @@
 #include "parsing/HandEngine.h"
+#include "parsing/IPoker.h"
 #include "support/TextUtil.h"
 
 namespace tw {
@@ -57,12 +58,51 @@ void MakeMoneyData888(CSessionModel& model, const HandLines& hand, double B, int
     model.NotifyHandCounted(RecordOf(model, hand, kRoom888, B, currency, result, money));
 }
 
+// One iPoker game: the result is in whole units and counts only when the
+// game could be read.
+bool IPokerOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
+                   int& currency, double& money) {
+    // The big blind in whole units, as the parser reports it.
+    double B = bbInt * 0.01;
+    bool winHoldsReturn = false;
+    auto file = model.mapIPokerFiles.find(model.strCurrentHistoryFile);
+    if (file != model.mapIPokerFiles.end())
+        winHoldsReturn = file->second.bWinHoldsReturn;
+
+    const std::wstring nickname = model.NicknameOf(LookupName(room));
+    std::wstring gameCode;
+    if (!ParseHandIPoker(hand, nickname, money, currency, B, gameCode, winHoldsReturn)) {
+        money = 0;
+        return false;
+    }
+    ++model.nTotalHands;
+    const double result = money;
+
+    money *= model.RateOf(currency);
+    model.dTotalMoney += money;
+    if (B > 0)
+        model.dTotalBB += money / B;
+
+    HandRecord rec;
+    rec.strFile = model.strCurrentHistoryFile;
+    rec.nRoom = room;
+    rec.strHandId = gameCode;
+    rec.nCurrency = currency;
+    rec.dBigBlind = B;
+    rec.dResult = result;
+    rec.dMoney = money;
+    model.NotifyHandCounted(rec);
+    return true;
+}
+
 } // namespace
 
 bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
                           int& currency, double& money) {
     double B = static_cast<double>(bbInt);
     money = 0;
+    if (IsIPoker(room))
+        return IPokerOneHand(model, hand, room, bbInt, currency, money);
     if (room == kRoom888) {
         MakeMoneyData888(model, hand, B, currency, money);
         return true;

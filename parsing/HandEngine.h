@@ -23,18 +23,23 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
 
 // Parses one complete hand with the parser of its room, converts the result
 // with the currency rate and adds it to the totals. `money` receives the
-// converted result. Returns true.
+// converted result (hundredths for text formats, whole units for iPoker).
+// Returns false only for a hand that was not counted: an iPoker game that
+// could not be read.
 bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
                           int& currency, double& money);
 
-// The hand or game number of a hand as its room writes it; empty if none.
+// The hand or game number of a hand as its room writes it (an iPoker game's
+// gamecode); empty if none.
 std::wstring HandIdOf(const HandLines& hand, RoomNumber room);
 
-// True when `line` (trimmed) starts a new hand in a file of `room`'s family.
+// True when `line` (trimmed) starts a new hand in a file of `room`'s family
+// (for iPoker: a line that opens a game).
 bool IsHandStart(std::wstring_view line, RoomNumber room);
 
 // The index of the first line of the last hand that may still be unfinished:
-// lines from there on should wait for more text. `lines.size()` when every
+// lines from there on should wait for more text. An iPoker game is finished
+// at its "</game>". `lines.size()` when every
 // line belongs to a finished hand, 0 when no hand start is found.
 std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumber room);
 

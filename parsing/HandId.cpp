@@ -1,4 +1,5 @@
 #include "parsing/HandEngine.h"
+#include "parsing/IPoker.h"
 #include "support/TextUtil.h"
 
 namespace tw {
@@ -49,6 +50,14 @@ std::wstring HandIdOf(const HandLines& hand, RoomNumber room) {
                 return DigitsAfter(l, L" for Game ");
         }
         return {};
+        return {};
+    }
+    if (IsIPoker(room)) {
+        for (const std::wstring& l : hand) {
+            std::wstring_view t = TrimView(l);
+            if (StartsWith(t, kIPokerGameStart))
+                return IPokerGameCode(t);
+        }
     }
     return {};
 }

@@ -1,4 +1,5 @@
 #include "parsing/HandEngine.h"
+#include "parsing/IPoker.h"
 #include "support/TextUtil.h"
 
 #include <cmath>
@@ -60,6 +61,57 @@ int BigBlindHundredths(double bigBlind) {
     return static_cast<int>(std::llround(h));
 }
 
+// Some exports write the end of a game and the start of the next on one line
+// ("</game><game gamecode=...>").
+bool StartsIPokerGame(std::wstring_view l) {
+    return StartsWith(l, kIPokerGameStart) ||
+           (StartsWith(l, kIPokerGameEnd) && Contains(l, kIPokerGameStart));
+}
+
+// iPoker files: every line belongs to a game from the start; a game ends at
+// its "</game>" and is passed on there. A game whose end tag never came is
+// passed on when the next game starts or the batch ends; the parser decides
+// whether it can be read. Lines between games are dropped.
+void SplitIPokerGames(CSessionModel& model, const std::vector<std::wstring>& lines,
+                      RoomNumber& room, double& bigBlind, int& currency, double& batchMoney,
+                      int& batchHands) {
+    HandLines hand;
+    hand.reserve(64);
+    bool gameOpen = false;
+
+    auto passOn = [&] {
+        if (gameOpen) {
+            int bbInt = BigBlindHundredths(bigBlind);
+            double money = 0;
+            if (MakeMoneyDataOneHand(model, hand, room, bbInt, currency, money)) {
+                ++batchHands;
+                batchMoney += money;
+            }
+        }
+        gameOpen = false;
+        hand.clear();
+    };
+
+    for (const std::wstring& line : lines) {
+        std::wstring_view l = TrimView(line);
+        bool consumed = false;
+        while (StartsWith(l, kIPokerGameEnd)) {
+            hand.emplace_back(kIPokerGameEnd);
+            passOn();
+            l = TrimView(l.substr(kIPokerGameEnd.size()));
+            consumed = true;
+        }
+        if (consumed && l.empty())
+            continue;
+        if (StartsWith(l, kIPokerGameStart)) {
+            passOn(); // a game that never ended
+            gameOpen = true;
+        }
+        hand.emplace_back(l);
+    }
+    passOn();
+}
+
 } // namespace
 
 bool IsHandStart(std::wstring_view line, RoomNumber room) {
@@ -67,14 +119,20 @@ bool IsHandStart(std::wstring_view line, RoomNumber room) {
         return ContainsStarsFamilyHeader(line);
     if (room == kRoom888)
         return StartsWith(line, k888GameNo) || Is888Title(line);
+    if (IsIPoker(room))
+        return StartsIPokerGame(line);
     return false;
 }
 
 std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumber room) {
     for (std::size_t i = lines.size(); i-- > 0;) {
         std::wstring_view l = TrimView(lines[i]);
-        if (!IsHandStart(l, room))
+        if (!IsHandStart(l, room)) {
+            // An iPoker game is finished at its end tag.
+            if (IsIPoker(room) && StartsWith(l, kIPokerGameEnd))
+                return i + 1;
             continue;
+        }
         // An 888poker hand starts at the "#Game No :" line above its title.
         if (room == kRoom888 && Is888Title(l)) {
             std::size_t j = i;
@@ -92,6 +150,10 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
                    const std::wstring& /*nickname*/, double& smallBlind, double& bigBlind,
                    int& currency, double& batchMoney, int& batchHands) {
     batchMoney = 0;
+    if (IsIPoker(room)) {
+        SplitIPokerGames(model, lines, room, bigBlind, currency, batchMoney, batchHands);
+        return;
+    }
     bool inHand = false;
     // 888poker: the next line is the stakes line after a title line.
     bool bStakesNext = false;
