@@ -16,15 +16,24 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
                           int& currency, double& money) {
     double B = static_cast<double>(bbInt);
     money = 0;
-    if (!IsPokerStarsFamily(room))
+    const bool stars = IsPokerStarsFamily(room);
+    if (!stars && room != kRoomPartyPoker && room != kRoomTigerGaming)
         return true;
 
     // An unconfigured room parses with an empty nickname; the lookup never
     // creates a room record.
     const std::wstring nickname = model.NicknameOf(LookupName(room));
-    model.LogDebug(Format(L"MakeMoneyDataOneHand: name = %ls", nickname.c_str()));
+    if (stars)
+        model.LogDebug(Format(L"MakeMoneyDataOneHand: name = %ls", nickname.c_str()));
     ++model.nTotalHands;
-    ParseHandPokerStars(hand, nickname, money, B);
+    if (stars) {
+        ParseHandPokerStars(hand, nickname, money, B);
+    } else if (room == kRoomPartyPoker) {
+        ParseHandPartyPoker(hand, nickname, money);
+    } else {
+        // A malformed hand still adds what was read before the fault.
+        ParseHandTigerGaming(hand, nickname, money);
+    }
     const double result = money;
 
     money *= model.RateOf(currency);
@@ -32,7 +41,8 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
     // A hand without a known big blind leaves the big-blind total unchanged.
     if (B > 0)
         model.dTotalBB += money / B;
-    model.LogDebug(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
+    if (stars)
+        model.LogDebug(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
 
     HandRecord rec;
     rec.strFile = model.strCurrentHistoryFile;

@@ -15,6 +15,9 @@ const wchar_t kPokerBrosHand[] = L"PokerBros Hand #";
 // Older clients and some tracker exports wrote "Game #" (the export upper-case).
 const wchar_t kStarsGame[] = L"PokerStars Game #";
 const wchar_t kStarsGameUpper[] = L"POKERSTARS GAME #";
+// PartyPoker starts every hand with "Game #N starts."; Tiger Gaming with its header.
+const wchar_t kPartyGame[] = L"Game #";
+const wchar_t kTigerGame[] = L"Tiger Gaming Game #";
 
 bool ContainsStarsFamilyHeader(std::wstring_view l) {
     return Contains(l, kStarsHand) || Contains(l, kStarsHome) || Contains(l, kStarsZoom) ||
@@ -48,11 +51,27 @@ int BigBlindHundredths(double bigBlind) {
     return static_cast<int>(std::llround(h));
 }
 
+// PartyPoker tournament tables; the rest of such a batch is not counted.
+bool IsPartyTournament(std::wstring_view l) {
+    return StartsWith(l, L"NL Texas Hold'em  Trny:") || StartsWith(l, L"Table Double or Nothing") ||
+           StartsWith(l, L"Table WPT Step");
+}
+
+// A PartyPoker stakes line: the NL and PL lines carry the blinds, the others
+// (limit games) at least the currency.
+bool IsPartyStakesLine(std::wstring_view l) {
+    return ContainsAfterFirst(l, L"Hold'em") || ContainsAfterFirst(l, L"Omaha");
+}
+
 } // namespace
 
 bool IsHandStart(std::wstring_view line, RoomNumber room) {
     if (IsPokerStarsFamily(room))
         return ContainsStarsFamilyHeader(line);
+    if (room == kRoomPartyPoker)
+        return StartsWith(line, kPartyGame);
+    if (room == kRoomTigerGaming)
+        return StartsWith(line, kTigerGame);
     return false;
 }
 
@@ -65,7 +84,7 @@ std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumb
 }
 
 void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines, RoomNumber& room,
-                   const std::wstring& /*nickname*/, double& /*smallBlind*/, double& bigBlind,
+                   const std::wstring& /*nickname*/, double& smallBlind, double& bigBlind,
                    int& currency, double& batchMoney, int& batchHands) {
     batchMoney = 0;
     bool inHand = false;
@@ -88,12 +107,21 @@ void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines,
         const bool last = i + 1 == count;
 
         if (!inHand) {
-            if (ContainsStarsFamilyHeader(l)) {
+            if (StartsWith(l, kPartyGame)) {
+                // "Game #N starts." carries nothing the hand needs.
+                room = kRoomPartyPoker;
+                inHand = true;
+            } else if (ContainsStarsFamilyHeader(l)) {
                 hand.emplace_back(l);
                 if (Contains(l, L"Tournament"))
                     continue; // tournament hands are not counted
                 inHand = true;
                 ParseHeaderPokerStars(hand.back(), bigBlind, currency);
+            } else if (StartsWith(l, kTigerGame)) {
+                room = kRoomTigerGaming;
+                inHand = true;
+                hand.emplace_back(l);
+                ParseHeaderTigerGaming(hand.back(), bigBlind, currency);
             } else {
                 hand.emplace_back(l);
             }
@@ -109,6 +137,16 @@ void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines,
 
         if (IsPokerStarsFamily(room)) {
             if (StartsNextStarsHand(l, room))
+                passOn();
+        } else if (room == kRoomTigerGaming) {
+            if (StartsWith(l, kTigerGame))
+                passOn();
+        } else if (room == kRoomPartyPoker) {
+            if (IsPartyTournament(l))
+                return; // the hand being collected is dropped with the rest
+            if (IsPartyStakesLine(l))
+                ParseHeaderPartyPoker(std::wstring(l), smallBlind, bigBlind, currency);
+            if (StartsWith(l, kPartyGame))
                 passOn();
         }
         hand.emplace_back(l);
