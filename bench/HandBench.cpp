@@ -1,1 +1,3 @@
-int main() {}
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();
