@@ -63,6 +63,16 @@ bool IsPartyStakesLine(std::wstring_view l) {
     return ContainsAfterFirst(l, L"Hold'em") || ContainsAfterFirst(l, L"Omaha");
 }
 
+// Nothing but "Game #N starts." and blank lines: the client has started a
+// hand and written none of it yet. That is no hand to count.
+bool IsEmptyPartyHand(const HandLines& hand) {
+    for (const std::wstring& l : hand) {
+        if (!l.empty() && !StartsWith(l, kPartyGame))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool IsHandStart(std::wstring_view line, RoomNumber room) {
@@ -92,6 +102,10 @@ void MakeMoneyData(CSessionModel& model, const std::vector<std::wstring>& lines,
     hand.reserve(64);
 
     auto passOn = [&] {
+        if (room == kRoomPartyPoker && IsEmptyPartyHand(hand)) {
+            hand.clear();
+            return;
+        }
         int bbInt = BigBlindHundredths(bigBlind);
         double money = 0;
         if (MakeMoneyDataOneHand(model, hand, room, bbInt, currency, money)) {

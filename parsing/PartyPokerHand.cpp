@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 
 namespace tw {
 
@@ -303,6 +304,16 @@ void ParseHandPartyPoker(const HandLines& hand, const std::wstring& nickname, do
 
 namespace {
 
+// A whole-line match that treats a line too costly to match as no match
+// (the regex engine throws rather than run away on pathological text).
+bool Matches(std::wstring_view s, WMatch& m, const WRegex& re) {
+    try {
+        return MatchWhole(s, m, re);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 struct PartyHeaderPatterns {
     // "$0.05/$0.10 USD NL Texas Hold'em - Monday, August 30, 16:08:09 EDT 2010"
     WRegex blinds = MakeRegex(L"((?:[\\$\u20AC\u00A3] ?)?\\d[\\d.,]*(?: ?[\\$\u20AC\u00A3])?)/"
@@ -355,7 +366,7 @@ void ParseHeaderPartyPoker(const std::wstring& header, double& smallBlind, doubl
     double sb = 0, bb = 0;
     const bool blindGame = Contains(v, L"NL Texas Hold'em") || Contains(v, L"PL Omaha");
 
-    if (blindGame && MatchWhole(v, m, re.blinds)) {
+    if (blindGame && Matches(v, m, re.blinds)) {
         const int cur = CurrencyOfStake(Group(m, 1));
         if (cur >= 0 && ParsePartyAmount(Group(m, 1), sb) && ParsePartyAmount(Group(m, 2), bb)) {
             smallBlind = sb * 0.01;
@@ -364,7 +375,7 @@ void ParseHeaderPartyPoker(const std::wstring& header, double& smallBlind, doubl
             return;
         }
     }
-    if (blindGame && MatchWhole(v, m, re.potLimitOmaha)) {
+    if (blindGame && Matches(v, m, re.potLimitOmaha)) {
         const int cur = CurrencyOfStake(Group(m, 1));
         double stated = 0;
         if (cur >= 0 && ParsePartyAmount(Group(m, 1), stated)) {
@@ -376,7 +387,7 @@ void ParseHeaderPartyPoker(const std::wstring& header, double& smallBlind, doubl
     }
     // Other stakes lines ("€10 EUR NL Texas Hold'em", limit games) give no
     // blinds, but their currency decides the conversion of the hand.
-    if (MatchWhole(v, m, re.stakes)) {
+    if (Matches(v, m, re.stakes)) {
         int cur = CurrencyOfStake(Group(m, 1));
         if (cur < 0 && m[2].matched)
             cur = Group(m, 2) == L"USD" ? 0 : (Group(m, 2) == L"EUR" ? 1 : 2);

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <vector>
 
 namespace tw {
@@ -33,8 +34,8 @@ struct TigerPatterns {
                               L"\\("
                               L"\\"
                               L"$" TG_AMT L"/\\$"
-                                          L"?" TG_AMT L"\\) - (\\d{4})/(\\d{2})/(\\d{2}) "
-                                                      L"(\\d+):(\\d+)(?::(\\d+))?(?: (.*))?");
+                              L"?" TG_AMT L"\\) - (\\d{4})/(\\d{2})/(\\d{2}) "
+                              L"(\\d+):(\\d+)(?::(\\d+))?(?: (.*))?");
     WRegex table = MakeRegex(L"Table '.*' (\\d+)-Max, Seat #\\d+ is the button");
     WRegex seat = MakeRegex(L"Seat \\d: (.*) \\(" TG_AMT L" in chips\\)(.*)");
     WRegex blind = MakeRegex(L"(.*): posts (small|big|small & big) blinds? " TG_AMT);
@@ -51,6 +52,16 @@ struct TigerPatterns {
 const TigerPatterns& Patterns() {
     static const TigerPatterns p;
     return p;
+}
+
+// A whole-line match that treats a line too costly to match as no match
+// (the regex engine throws rather than run away on pathological text).
+bool Matches(std::wstring_view s, WMatch& m, const WRegex& re) {
+    try {
+        return MatchWhole(s, m, re);
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 double Hundredths(std::wstring_view amount) {
@@ -127,7 +138,7 @@ void ParseHeaderTigerGaming(const std::wstring& header, double& bigBlind, int& c
     if (v.size() > kMaxLineLength)
         return;
     WMatch m;
-    if (MatchWhole(v, m, Patterns().header))
+    if (Matches(v, m, Patterns().header))
         bigBlind = Hundredths(Group(m, 3)) * 0.01;
 }
 
@@ -164,7 +175,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
         if (headerLine.empty() && StartsWith(l, kTigerHeader))
             headerLine = l;
 
-        if (seatListing && StartsWith(l, L"Seat ") && MatchWhole(l, m, re.seat)) {
+        if (seatListing && StartsWith(l, L"Seat ") && Matches(l, m, re.seat)) {
             if (Group(m, 1).empty()) {
                 money = won();
                 return false;
@@ -173,7 +184,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
             continue;
         }
         if (StartsWith(l, L"Table ")) {
-            if (MatchWhole(l, m, re.table))
+            if (Matches(l, m, re.table))
                 seatListing = true;
             continue;
         }
@@ -181,7 +192,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
         const std::wstring_view act = WithoutAllIn(l);
         if (ContainsAfterFirst(l, L"posts big blind") || ContainsAfterFirst(l, L"posts small")) {
             seatListing = false;
-            if (!MatchWhole(act, m, re.blind))
+            if (!Matches(act, m, re.blind))
                 continue;
             const std::wstring_view player = Group(m, 1);
             double live = Hundredths(Group(m, 3)), dead = 0;
@@ -216,12 +227,12 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
 
         if (ContainsAfterFirst(l, L"posts the ante")) {
             // An ante is dead money: paid in, but no bet anyone matches.
-            if (MatchWhole(act, m, re.ante) && Group(m, 1) == nickname)
+            if (Matches(act, m, re.ante) && Group(m, 1) == nickname)
                 heroEarlier += Hundredths(Group(m, 2));
             continue;
         }
         if (ContainsAfterFirst(l, L"post now")) {
-            if (MatchWhole(act, m, re.postNow)) {
+            if (Matches(act, m, re.postNow)) {
                 const double a = Hundredths(Group(m, 2));
                 stakes.At(Group(m, 1), 0) = a;
                 if (Group(m, 1) == nickname)
@@ -250,7 +261,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
         }
 
         if ((Contains(act, L": calls ") || Contains(act, L": bets ")) &&
-            MatchWhole(act, m, re.callsBets)) {
+            Matches(act, m, re.callsBets)) {
             const double a = Hundredths(Group(m, 3));
             if (Group(m, 1) == nickname) {
                 heroStreet += a;
@@ -260,7 +271,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
             }
             continue;
         }
-        if (Contains(act, L": raises ") && MatchWhole(act, m, re.raises)) {
+        if (Contains(act, L": raises ") && Matches(act, m, re.raises)) {
             const double to = Hundredths(Group(m, 3));
             if (Group(m, 1) == nickname) {
                 heroStreet = to;
@@ -270,7 +281,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
             }
             continue;
         }
-        if (Contains(l, L" collected ") && MatchWhole(l, m, re.collected)) {
+        if (Contains(l, L" collected ") && Matches(l, m, re.collected)) {
             if (Group(m, 1) == nickname) {
                 bodyWins += Hundredths(Group(m, 2));
                 sawBodyWin = true;
@@ -279,15 +290,15 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
         }
         if (StartsWith(l, L"Uncalled bet (")) {
             // The returned part is no longer the hero's stake on the round.
-            if (EndsWith(l, nickname) && MatchWhole(l, m, re.uncalled) && Group(m, 2) == nickname) {
+            if (EndsWith(l, nickname) && Matches(l, m, re.uncalled) && Group(m, 2) == nickname) {
                 heroStreet -= Hundredths(Group(m, 1));
                 writeHero();
             }
             continue;
         }
         if (StartsWith(l, L"Seat ")) {
-            if ((Contains(l, L" and won (") && MatchWhole(l, m, re.showedWon)) ||
-                (Contains(l, L" collected (") && MatchWhole(l, m, re.summaryCollected))) {
+            if ((Contains(l, L" and won (") && Matches(l, m, re.showedWon)) ||
+                (Contains(l, L" collected (") && Matches(l, m, re.summaryCollected))) {
                 if (WithoutPositionTags(Group(m, 1)) == nickname)
                     summaryWins += Hundredths(Group(m, 2));
             }

@@ -216,4 +216,10 @@ TEST(PartyPokerBatch, GarbageAndHugeLinesNeverCount) {
     MakeMoneyData(model, batch, room, L"Hero", sb, bb, currency, batchMoney, batchHands);
     EXPECT_EQ(model.nTotalHands, 1); // the truncated hand counts what it shows
     EXPECT_DOUBLE_EQ(model.dTotalMoney, -0.10);
+
+    // A hand the client has only just started is not counted as a hand.
+    batch = {L"Game #2 starts.", L"Hero posts big blind [$0.10 USD].", L"Game #3 starts.", L""};
+    MakeMoneyData(model, batch, room, L"Hero", sb, bb, currency, batchMoney, batchHands);
+    EXPECT_EQ(model.nTotalHands, 2);
+    EXPECT_DOUBLE_EQ(model.dTotalMoney, -0.20);
 }

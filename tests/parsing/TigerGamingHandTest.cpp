@@ -159,7 +159,11 @@ TEST(TigerGamingBatch, CutsAtHeadersAndSurvivesGarbage) {
     const std::size_t secondHand = 20;
     ASSERT_EQ(batch[secondHand].rfind(L"Tiger Gaming Game #1002", 0), 0u);
     EXPECT_EQ(UnfinishedTailStart(batch, kRoomTigerGaming), secondHand);
-    batch.insert(batch.begin() + 5, {std::wstring(1 << 20, L'x'), L"\x7F\x01\xFFFD: calls 9.9"});
+    std::wstring costly = L"Seat 1: ";
+    for (int i = 0; i < 400; ++i)
+        costly += L" showed (";
+    batch.insert(batch.begin() + 5,
+                 {std::wstring(1 << 20, L'x'), L"\x7F\x01\xFFFD: calls 9.9", costly});
 
     RoomNumber room = kRoomPokerStars;
     double sb = 0, bb = 0, batchMoney = 0;
