@@ -107,19 +107,27 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
         MakeMoneyData888(model, hand, B, currency, money);
         return true;
     }
-    if (!IsPokerStarsFamily(room))
+    const bool stars = IsPokerStarsFamily(room);
+    if (!stars && room != kRoomPartyPoker && room != kRoomTigerGaming)
         return true;
 
     // An unconfigured room parses with an empty nickname; the lookup never
     // creates a room record.
     const std::wstring nickname = model.NicknameOf(LookupName(room));
-    if (model.bDebug)
+    if (stars && model.bDebug)
         model.LogLine(Format(L"MakeMoneyDataOneHand: name = %ls", nickname.c_str()));
     ++model.nTotalHands;
-    ParseHandPokerStars(hand, nickname, money, B);
+    if (stars) {
+        ParseHandPokerStars(hand, nickname, money, B);
+    } else if (room == kRoomPartyPoker) {
+        ParseHandPartyPoker(hand, nickname, money);
+    } else {
+        // A malformed hand still adds what was read before the fault.
+        ParseHandTigerGaming(hand, nickname, money);
+    }
     const double result = money;
     AddTextHand(model, B, currency, money);
-    if (model.bDebug)
+    if (stars && model.bDebug)
         model.LogLine(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
     model.NotifyHandCounted(RecordOf(model, hand, room, B, currency, result, money));
     return true;

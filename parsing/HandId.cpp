@@ -18,6 +18,47 @@ std::wstring DigitsAfter(std::wstring_view line, std::wstring_view marker) {
     return std::wstring(line.substr(b, e - b));
 }
 
+// The word that follows `marker` in `line` (newer game numbers hold letters).
+std::wstring WordAfter(std::wstring_view line, std::wstring_view marker) {
+    std::size_t at = line.find(marker);
+    if (at == std::wstring_view::npos)
+        return {};
+    std::size_t b = at + marker.size();
+    std::size_t e = b;
+    while (e < line.size() && line[e] != L' ' && line[e] != L'*')
+        ++e;
+    return std::wstring(line.substr(b, e - b));
+}
+
+// The game number of a PartyPoker hand. The hand's own "Game #N starts." line
+// comes first; a batch's first hand lacks it, and a hand that ends a batch
+// may end with the next hand's, so the history title is asked next.
+std::wstring PartyGameId(const HandLines& hand) {
+    for (const std::wstring& l : hand) {
+        if (TrimView(l).empty())
+            continue;
+        if (StartsWith(TrimView(l), L"Game #"))
+            return WordAfter(l, L"Game #");
+        break;
+    }
+    static const wchar_t* const kTitles[] = {L"***** Hand History for Game ",
+                                             L"***** Hand History For Game ", L"#Game No : "};
+    for (const wchar_t* title : kTitles) {
+        for (const std::wstring& l : hand) {
+            if (StartsWith(TrimView(l), title)) {
+                std::wstring id = WordAfter(l, title);
+                if (!id.empty())
+                    return id;
+            }
+        }
+    }
+    for (const std::wstring& l : hand) {
+        if (StartsWith(TrimView(l), L"Game #"))
+            return WordAfter(l, L"Game #");
+    }
+    return {};
+}
+
 } // namespace
 
 std::wstring HandIdOf(const HandLines& hand, RoomNumber room) {
@@ -50,13 +91,21 @@ std::wstring HandIdOf(const HandLines& hand, RoomNumber room) {
                 return DigitsAfter(l, L" for Game ");
         }
         return {};
-        return {};
     }
     if (IsIPoker(room)) {
         for (const std::wstring& l : hand) {
             std::wstring_view t = TrimView(l);
             if (StartsWith(t, kIPokerGameStart))
                 return IPokerGameCode(t);
+        }
+        return {};
+    }
+    if (room == kRoomPartyPoker)
+        return PartyGameId(hand);
+    if (room == kRoomTigerGaming) {
+        for (const std::wstring& l : hand) {
+            if (StartsWith(TrimView(l), L"Tiger Gaming Game #"))
+                return DigitsAfter(l, L"Tiger Gaming Game #");
         }
     }
     return {};

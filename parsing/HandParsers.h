@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw {
@@ -44,5 +45,34 @@ enum class Hand888Status {
 // `status` (when given) tells a cancelled hand from a rejected one.
 bool ParseHand888(const HandLines& hand, const std::wstring& nickname, double& money,
                   Hand888Status* status = nullptr);
+
+// Reads the stakes line of a PartyPoker hand ("$0.05/$0.10 USD NL Texas
+// Hold'em - Monday, August 30, 16:08:09 EDT 2010", "$100 USD PL Omaha - ...")
+// into the blinds (whole currency units) and the currency number. A stakes
+// line without blinds ("€10 EUR NL Texas Hold'em - ...", limit games) sets
+// only the currency; a line of no known shape changes nothing.
+void ParseHeaderPartyPoker(const std::wstring& header, double& smallBlind, double& bigBlind,
+                           int& currency);
+
+// The hero's result of one PartyPoker hand in hundredths: what the hero won
+// minus all the hero put in. Only lines that name exactly `nickname` count.
+void ParseHandPartyPoker(const HandLines& hand, const std::wstring& nickname, double& money);
+
+// Reads the big blind (whole units) from a "Tiger Gaming Game #" header; the
+// currency is always US dollars. A line of another shape leaves both at 0.
+void ParseHeaderTigerGaming(const std::wstring& header, double& bigBlind, int& currency);
+
+// The hero's result of one Tiger Gaming hand in hundredths. Returns false when
+// the hand is malformed (a seat without a name, the hero's cards missing);
+// `money` then holds what was won before that line.
+bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, double& money);
+
+// Reads one amount as the PartyPoker and Tiger Gaming lines write it, into
+// hundredths: "$1,728.25", "15 788,50 $", "0,01 $", "€51,18", "222,75$",
+// "$ 10", "0.25 USD". A point or comma before one or two final digits is the
+// decimal separator, one before three digits groups thousands; blanks may
+// group thousands too. Currency signs and the codes USD, EUR and GBP around
+// the number are skipped. False when the text is not one amount.
+bool ParsePartyAmount(std::wstring_view text, double& hundredths);
 
 } // namespace tw

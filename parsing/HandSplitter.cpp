@@ -16,6 +16,11 @@ const wchar_t kPokerBrosHand[] = L"PokerBros Hand #";
 // Older clients and some tracker exports wrote "Game #" (the export upper-case).
 const wchar_t kStarsGame[] = L"PokerStars Game #";
 const wchar_t kStarsGameUpper[] = L"POKERSTARS GAME #";
+const wchar_t kPartyGame[] = L"Game #";
+// Newer PartyPoker files write "#Game No : N" and a title without a room
+// name; 888poker's titles name the room.
+const wchar_t kPartyTitle[] = L"***** Hand History ";
+const wchar_t kTigerGame[] = L"Tiger Gaming Game #";
 
 bool ContainsStarsFamilyHeader(std::wstring_view l) {
     return Contains(l, kStarsHand) || Contains(l, kStarsHome) || Contains(l, kStarsZoom) ||
@@ -112,6 +117,38 @@ void SplitIPokerGames(CSessionModel& model, const std::vector<std::wstring>& lin
     passOn();
 }
 
+// PartyPoker tournament tables; the rest of such a batch is not counted.
+bool IsPartyTournament(std::wstring_view l) {
+    return StartsWith(l, L"NL Texas Hold'em  Trny:") || StartsWith(l, L"Table Double or Nothing") ||
+           StartsWith(l, L"Table WPT Step");
+}
+
+// A PartyPoker stakes line: the NL and PL lines carry the blinds, the others
+// (limit games) at least the currency.
+bool IsPartyStakesLine(std::wstring_view l) {
+    return ContainsAfterFirst(l, L"Hold'em") || ContainsAfterFirst(l, L"Omaha");
+}
+
+// Nothing but "Game #N starts." and blank lines: the client has started a
+// hand and written none of it yet. That is no hand to count.
+bool IsEmptyPartyHand(const HandLines& hand) {
+    for (const std::wstring& l : hand) {
+        if (!l.empty() && !StartsWith(l, kPartyGame))
+            return false;
+    }
+    return true;
+}
+
+// The next line that is not blank, from index i on; empty when none.
+std::wstring_view NextNonBlank(const std::vector<std::wstring>& lines, std::size_t i) {
+    for (; i < lines.size(); ++i) {
+        std::wstring_view t = TrimView(lines[i]);
+        if (!t.empty())
+            return t;
+    }
+    return {};
+}
+
 } // namespace
 
 bool IsHandStart(std::wstring_view line, RoomNumber room) {
@@ -121,6 +158,11 @@ bool IsHandStart(std::wstring_view line, RoomNumber room) {
         return StartsWith(line, k888GameNo) || Is888Title(line);
     if (IsIPoker(room))
         return StartsIPokerGame(line);
+    if (room == kRoomPartyPoker)
+        return StartsWith(line, kPartyGame) || StartsWith(line, k888GameNo) ||
+               StartsWith(line, kPartyTitle);
+    if (room == kRoomTigerGaming)
+        return StartsWith(line, kTigerGame);
     return false;
 }
 
@@ -132,6 +174,23 @@ std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumb
             if (IsIPoker(room) && StartsWith(l, kIPokerGameEnd))
                 return i + 1;
             continue;
+        }
+        // A PartyPoker hand starts at the first of its "Game #N starts.",
+        // "#Game No : N" and title lines.
+        if (room == kRoomPartyPoker) {
+            std::size_t first = i;
+            for (std::size_t j = i; j-- > 0;) {
+                std::wstring_view p = TrimView(lines[j]);
+                if (p.empty())
+                    continue;
+                if (!(StartsWith(p, kPartyGame) || StartsWith(p, k888GameNo)) ||
+                    StartsWith(l, kPartyGame))
+                    break;
+                first = j;
+                if (StartsWith(p, kPartyGame))
+                    break;
+            }
+            return first;
         }
         // An 888poker hand starts at the "#Game No :" line above its title.
         if (room == kRoom888 && Is888Title(l)) {
@@ -159,10 +218,16 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
     bool bStakesNext = false;
     // 888poker: the last line stored that was not blank is a "#Game No :" line.
     bool bAfterGameNo = false;
+    // PartyPoker: the last line that was not blank started a hand already.
+    bool bPartyCut = false;
     HandLines hand;
     hand.reserve(64);
 
     auto passOn = [&] {
+        if (room == kRoomPartyPoker && IsEmptyPartyHand(hand)) {
+            hand.clear();
+            return;
+        }
         int bbInt = BigBlindHundredths(bigBlind);
         double money = 0;
         if (MakeMoneyDataOneHand(model, hand, room, bbInt, currency, money)) {
@@ -190,7 +255,17 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
         const bool last = i + 1 == count;
 
         if (!inHand) {
-            if (ContainsStarsFamilyHeader(l)) {
+            // PartyPoker: "Game #N starts.", or a "#Game No : N" line or a
+            // title that names no room.
+            const bool partyGameNo =
+                StartsWith(l, k888GameNo) && StartsWith(NextNonBlank(lines, i + 1), kPartyTitle);
+            if (StartsWith(l, kPartyGame) || partyGameNo || StartsWith(l, kPartyTitle)) {
+                room = kRoomPartyPoker;
+                inHand = true;
+                bPartyCut = false;
+                if (!StartsWith(l, kPartyGame))
+                    store(i); // "Game #N starts." carries nothing the hand needs
+            } else if (ContainsStarsFamilyHeader(l)) {
                 if (Contains(l, L"Tournament")) {
                     store(i);
                     continue; // tournament hands are not counted
@@ -207,6 +282,11 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
                 // before; its collected lines must not pay into this one.
                 hand.clear();
                 hand.emplace_back(l);
+            } else if (StartsWith(l, kTigerGame)) {
+                room = kRoomTigerGaming;
+                inHand = true;
+                store(i);
+                ParseHeaderTigerGaming(hand.back(), bigBlind, currency);
             } else {
                 store(i);
             }
@@ -243,6 +323,22 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
             }
             if (!l.empty())
                 bAfterGameNo = StartsWith(l, k888GameNo);
+        } else if (room == kRoomTigerGaming) {
+            if (StartsWith(l, kTigerGame))
+                passOn();
+        } else if (room == kRoomPartyPoker) {
+            if (IsPartyTournament(l))
+                return; // the hand being collected is dropped with the rest
+            if (IsPartyStakesLine(l))
+                ParseHeaderPartyPoker(std::wstring(l), smallBlind, bigBlind, currency);
+            // A hand starts at "Game #N starts.", at "#Game No : N" or at
+            // its title, whichever comes first.
+            const bool start = StartsWith(l, kPartyGame) || StartsWith(l, k888GameNo) ||
+                               StartsWith(l, kPartyTitle);
+            if (start && !bPartyCut)
+                passOn();
+            if (!l.empty())
+                bPartyCut = StartsWith(l, kPartyGame) || StartsWith(l, k888GameNo);
         }
         store(i);
     }
