@@ -68,11 +68,8 @@ void ParseHeaderTigerGaming(const std::wstring& header, double& bigBlind, int& c
 bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, double& money);
 
 // Reads one amount as the PartyPoker and Tiger Gaming lines write it, into
-// hundredths: "$1,728.25", "15 788,50 $", "0,01 $", "€51,18", "222,75$",
-// "$ 10", "0.25 USD". A point or comma before one or two final digits is the
-// decimal separator, one before three digits groups thousands; blanks may
-// group thousands too. Currency signs and the codes USD, EUR and GBP around
-// the number are skipped. False when the text is not one amount.
+// hundredths: the shared money reader, after a sentence-ending period is
+// dropped ("[$0.25 USD].").
 bool ParsePartyAmount(std::wstring_view text, double& hundredths);
 
 } // namespace tw

@@ -9,6 +9,7 @@
 // "Hero calls (0.10)", "Hero raises 0.20 to 0.30" (the new stake on the
 // street) and give the winnings only in the summary as
 // "Hero balance $5.30, bet $0.30, collected $0.70, net +$0.40".
+#include "parsing/Amount.h"
 #include "parsing/HandParsers.h"
 #include "parsing/Regex.h"
 #include "support/TextUtil.h"
@@ -23,18 +24,6 @@ namespace {
 
 // Longer lines are no hand-history lines; they are skipped unread.
 constexpr std::size_t kMaxLineLength = 4096;
-
-bool IsAmountBlank(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == 0x00A0 || c == 0x202F || c == 0x2009;
-}
-
-bool IsCurrencySign(wchar_t c) {
-    return c == L'$' || c == 0x20AC || c == 0x00A3;
-}
-
-bool IsDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
 
 // Removes one sentence-ending period and the blanks around the text.
 std::wstring_view StripPeriod(std::wstring_view s) {
@@ -159,107 +148,11 @@ std::size_t GluedHeroSentence(std::wstring_view l, std::wstring_view heroPrefix,
 } // namespace
 
 bool ParsePartyAmount(std::wstring_view text, double& hundredths) {
-    constexpr int kMaxGroups = 8;
-    constexpr int kMaxDigits = 15; // exact in a double
-    std::array<int, kMaxGroups> len{};
-    std::array<wchar_t, kMaxGroups> sep{};
-    std::int64_t mantissa = 0;
-    int groups = 0, digits = 0;
-    wchar_t pendingSep = 0; // a separator after the last digit
-    bool blank = false;     // a blank after the last digit
-    bool ended = false;     // a sign or code after the number
-
     // A period that ends the sentence is no part of the amount.
-    text = StripPeriod(text);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        if (IsDigit(c)) {
-            if (ended)
-                return false;
-            if (groups == 0 || pendingSep != 0 || blank) {
-                if (groups == kMaxGroups)
-                    return false;
-                sep[groups] = pendingSep != 0 ? pendingSep : L' ';
-                len[groups] = 0;
-                ++groups;
-            }
-            if (++digits > kMaxDigits)
-                return false;
-            mantissa = mantissa * 10 + (c - L'0');
-            ++len[groups - 1];
-            pendingSep = 0;
-            blank = false;
-        } else if (c == L'.' || c == L',') {
-            if (groups == 0 || pendingSep != 0 || blank || ended)
-                return false;
-            pendingSep = c;
-        } else if (IsAmountBlank(c)) {
-            if (pendingSep != 0)
-                return false;
-            if (groups > 0)
-                blank = true;
-        } else if (IsCurrencySign(c)) {
-            if (pendingSep != 0)
-                return false;
-            if (groups > 0)
-                ended = true;
-        } else if (c >= L'A' && c <= L'Z' && i + 3 <= text.size() &&
-                   (text.substr(i, 3) == L"USD" || text.substr(i, 3) == L"EUR" ||
-                    text.substr(i, 3) == L"GBP")) {
-            if (pendingSep != 0)
-                return false;
-            if (groups > 0)
-                ended = true;
-            i += 2;
-        } else {
-            return false;
-        }
-    }
-    if (groups == 0 || pendingSep != 0)
+    double amount = 0;
+    if (!ParseMoneyText(StripPeriod(text), amount))
         return false;
-
-    // Which separator, if any, is the decimal one: the last, unless it is a
-    // blank or is followed by exactly three digits that group thousands.
-    int decimal = -1;
-    const int last = groups - 1;
-    if (last > 0 && sep[last] != L' ') {
-        if (len[last] != 3) {
-            decimal = last;
-        } else {
-            bool same = false, other = false;
-            for (int k = 1; k < last; ++k) {
-                if (sep[k] == sep[last])
-                    same = true;
-                else
-                    other = true;
-            }
-            if (other && !same)
-                decimal = last;
-            else if (!same && !other && len[0] == 1 && mantissa < 1000)
-                decimal = last; // "0.125"
-        }
-    }
-    const int lastWhole = decimal >= 0 ? decimal - 1 : last;
-    if (lastWhole > 0) {
-        if (len[0] > 3)
-            return false;
-        for (int k = 1; k <= lastWhole; ++k) {
-            if (len[k] != 3 || sep[k] != sep[1])
-                return false;
-        }
-        if (decimal >= 0 && sep[1] == sep[decimal])
-            return false;
-    }
-
-    const int places = decimal >= 0 ? len[decimal] : 0;
-    double value = static_cast<double>(mantissa);
-    if (places <= 2) {
-        value *= places == 0 ? 100.0 : (places == 1 ? 10.0 : 1.0);
-    } else {
-        for (int k = 2; k < places; ++k)
-            value /= 10.0;
-    }
-    hundredths = value;
+    hundredths = amount * 100.0;
     return true;
 }
 
