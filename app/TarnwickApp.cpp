@@ -1,6 +1,5 @@
 #include "app/TarnwickApp.h"
 
-#include "parsing/IPoker.h"
 #include "support/HistoryFile.h"
 #include "support/SupportLib.h"
 #include "support/TextUtil.h"
@@ -51,79 +50,32 @@ CTarnwickApp::~CTarnwickApp() {
 
 int CTarnwickApp::ReplayHistoryFile(const std::wstring& path, const std::wstring& roomName) {
     std::lock_guard<std::recursive_mutex> lock(csHistory);
-    const CPokerRoom* room = FindRoom(roomName);
-    if (!room)
+    auto room = mapRooms.find(roomName);
+    if (room == mapRooms.end())
         return EINVAL;
-    const std::wstring nickname = room->strNickname;
-    const RoomNumber roomNumber = room->nRoomNumber;
-
-    mapFileTest[path] = 0;
-    strCurrentHistoryFile = path;
-    std::vector<std::wstring> pending;
-
-    // An iPoker file is checked once, on its first batch, which holds its
-    // <general> section: only real-money files are counted.
-    const bool iPoker = IsIPoker(roomNumber);
-    bool iPokerChecked = false, iPokerAccepted = false;
-    mapIPokerFiles.erase(path);
-
-    auto process = [&](std::vector<std::wstring>& batch) {
-        if (batch.empty())
-            return;
-        RoomNumber r = roomNumber;
-        double smallBlind = 0, bigBlind = 0, batchMoney = 0;
-        int currency = 0, batchHands = 0;
-        if (iPoker) {
-            if (!iPokerChecked) {
-                iPokerChecked = true;
-                int generalBigBlind = 0;
-                IPokerFile file;
-                const int check = CheckIPokerGeneral(batch, generalBigBlind, file.nCurrency,
-                                                     &file.bWinHoldsReturn);
-                iPokerAccepted = check == kIPokerCounted;
-                if (iPokerAccepted)
-                    mapIPokerFiles[path] = file;
-                LogDebug(Format(L"CheckIPokerGeneral = %d: %ls", check, path.c_str()));
-            }
-            if (!iPokerAccepted)
-                return;
-            currency = mapIPokerFiles[path].nCurrency;
-        }
-        MakeMoneyData(batch, r, nickname, smallBlind, bigBlind, currency, batchMoney, batchHands);
-    };
-
-    for (;;) {
-        std::int64_t& pos = mapFileTest[path];
-        const std::int64_t before = pos;
-        std::vector<std::wstring> lines;
-        int rc = ReadHistoryFileEx(path, pos, lines, nReplayChunkBytes, &fileLog, true);
-        if (rc != 0) {
-            strCurrentHistoryFile.clear();
-            return rc;
-        }
-        const std::int64_t size = HistoryFileSize(path);
-        const bool atEnd = pos == before || size < 0 || pos >= size;
-        pending.insert(pending.end(), std::make_move_iterator(lines.begin()),
-                       std::make_move_iterator(lines.end()));
-        if (atEnd) {
-            process(pending);
-            break;
-        }
-        // Process what ends before the last hand start; that hand waits for
-        // the next read, which may hold its rest.
-        std::size_t tail = UnfinishedTailStart(pending, roomNumber);
-        if (tail == 0 && pending.size() < kMaxPendingLines)
-            continue;
-        if (tail == 0)
-            tail = pending.size();
-        std::vector<std::wstring> rest(
-            std::make_move_iterator(pending.begin() + static_cast<std::ptrdiff_t>(tail)),
-            std::make_move_iterator(pending.end()));
-        pending.resize(tail);
-        process(pending);
-        pending = std::move(rest);
+    const std::int64_t size = HistoryFileSize(path);
+    if (size < 0) {
+        std::vector<std::wstring> none;
+        std::int64_t at = 0;
+        const int rc = ReadHistoryFileEx(path, at, none, 1, nullptr);
+        return rc != 0 ? rc : ENOENT;
     }
-    strCurrentHistoryFile.clear();
+    // The room's folder is the file's own for the time of the replay.
+    CPokerRoom saved = room->second;
+    std::size_t slash = path.find_last_of(L"/\\");
+    room->second.strHistoryPath = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+    room->second.bActive = true;
+    if (room->second.strHistoryPath.empty())
+        room->second.strHistoryPath = L"/";
+
+    historyReader.nReadChunk = nReplayChunkBytes;
+    historyReader.bTakeUnendedLast = true;
+    historyReader.FileAdded(path);
+    historyReader.FileModified(path);
+    historyReader.FlushAll();
+    historyReader.bTakeUnendedLast = false;
+    historyReader.nReadChunk = kHistoryReadChunk;
+    room->second = saved;
     return 0;
 }
 

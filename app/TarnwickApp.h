@@ -7,6 +7,7 @@
 #include "model/SessionModel.h"
 #include "parsing/HandEngine.h"
 #include "support/HistoryFile.h"
+#include "watch/HistoryFileReader.h"
 
 #include <string>
 #include <vector>
@@ -47,20 +48,19 @@ public:
     }
 
     // Reads a whole history file of the configured room `roomName` from its
-    // start, the way appended text is read while a session runs: a file-table
-    // entry at position 0, reads of complete lines, and hand splitting. Hands
-    // are counted once each even where a read ends inside a hand. An iPoker
-    // file is checked on its first batch and counts only when it is a
-    // real-money table. Returns 0 or the read's errno value; an unknown room
-    // gives EINVAL.
+    // start through the history file handler, as if the file had just been
+    // added to the room's folder and written: a file-table entry at position
+    // 0, reads of complete lines, hand splitting, and at the end the last
+    // hand too. An iPoker file counts only when its <general> section is for
+    // real money. Returns 0 or the read's errno value; an unknown room gives
+    // EINVAL.
     int ReplayHistoryFile(const std::wstring& path, const std::wstring& roomName);
 
     // Most bytes one read of ReplayHistoryFile takes.
     std::size_t nReplayChunkBytes = kHistoryReadChunk;
 
-    // Most lines held back while waiting for the rest of an unfinished hand;
-    // more than that cannot be one hand and is processed as it stands.
-    static constexpr std::size_t kMaxPendingLines = 20000;
+    // Turns the file events of the watched folders into counted hands.
+    CHistoryFileReader historyReader{*this};
 
 private:
     void Construct(const Options& options);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -76,16 +77,20 @@ public:
     double dPeakMoney = 0.0;
     double dPeakBB = 0.0;
 
-    // History file path -> read position (for iPoker files 1 means checked and
-    // accepted, a negative value rejected).
+    // History file path -> read position: the byte offset where the next
+    // read starts. A file without an entry is never read.
     std::map<std::wstring, std::int64_t> mapFileTest;
     // Serialises the history path with changes to mapFileTest.
     std::recursive_mutex csHistory;
 
-    // What the <general> section of each accepted iPoker history file said.
+    // What the <general> section of each checked iPoker history file said,
+    // and the games of the file counted so far: a session document is
+    // rewritten as games are added, and a game read again never counts twice.
     struct IPokerFile {
-        CurrencyNumber nCurrency = -1; // the stakes' currency; -1 unknown
-        bool bWinHoldsReturn = false;  // "win" includes the returned part of a bet
+        bool bAccepted = false;            // a real-money table: its games count
+        CurrencyNumber nCurrency = -1;     // the stakes' currency; -1 unknown
+        bool bWinHoldsReturn = false;      // "win" includes the returned part of a bet
+        std::set<std::wstring> setCounted; // game codes
     };
     std::map<std::wstring, IPokerFile> mapIPokerFiles;
 

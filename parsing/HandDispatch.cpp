@@ -66,8 +66,15 @@ bool IPokerOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room,
     double B = bbInt * 0.01;
     bool winHoldsReturn = false;
     auto file = model.mapIPokerFiles.find(model.strCurrentHistoryFile);
-    if (file != model.mapIPokerFiles.end())
+    if (file != model.mapIPokerFiles.end()) {
         winHoldsReturn = file->second.bWinHoldsReturn;
+        // A game of this file that was counted already is read again when
+        // the client rewrites the document: it never counts twice.
+        if (file->second.setCounted.count(HandIdOf(hand, room)) != 0) {
+            money = 0;
+            return false;
+        }
+    }
 
     const std::wstring nickname = model.NicknameOf(LookupName(room));
     std::wstring gameCode;
@@ -75,6 +82,8 @@ bool IPokerOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room,
         money = 0;
         return false;
     }
+    if (file != model.mapIPokerFiles.end() && !gameCode.empty())
+        file->second.setCounted.insert(gameCode);
     ++model.nTotalHands;
     const double result = money;
 

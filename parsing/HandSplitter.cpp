@@ -205,6 +205,42 @@ std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumb
     return 0;
 }
 
+bool IsHandComplete(const std::vector<std::wstring>& hand, RoomNumber room) {
+    if (IsIPoker(room)) {
+        for (auto it = hand.rbegin(); it != hand.rend(); ++it) {
+            std::wstring_view l = TrimView(*it);
+            if (!l.empty())
+                return StartsWith(l, kIPokerGameEnd);
+        }
+        return false;
+    }
+    // PokerStars-style text writes "*** SUMMARY ***" and then one line per
+    // seated player; 888poker and PartyPoker "** Summary **" and a blank line
+    // after the hand.
+    const bool starsStyle = IsPokerStarsFamily(room) || room == kRoomTigerGaming;
+    std::size_t seated = 0, summarySeats = 0;
+    bool inSummary = false, betting = false;
+    for (const std::wstring& raw : hand) {
+        std::wstring_view l = TrimView(raw);
+        if (!inSummary) {
+            if (StartsWith(l, L"*** SUMMARY ***") || StartsWith(l, L"** Summary **")) {
+                inSummary = true;
+                continue;
+            }
+            if (StartsWith(l, L"*** ") || StartsWith(l, L"** "))
+                betting = true;
+            else if (!betting && starsStyle && StartsWith(l, L"Seat ") && Contains(l, L" in chips"))
+                ++seated;
+            continue;
+        }
+        if (l.empty())
+            return true; // the blank line the client writes after a hand
+        if (starsStyle && StartsWith(l, L"Seat "))
+            ++summarySeats;
+    }
+    return inSummary && starsStyle && seated > 0 && summarySeats >= seated;
+}
+
 void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomNumber& room,
                    const std::wstring& /*nickname*/, double& smallBlind, double& bigBlind,
                    int& currency, double& batchMoney, int& batchHands) {

@@ -1,0 +1,265 @@
+#include "watch/HistoryFileReader.h"
+#include "app/TarnwickApp.h"
+#include "bench/Hand888Generator.h"
+#include "bench/IPokerSample.h"
+#include "bench/gen/PokerStarsGen.h"
+#include "support/LogSink.h"
+#include "support/TextUtil.h"
+#include "tests/TestUtil.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <set>
+#include <sstream>
+
+using namespace tw;
+using twtest::TempDir;
+using twtest::WriteBytes;
+
+namespace {
+
+struct Recorder : IHandListener {
+    std::multiset<std::wstring> ids;
+    std::set<RoomNumber> rooms;
+    void HandCounted(const HandRecord& h) override {
+        if (h.bCounted)
+            ids.insert(h.strHandId);
+        rooms.insert(h.nRoom);
+    }
+    bool NoneTwice() const {
+        return std::set<std::wstring>(ids.begin(), ids.end()).size() == ids.size();
+    }
+};
+
+struct LogLines : ILogSink {
+    std::vector<std::wstring> lines;
+    void WriteLogLine(const std::wstring& t) override { lines.push_back(t); }
+};
+
+// An application without a work log, with one room on a temporary folder.
+struct Live {
+    TempDir dir;
+    CTarnwickApp app{[] {
+        CTarnwickApp::Options o;
+        o.bOpenLog = false;
+        return o;
+    }()};
+    Recorder rec;
+    LogLines log;
+    CHistoryFileReader& reader = app.historyReader;
+
+    Live(const std::wstring& room, const std::wstring& nick) {
+        Configure(room, nick, FromUtf8(dir.path().string()));
+        app.SetRates(L"1.00", L"1.12", L"1.42");
+        app.AddHandListener(&rec);
+        app.SetLog(&log);
+    }
+    void Configure(const std::wstring& room, const std::wstring& nick, const std::wstring& folder) {
+        CPokerRoom r;
+        r.nRoomNumber = RoomNumberFromName(room);
+        r.strNickname = nick;
+        r.strHistoryPath = folder;
+        app.mapRooms[room] = r;
+    }
+    std::string File(const std::string& name) const { return dir.file(name); }
+};
+
+// Appends `text` to `path` in the pieces that end at `cuts`, telling the
+// reader after each piece as the watcher would.
+void WriteInPieces(Live& live, const std::string& path, const std::string& text,
+                   std::vector<std::size_t> cuts) {
+    std::sort(cuts.begin(), cuts.end());
+    cuts.push_back(text.size());
+    std::size_t at = 0;
+    for (std::size_t cut : cuts) {
+        if (cut <= at)
+            continue;
+        WriteBytes(path, text.substr(at, cut - at), true);
+        live.reader.FileModified(FromUtf8(path));
+        at = cut;
+    }
+}
+
+} // namespace
+
+TEST(HistoryFileReader, HandsWrittenInPiecesCountOnceWithTheirWholeResult) {
+    const auto gen = twgen::GeneratePokerStars(4, 11);
+    std::mt19937 rng(5);
+    // Every single cut of the first hand, then random cuts over all four.
+    std::size_t firstHand = gen.text.find("PokerStars Hand #", 10);
+    std::vector<std::vector<std::size_t>> splits;
+    for (std::size_t c = 1; c < firstHand; c += 7)
+        splits.push_back({c});
+    for (int i = 0; i < 60; ++i) {
+        std::vector<std::size_t> cuts;
+        for (int k = 0, n = 1 + static_cast<int>(rng() % 12); k < n; ++k)
+            cuts.push_back(rng() % gen.text.size());
+        splits.push_back(cuts);
+    }
+    for (const auto& cuts : splits) {
+        Live live(L"PokerStars", L"HERO");
+        const std::string path = live.File("HH20261208 Table.txt");
+        WriteBytes(path, "");
+        live.reader.FileAdded(FromUtf8(path));
+        WriteInPieces(live, path, gen.text, cuts);
+        // Finished hands count without waiting for any later text.
+        ASSERT_EQ(live.app.nTotalHands, gen.hands) << "cut at " << cuts.front();
+        ASSERT_TRUE(live.rec.NoneTwice());
+        ASSERT_NEAR(live.app.dTotalMoney, gen.heroCents / 100.0, 1e-9) << "cut at " << cuts.front();
+    }
+}
+
+TEST(HistoryFileReader, An888HandCutAnywhereCountsOnceWhole) {
+    const auto gen = tw::bench::Generate888(3, "Hero", 21);
+    std::mt19937 rng(9);
+    for (int i = 0; i < 40; ++i) {
+        Live live(L"888 poker", L"Hero");
+        const std::string path = live.File("table.txt");
+        WriteBytes(path, "");
+        live.reader.FileAdded(FromUtf8(path));
+        std::vector<std::size_t> cuts;
+        for (int k = 0; k < 6; ++k)
+            cuts.push_back(rng() % gen.strText.size());
+        WriteInPieces(live, path, gen.strText, cuts);
+        // The last hand may wait for its end: a short quiet time settles it.
+        live.reader.FlushIdle(CHistoryFileReader::Clock::now() + std::chrono::seconds(5));
+        ASSERT_EQ(live.app.nTotalHands, gen.nHands);
+        ASSERT_TRUE(live.rec.NoneTwice());
+        ASSERT_NEAR(live.app.dTotalMoney, gen.dHeroResult, 1e-9);
+    }
+}
+
+TEST(HistoryFileReader, AnUnfinishedHandWaitsUntilTheFileIsQuiet) {
+    Live live(L"PokerStars", L"HERO");
+    const auto gen = twgen::GeneratePokerStars(1, 3);
+    // The hand without its summary: nothing tells that it is complete.
+    const std::string text = gen.text.substr(0, gen.text.find("*** SUMMARY ***"));
+    const std::string path = live.File("HH1.txt");
+    WriteBytes(path, text);
+    live.reader.FileAdded(FromUtf8(path));
+    live.reader.FileModified(FromUtf8(path));
+    EXPECT_EQ(live.app.nTotalHands, 0);
+    EXPECT_TRUE(live.reader.HasPending());
+    live.reader.FlushIdle(CHistoryFileReader::Clock::now()); // not quiet long enough
+    EXPECT_EQ(live.app.nTotalHands, 0);
+    live.reader.FlushIdle(CHistoryFileReader::Clock::now() + CHistoryFileReader::kIdle);
+    EXPECT_EQ(live.app.nTotalHands, 1);
+    EXPECT_FALSE(live.reader.HasPending());
+}
+
+TEST(HistoryFileReader, TablesOpenBeforeTheStartCountOnlyNewHands) {
+    Live live(L"PokerStars", L"HERO");
+    const auto before = twgen::GeneratePokerStars(3, 1);
+    const auto after = twgen::GeneratePokerStars(2, 2);
+    const std::string path = live.File("HH open.txt");
+    WriteBytes(path, before.text);
+    live.reader.FileOpenedBefore(FromUtf8(path), static_cast<std::int64_t>(before.text.size()));
+    WriteBytes(path, after.text, true);
+    live.reader.FileModified(FromUtf8(path));
+    EXPECT_EQ(live.app.nTotalHands, 2);
+    EXPECT_NEAR(live.app.dTotalMoney, after.heroCents / 100.0, 1e-9);
+
+    // A file never reported is never read.
+    const std::string unknown = live.File("HH unknown.txt");
+    WriteBytes(unknown, after.text);
+    live.reader.FileModified(FromUtf8(unknown));
+    EXPECT_EQ(live.app.nTotalHands, 2);
+}
+
+TEST(HistoryFileReader, FilesGoToTheRoomWhoseFolderHoldsThem) {
+    Live live(L"PokerStars", L"Alice");
+    const std::wstring base = FromUtf8(live.dir.path().string());
+    std::filesystem::create_directories(live.dir.path() / "Stars");
+    std::filesystem::create_directories(live.dir.path() / "Stars2" / "sub");
+    live.Configure(L"PokerStars", L"HERO", base + L"/Stars");
+    live.Configure(L"PokerStars2", L"HERO77", base + L"/Stars2/"); // a trailing slash is ignored
+    const auto gen = twgen::GeneratePokerStars(5, 8);
+
+    // "Stars" is a prefix of "Stars2" but not its folder.
+    const std::string path = live.File("Stars2/sub/HH x.txt");
+    WriteBytes(path, gen.text);
+    live.reader.FileAdded(FromUtf8(path));
+    live.reader.FileModified(FromUtf8(path));
+    ASSERT_EQ(live.app.nTotalHands, 5);
+    EXPECT_EQ(live.rec.rooms, std::set<RoomNumber>{kRoomPokerStars2});
+
+    // An inactive room reads nothing; a file outside every folder is logged.
+    live.app.mapRooms[L"PokerStars2"].bActive = false;
+    live.reader.FileAdded(FromUtf8(path));
+    live.reader.FileModified(FromUtf8(path));
+    EXPECT_EQ(live.app.nTotalHands, 5);
+    ASSERT_FALSE(live.log.lines.empty());
+    EXPECT_NE(live.log.lines.back().find(L"Room is not found by history = "), std::wstring::npos);
+}
+
+TEST(HistoryFileReader, AReplacedShorterFileIsReadFromItsStart) {
+    Live live(L"PokerStars", L"HERO");
+    const auto first = twgen::GeneratePokerStars(4, 1);
+    const auto second = twgen::GeneratePokerStars(1, 2);
+    const std::string path = live.File("HH r.txt");
+    WriteBytes(path, first.text);
+    live.reader.FileAdded(FromUtf8(path));
+    live.reader.FileModified(FromUtf8(path));
+    WriteBytes(path, second.text); // replaced by a shorter file
+    live.reader.FileModified(FromUtf8(path));
+    EXPECT_EQ(live.app.nTotalHands, 5);
+    EXPECT_NEAR(live.app.dTotalMoney, (first.heroCents + second.heroCents) / 100.0, 1e-9);
+}
+
+namespace {
+
+// The document of the first `games` games, with a line in its <general>
+// section whose length changes from one version to the next, as the client's
+// running totals do.
+std::string IPokerDocument(int games, int padding, std::int64_t* heroCents) {
+    std::ostringstream out;
+    IPokerSampleOptions o;
+    o.nGames = games;
+    o.nSeed = 77;
+    o.strHero = "Hero";
+    IPokerSampleTotals t = WriteIPokerSample(out, o);
+    if (heroCents)
+        *heroCents = t.nHeroNetCents;
+    std::string doc = out.str();
+    std::size_t general = doc.find("<general>");
+    doc.insert(general + 9,
+               "\n<totals>" + std::string(static_cast<std::size_t>(padding), '7') + "</totals>");
+    return doc;
+}
+
+} // namespace
+
+TEST(HistoryFileReader, ARewrittenIPokerDocumentCountsEveryGameOnce) {
+    for (int grow : {+150, -150}) {
+        SCOPED_TRACE(grow);
+        Live live(L"Titan poker", L"Hero");
+        const std::string path = live.File("session.xml");
+        std::int64_t cents = 0;
+        WriteBytes(path, "");
+        live.reader.FileAdded(FromUtf8(path));
+        const int kGames = 6;
+        for (int g = 1; g <= kGames; ++g) {
+            WriteBytes(path, IPokerDocument(g, 1000 + grow * g, &cents));
+            live.reader.FileModified(FromUtf8(path));
+            EXPECT_EQ(live.app.nTotalHands, g);
+        }
+        // The same document written once more changes nothing.
+        live.reader.FileModified(FromUtf8(path));
+        EXPECT_EQ(live.app.nTotalHands, kGames);
+        EXPECT_TRUE(live.rec.NoneTwice());
+        EXPECT_NEAR(live.app.dTotalMoney, cents / 100.0, 1e-9);
+    }
+}
+
+TEST(HistoryFileReader, PlayMoneyIPokerDocumentsCountNoGame) {
+    Live live(L"Titan poker", L"Hero");
+    std::string doc = IPokerDocument(3, 10, nullptr);
+    std::size_t mode = doc.find("<mode>real</mode>");
+    ASSERT_NE(mode, std::string::npos);
+    doc.replace(mode, 17, "<mode>play</mode>");
+    const std::string path = live.File("play.xml");
+    WriteBytes(path, doc);
+    live.reader.FileAdded(FromUtf8(path));
+    live.reader.FileModified(FromUtf8(path));
+    EXPECT_EQ(live.app.nTotalHands, 0);
+}

@@ -1,0 +1,281 @@
+#include "watch/HistoryFileReader.h"
+
+#include "parsing/HandEngine.h"
+#include "parsing/IPoker.h"
+#include "support/TextUtil.h"
+
+#include <algorithm>
+
+namespace tw {
+
+namespace {
+
+bool IsSeparator(wchar_t c) {
+    return c == L'/' || c == L'\\';
+}
+
+} // namespace
+
+void CHistoryFileReader::FileAdded(const std::wstring& path) {
+    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    m.LogDebug(Format(L"File %ls is added", path.c_str()));
+    // A file added again starts over.
+    m.mapFileTest[path] = 0;
+    mapPending.erase(path);
+    m.mapIPokerFiles.erase(path);
+}
+
+void CHistoryFileReader::FileRemoved(const std::wstring& path) {
+    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    // A hand the client finished before removing the file still counts.
+    auto p = mapPending.find(path);
+    if (p != mapPending.end()) {
+        Settle(path, p->second, true);
+        mapPending.erase(p);
+    }
+    m.mapFileTest.erase(path);
+    m.mapIPokerFiles.erase(path);
+}
+
+void CHistoryFileReader::FileOpenedBefore(const std::wstring& path, std::int64_t size) {
+    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    if (m.mapFileTest.count(path) != 0)
+        return; // known already: its position stands
+    m.mapFileTest[path] = size < 0 ? 0 : size;
+}
+
+const CPokerRoom* CHistoryFileReader::RoomOf(const std::wstring& path) const {
+    // The active room whose folder holds the file; of nested folders the
+    // deepest. A folder matches only as a whole path component, so the files
+    // of "/hh/Stars2" never go to the room of "/hh/Stars".
+    const CPokerRoom* best = nullptr;
+    std::size_t bestLength = 0;
+    for (const auto& [name, room] : m.mapRooms) {
+        if (!room.bActive || room.strHistoryPath.empty())
+            continue;
+        std::wstring folder = room.strHistoryPath;
+        if (IsSeparator(folder.back()))
+            folder.pop_back();
+        const std::size_t n = folder.size();
+        if (m.bDebug)
+            m.LogLine(Format(L"Test room = %d n = %d history = %ls", room.nRoomNumber,
+                             static_cast<int>(n), folder.c_str()));
+        if (path.compare(0, n, folder) != 0)
+            continue;
+        if (n > 0 && (path.size() <= n || !IsSeparator(path[n])))
+            continue;
+        if (!best || n > bestLength) {
+            best = &room;
+            bestLength = n;
+        }
+    }
+    return best;
+}
+
+void CHistoryFileReader::FileModified(const std::wstring& path) {
+    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    const std::int64_t size = path.empty() ? -1 : HistoryFileSize(path);
+    m.LogDebug(Format(L"=====HistoryFile = %ls", path.c_str()));
+
+    const CPokerRoom* room = RoomOf(path);
+    if (!room) {
+        m.LogLine(Format(L"Room is not found by history = %ls", path.c_str()));
+        return;
+    }
+    if (m.bDebug) {
+        m.LogLine(Format(L"room = %d k = %d name = %ls", room->nRoomNumber, 1,
+                         room->strNickname.c_str()));
+        m.LogLine(Format(L"mapFileTest:  %d", static_cast<int>(m.mapFileTest.size())));
+    }
+    auto entry = m.mapFileTest.find(path);
+    if (entry == m.mapFileTest.end())
+        return; // a file never seen being added is not read
+    m.LogDebug(L"HistoryFile is found in map");
+
+    if (IsIPoker(room->nRoomNumber))
+        ModifiedIPoker(path, entry->second, size, *room);
+    else
+        ModifiedText(path, entry->second, *room);
+}
+
+void CHistoryFileReader::ModifiedText(const std::wstring& path, std::int64_t& pos,
+                                      const CPokerRoom& room) {
+    // Large appends are read in chunks; each chunk's finished hands count at
+    // once, so memory stays bounded whatever the file's size.
+    for (int guard = 0; guard < 1000000; ++guard) {
+        const std::int64_t before = pos;
+        std::vector<std::wstring> lines;
+        const int rc = ReadHistoryFileEx(path, pos, lines, nReadChunk, m.Log(), bTakeUnendedLast);
+        if (m.bDebug)
+            m.LogLine(
+                Format(L"ReadHistoryFileEx: i = %d n = %d", rc, static_cast<int>(lines.size())));
+        if (rc != 0)
+            return;
+        Pending& p = mapPending[path];
+        if (pos < before)
+            p.lines.clear(); // the file was replaced: what waited belongs to its old text
+        if (lines.empty() && p.lines.empty()) {
+            mapPending.erase(path);
+            return;
+        }
+        p.nRoom = room.nRoomNumber;
+        p.strNickname = room.strNickname;
+        if (!lines.empty())
+            p.tLast = Clock::now();
+        p.lines.insert(p.lines.end(), std::make_move_iterator(lines.begin()),
+                       std::make_move_iterator(lines.end()));
+        Settle(path, p, false);
+        if (p.lines.empty())
+            mapPending.erase(path);
+        if (pos == before || pos >= HistoryFileSize(path))
+            return;
+    }
+}
+
+void CHistoryFileReader::Settle(const std::wstring& path, Pending& p, bool final) {
+    if (p.lines.empty())
+        return;
+    std::size_t tail = p.lines.size();
+    if (!final) {
+        // Lines without any hand start (text before the first hand, or the
+        // end of a hand counted already) go to splitting as they are.
+        const std::size_t start = UnfinishedTailStart(p.lines, p.nRoom);
+        const bool hasStart =
+            start < p.lines.size() && (start > 0 || IsHandStart(TrimView(p.lines[0]), p.nRoom));
+        if (hasStart) {
+            std::vector<std::wstring> last(p.lines.begin() + static_cast<std::ptrdiff_t>(start),
+                                           p.lines.end());
+            if (!IsHandComplete(last, p.nRoom) && last.size() < kMaxPendingLines)
+                tail = start; // the last hand waits for the rest of its text
+        }
+    }
+    std::vector<std::wstring> rest(
+        std::make_move_iterator(p.lines.begin() + static_cast<std::ptrdiff_t>(tail)),
+        std::make_move_iterator(p.lines.end()));
+    p.lines.resize(tail);
+    if (!p.lines.empty())
+        Process(path, p.lines, p.nRoom, p.strNickname);
+    p.lines = std::move(rest);
+}
+
+void CHistoryFileReader::Process(const std::wstring& path, std::vector<std::wstring>& lines,
+                                 RoomNumber room, const std::wstring& nickname, int currency) {
+    if (m.bDebug) {
+        m.LogLine(Format(L"i = %d room = %d name = %ls lines = %d", 1, room, nickname.c_str(),
+                         static_cast<int>(lines.size())));
+        m.LogLine(lines.empty() ? std::wstring() : lines.front());
+    }
+    m.strCurrentHistoryFile = path;
+    RoomNumber r = room;
+    double smallBlind = 0, bigBlind = 0, batchMoney = 0;
+    int batchHands = 0;
+    MakeMoneyData(m, lines, r, nickname, smallBlind, bigBlind, currency, batchMoney, batchHands);
+    m.strCurrentHistoryFile.clear();
+}
+
+bool CHistoryFileReader::IPokerAccepted(const std::wstring& path,
+                                        const std::vector<std::wstring>& lines,
+                                        std::int64_t readStart) {
+    auto known = m.mapIPokerFiles.find(path);
+    if (known != m.mapIPokerFiles.end())
+        return known->second.bAccepted;
+    // The <general> section stands at the top of the document.
+    std::vector<std::wstring> head;
+    const std::vector<std::wstring>* text = &lines;
+    if (readStart > 0) {
+        std::int64_t at = 0;
+        ReadHistoryFileEx(path, at, head, static_cast<std::size_t>(kIPokerBackUp), m.Log());
+        text = &head;
+    }
+    int generalBigBlind = 0;
+    CSessionModel::IPokerFile file;
+    const int check =
+        CheckIPokerGeneral(*text, generalBigBlind, file.nCurrency, &file.bWinHoldsReturn);
+    m.LogDebug(Format(L"CheckIPokerGeneral = %d: %ls", check, path.c_str()));
+    if (check == kIPokerNoGeneral || check == kIPokerOpenGeneral)
+        return false; // not written yet: asked again with the next change
+    file.bAccepted = check == kIPokerCounted;
+    m.mapIPokerFiles[path] = file;
+    return file.bAccepted;
+}
+
+void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& pos,
+                                        std::int64_t size, const CPokerRoom& room) {
+    if (size < 0)
+        return;
+    if (size < pos)
+        pos = 0; // rewritten shorter: read anew; counted games do not count again
+    else if (size < pos + 20)
+        return; // fewer than 20 new bytes hold no game
+    std::int64_t readStart = std::max<std::int64_t>(0, pos - kIPokerBackUp);
+    pos = readStart;
+
+    std::vector<std::wstring> pending;
+    bool first = true;
+    for (int guard = 0; guard < 1000000; ++guard) {
+        const std::int64_t before = pos;
+        std::vector<std::wstring> lines;
+        const int rc = ReadHistoryFileEx(path, pos, lines, nReadChunk, m.Log(), bTakeUnendedLast);
+        if (m.bDebug)
+            m.LogLine(
+                Format(L"ReadHistoryFileEx: i = %d n = %d", rc, static_cast<int>(lines.size())));
+        if (rc != 0) {
+            m.LogLine(Format(L"Error %d while ReadHistoryFileEx: %ls", rc, path.c_str()));
+            if (lines.size() < 2)
+                return;
+        }
+        if (first && !IPokerAccepted(path, lines, readStart))
+            return;
+        if (first && nIPokerBatches < 10) {
+            ++nIPokerBatches;
+            for (std::size_t i = 0; i < lines.size() && i < 10; ++i)
+                m.LogLine(Format(L"%d=%ls", static_cast<int>(i + 1), lines[i].c_str()));
+        }
+        first = false;
+        pending.insert(pending.end(), std::make_move_iterator(lines.begin()),
+                       std::make_move_iterator(lines.end()));
+        // Games are counted up to the last "</game>"; an unfinished game is
+        // read again from its start with the next change of the file.
+        const bool atEnd = rc != 0 || pos == before || pos >= HistoryFileSize(path);
+        const std::size_t cut = atEnd && bTakeUnendedLast
+                                    ? pending.size()
+                                    : UnfinishedTailStart(pending, room.nRoomNumber);
+        std::vector<std::wstring> rest(
+            std::make_move_iterator(pending.begin() + static_cast<std::ptrdiff_t>(cut)),
+            std::make_move_iterator(pending.end()));
+        pending.resize(cut);
+        if (!pending.empty()) {
+            const auto file = m.mapIPokerFiles.find(path);
+            const int currency = file != m.mapIPokerFiles.end() ? file->second.nCurrency : 0;
+            Process(path, pending, room.nRoomNumber, room.strNickname, currency);
+        }
+        pending = std::move(rest);
+        if (atEnd)
+            return;
+    }
+}
+
+void CHistoryFileReader::FlushIdle(Clock::time_point now, std::chrono::milliseconds idle) {
+    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    for (auto it = mapPending.begin(); it != mapPending.end();) {
+        if (now - it->second.tLast >= idle) {
+            Settle(it->first, it->second, true);
+            it = mapPending.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CHistoryFileReader::FlushAll() {
+    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    for (auto& [path, p] : mapPending)
+        Settle(path, p, true);
+    mapPending.clear();
+}
+
+bool CHistoryFileReader::HasPending() const {
+    return !mapPending.empty();
+}
+
+} // namespace tw

@@ -1,0 +1,85 @@
+// Turns file events of the watched history folders into counted hands: new
+// files enter the file table, removed ones leave it, and the text appended to
+// a file is read from its stored position and passed to hand splitting.
+#pragma once
+
+#include "model/SessionModel.h"
+#include "support/HistoryFile.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+class CHistoryFileReader {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Text with no new bytes for this long counts as finished.
+    static constexpr std::chrono::milliseconds kIdle{2000};
+    // An iPoker document is rewritten as games are added; each read starts
+    // this far before the stored position so that no game start is missed
+    // when the top of the document changes length.
+    static constexpr std::int64_t kIPokerBackUp = 64 * 1024;
+    // Most lines held for one unfinished hand; more cannot be one hand.
+    static constexpr std::size_t kMaxPendingLines = 20000;
+
+    explicit CHistoryFileReader(CSessionModel& model) : m(model) {}
+    CHistoryFileReader(const CHistoryFileReader&) = delete;
+    CHistoryFileReader& operator=(const CHistoryFileReader&) = delete;
+
+    // A new file: its text is read from the start.
+    void FileAdded(const std::wstring& path);
+    void FileRemoved(const std::wstring& path);
+    // A file that existed before the watch began: only text appended from
+    // now on counts.
+    void FileOpenedBefore(const std::wstring& path, std::int64_t size);
+    // Reads what was appended to a file and counts every hand that is
+    // finished; an unfinished last hand waits for more text.
+    void FileModified(const std::wstring& path);
+
+    // Counts the waiting last hand of every file that got no new text for
+    // `idle`.
+    void FlushIdle(Clock::time_point now, std::chrono::milliseconds idle = kIdle);
+    // Counts every waiting hand now (the text is complete, as in a replay).
+    void FlushAll();
+    bool HasPending() const;
+
+    // Most bytes one read takes (the reads go on to the file's end).
+    std::size_t nReadChunk = kHistoryReadChunk;
+    // A last line without a line end counts as complete (whole files).
+    bool bTakeUnendedLast = false;
+
+private:
+    struct Pending {
+        std::vector<std::wstring> lines; // from the start of the unfinished hand
+        RoomNumber nRoom = 0;
+        std::wstring strNickname;
+        Clock::time_point tLast;
+    };
+
+    // The configured room whose folder holds `path`, or null.
+    const CPokerRoom* RoomOf(const std::wstring& path) const;
+    void ModifiedText(const std::wstring& path, std::int64_t& pos, const CPokerRoom& room);
+    void ModifiedIPoker(const std::wstring& path, std::int64_t& pos, std::int64_t size,
+                        const CPokerRoom& room);
+    // Counts the finished hands of the file's waiting lines; `final` counts
+    // the last one too.
+    void Settle(const std::wstring& path, Pending& p, bool final);
+    void Process(const std::wstring& path, std::vector<std::wstring>& lines, RoomNumber room,
+                 const std::wstring& nickname, int currency = 0);
+    // Checks the <general> section of an iPoker file once; true when its
+    // games count.
+    bool IPokerAccepted(const std::wstring& path, const std::vector<std::wstring>& lines,
+                        std::int64_t readStart);
+
+    CSessionModel& m;
+    std::map<std::wstring, Pending> mapPending;
+    int nIPokerBatches = 0;
+};
+
+} // namespace tw
