@@ -19,10 +19,14 @@ CTarnwickApp::CTarnwickApp(const Options& options) {
 void CTarnwickApp::Construct(const Options& options) {
     bRussianLocale = options.bRussianLocale ? 1 : 0;
     strExecDir = options.strExecDir.empty() ? GetExecDir() : options.strExecDir;
+    strDataDir = options.strDataDir.empty() ? strExecDir : options.strDataDir;
+    strExePath = options.strExePath.empty() ? GetExecPath() : options.strExePath;
+    pMessages = options.pMessages;
+    fnVersionNotice = options.fnVersionNotice;
     if (options.clock)
         fileLog.SetClock(options.clock);
     if (options.bOpenLog)
-        fileLog.OpenLog(strExecDir);
+        fileLog.OpenLog(strDataDir);
     strCreated = L"Creation date:  26.02.2021";
     strVersion = L"v3.1";
     if (fileLog.IsOpen())
@@ -36,16 +40,46 @@ void CTarnwickApp::Construct(const Options& options) {
     mapCurrency.clear();
     dTotalMoney = 0;
     dTotalBB = 0;
+    if (options.bLoadSettingsFile)
+        LoadSettingsFile();
     dPeakMoney = dTotalMoney;
     dPeakBB = dTotalBB;
+    WriteLogLine(
+        Format(L"AlarmMessage: Hand=%d  Time=%d Debug = %d\n", bHandMessage, bTimeMessage, bDebug));
+
+    CheckVersion();
 }
 
 CTarnwickApp::~CTarnwickApp() {
+    if (bBankroll)
+        StoreBankroll();
     if (fileLog.IsOpen()) {
         fileLog.WriteEndLine();
         fileLog.Close();
     }
     SetLog(nullptr);
+}
+
+bool CTarnwickApp::InitInstance(const std::function<void()>& runSessionWindow) {
+    if (fileLog.IsOpen()) {
+        fileLog.WriteRunHeader(strExePath);
+        fileLog.WriteRaw(L"Files in: " + strDataDir + L"\n");
+    }
+    LoadProfileSettings();
+    LoadRooms();
+    if (runSessionWindow)
+        runSessionWindow();
+    return false;
+}
+
+int CTarnwickApp::CheckVersion() {
+    return fnVersionNotice ? fnVersionNotice(*this) : 0;
+}
+
+int CTarnwickApp::ShowTimedMessage(const std::wstring& text, const std::wstring& caption) {
+    if (!pMessages)
+        return kIdNone;
+    return pMessages->MessageBoxTimeout(text, caption, kMbTimedInfoStyle, kTimedMessageMs);
 }
 
 int CTarnwickApp::ReplayHistoryFile(const std::wstring& path, const std::wstring& roomName) {

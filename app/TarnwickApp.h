@@ -1,26 +1,62 @@
-// The application object: owns the session model, the work log and the
-// operations that turn history text into totals. Plain C++; the user
-// interface reaches it from above.
+// The application object: owns the session model, the work log, the
+// settings and the operations that turn history text into totals. Plain C++;
+// the user interface reaches it from above, and the pieces of start-up that
+// need the platform (profile store, message boxes, the version notice) are
+// handed to it.
 #pragma once
 
+#include "app/Profile.h"
+#include "app/UserMessages.h"
 #include "app/WorkLog.h"
 #include "model/SessionModel.h"
 #include "parsing/HandEngine.h"
 #include "support/HistoryFile.h"
 #include "watch/HistoryFileReader.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace tw {
 
+class CTarnwickApp;
+
+// One row of the settings dialog's room list: what the rooms file is saved
+// from, in row order.
+struct RoomRow {
+    std::wstring strName;
+    bool bActive = true;
+};
+
+// The sound file of one alarm.
+struct CAlarmSound {
+    std::wstring strPath;     // as configured; the profile keeps it as entered
+    bool bFileExists = false; // strPath named an existing file when it was set
+
+    // Sets the path and checks that it names an existing file.
+    void Set(const std::wstring& path);
+    // The file to play; empty when the alarm plays its built-in sound.
+    std::wstring File() const { return bFileExists ? strPath : std::wstring(); }
+};
+
 class CTarnwickApp : public CSessionModel {
 public:
     struct Options {
         std::wstring strExecDir; // empty: the executable's folder
-        bool bOpenLog = true;    // false: run without a work log
+        // Folder of the work log, "Tarnwick.ini" and "Settings.xml"; empty:
+        // strExecDir.
+        std::wstring strDataDir;
+        // The executable named in the log's run header; empty: this process's.
+        std::wstring strExePath;
+        bool bOpenLog = true; // false: run without a work log
+        // false: leave the settings file alone (no debug switch, no bankroll
+        // read at start or stored at exit), for tools that count from zero.
+        bool bLoadSettingsFile = true;
         bool bRussianLocale = false;
         CWorkLog::Clock clock; // the log's clock; empty: system time
+        IUserMessages* pMessages = nullptr;
+        // The version notice, run once at the end of construction.
+        std::function<int(CTarnwickApp&)> fnVersionNotice;
     };
 
     CTarnwickApp();
@@ -28,6 +64,8 @@ public:
     ~CTarnwickApp() override;
 
     std::wstring strExecDir;
+    std::wstring strDataDir; // where the program's files lie
+    std::wstring strExePath;
     std::wstring strVersion;
     std::wstring strCreated;
     int bRussianLocale = 0;
@@ -35,6 +73,108 @@ public:
 
     int bLogOpen() const { return fileLog.IsOpen() ? 1 : 0; }
     void WriteLogLine(const std::wstring& text) { fileLog.WriteLogLine(text); }
+
+    static constexpr const wchar_t* kSettingsFileName = L"Tarnwick.ini";
+    static constexpr const wchar_t* kRoomsFileName = L"Settings.xml";
+    std::wstring SettingsFilePath() const { return strDataDir + L"/" + kSettingsFileName; }
+    std::wstring RoomsFilePath() const { return strDataDir + L"/" + kRoomsFileName; }
+
+    // Start-up after construction: the run header of the log, the profile
+    // settings and the rooms file; then `runSessionWindow`, which returns when
+    // the window is closed. Returns false: the program ends afterwards.
+    bool InitInstance(const std::function<void()>& runSessionWindow = {});
+
+    // --- Settings file "Tarnwick.ini" (read during construction) ---
+    int bBankroll = 0;    // bankroll mode: the money total is kept across runs
+    int bHandMessage = 0; // the hands alarm also shows its message
+    int bTimeMessage = 0; // the time alarm also shows its message
+
+    void LoadSettingsFile();
+    // Stores dTotalMoney as the bankroll total; false (and a log line) when
+    // it could not be written.
+    bool StoreBankroll();
+
+    // --- Application profile ---
+    // The store the profile operations use; null: an empty in-memory profile.
+    void SetProfileStore(IProfileStore* store) { pProfile = store ? store : &memProfile; }
+    int GetProfileInt(const std::wstring& section, const std::wstring& key, int def);
+    std::wstring GetProfileString(const std::wstring& section, const std::wstring& key,
+                                  const std::wstring& def);
+    bool WriteProfileInt(const std::wstring& section, const std::wstring& key, int value);
+    bool WriteProfileString(const std::wstring& section, const std::wstring& key,
+                            const std::wstring& value);
+
+    // Reads every option of the profile into the members below (and the
+    // display currency and rates); missing or malformed values give defaults.
+    void LoadProfileSettings();
+    // Writes every option back (all keys but the window position), in the
+    // order the settings dialog saves them. False when a write failed.
+    bool SaveProfileSettings();
+    // Reads the money alarms and resets their levels, the peaks and the
+    // big-blind total.
+    void LoadMoneyAlarms();
+
+    int bRunOnStart = 0;
+    int bMinTrayAtStartup = 0;
+    int bAutoPause = 0;
+    int nAutoPauseMin = 3;
+    // Colours as 0x00BBGGRR.
+    int nColorText = 0xFFFFFF;
+    int nColorText2 = 0x00C313;
+    int nColorText3 = 0x00C0FF;
+    int nColorBg = 0x37323D;
+    int nOpacity = 100; // percent, 1 to 100
+    int nSize = 0;      // window size: 0 Small, 1 Medium, 2 Large
+
+    // --- Alarms ---
+    int bHandsAlarm = 0;
+    int nHandsLimit = 700;
+    bool bHandsAlarmFired = false;
+    int bTimeAlarm = 0;
+    int nTimeLimit = 60;                  // minutes
+    std::wstring strAlarmTime = L"01:00"; // nTimeLimit as the clock shows it
+    bool bTimeAlarmFired = false;
+    int bMoneyAlarm = 0;
+    double dTakeProfitAmount = 50.0;
+    double dStopLossAmount = 0.0;
+    int bTakeProfit = 0;
+    int bStopLoss = 0;
+    int bStopLossBB = 0;
+    int nAlarmLossBB = -1000; // big blinds, negative
+    int bTrailingTakeProfit = 0;
+    int bTrailingStopLoss = 0;
+    double dTakeProfitLevel = 50.0;
+    double dStopLossLevel = 0.0;
+    double dBBStopInitial = -1000.0;
+    double dBBStopLevel = -1000.0;
+    CAlarmSound soundHands;
+    CAlarmSound soundTakeProfit;
+    CAlarmSound soundStopLoss;
+    CAlarmSound soundStopLossBB;
+    CAlarmSound soundTime;
+
+    // "%02d:%02d" of hours and minutes of a time limit in minutes.
+    static std::wstring AlarmTimeText(int minutes);
+
+    // --- Rooms file "Settings.xml" ---
+    // Writes the rooms of `rows`, in that order, with each row's active flag
+    // (which also becomes the room's bActive). On failure the old file stays,
+    // the user is told and false is returned.
+    bool SaveRooms(const std::vector<RoomRow>& rows);
+    // Loads mapRooms and the marks of mapRoomNames from the rooms file. False
+    // when the file does not exist.
+    bool LoadRooms();
+    // The rooms file's text for `rows` (sets each room's bActive).
+    std::wstring RoomsFileText(const std::vector<RoomRow>& rows);
+
+    // --- Messages and the version notice ---
+    void SetUserMessages(IUserMessages* messages) { pMessages = messages; }
+    IUserMessages* UserMessages() const { return pMessages; }
+    // The timed information box of the alarms (closes after 20 s). kIdNone
+    // when no box can be shown.
+    int ShowTimedMessage(const std::wstring& text, const std::wstring& caption);
+    // Runs the version notice given at construction; 0 without one.
+    int CheckVersion();
 
     void MakeMoneyData(std::vector<std::wstring>& lines, RoomNumber& room,
                        const std::wstring& nickname, double& smallBlind, double& bigBlind,
@@ -64,6 +204,11 @@ public:
 
 private:
     void Construct(const Options& options);
+
+    CMemoryProfile memProfile;
+    IProfileStore* pProfile = &memProfile;
+    IUserMessages* pMessages = nullptr;
+    std::function<int(CTarnwickApp&)> fnVersionNotice;
 };
 
 } // namespace tw

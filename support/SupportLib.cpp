@@ -26,6 +26,14 @@ std::wstring GetExecDir() {
     return FromUtf8(exe.substr(0, slash));
 }
 
+std::wstring GetExecPath() {
+    std::vector<char> buf(4096);
+    ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+    if (n <= 0)
+        return {};
+    return FromUtf8(std::string(buf.data(), static_cast<std::size_t>(n)));
+}
+
 bool TrimLogFile(const std::wstring& path, std::uint64_t keepSize, std::uint64_t maxSize) {
     namespace fs = std::filesystem;
     std::error_code ec;

@@ -9,6 +9,8 @@ namespace tw {
 
 // Folder of the running executable, without a trailing separator.
 std::wstring GetExecDir();
+// Full path of the running executable; empty when it cannot be found.
+std::wstring GetExecPath();
 
 // Keeps a log file small: when it is larger than `maxSize` bytes, only about
 // its last `keepSize` bytes remain, cut at the start of a line. Returns false

@@ -180,6 +180,9 @@ int Replay(int argc, char** argv) {
 
     CTarnwickApp::Options opt;
     opt.bOpenLog = false;
+    // A replay counts from zero: no stored bankroll, no debug switch of a
+    // settings file that happens to lie beside the tool.
+    opt.bLoadSettingsFile = false;
     CTarnwickApp app(opt);
     CStderrLog log;
     app.SetLog(&log);

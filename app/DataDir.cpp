@@ -1,0 +1,34 @@
+#include "app/DataDir.h"
+
+#include "support/TextUtil.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+#include <vector>
+
+namespace tw {
+
+bool IsFolderWritable(const std::wstring& dir) {
+    if (dir.empty())
+        return false;
+    std::string pattern = ToUtf8(dir) + "/.tarnwick-write-test-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(name.data());
+    return true;
+}
+
+std::wstring ChooseDataDir(const std::wstring& execDir, const std::wstring& fallbackDir) {
+    if (IsFolderWritable(execDir) || fallbackDir.empty())
+        return execDir;
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(ToUtf8(fallbackDir)), ec);
+    return IsFolderWritable(fallbackDir) ? fallbackDir : execDir;
+}
+
+} // namespace tw

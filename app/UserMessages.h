@@ -1,0 +1,42 @@
+// Message boxes as the application object sees them. The Qt layer shows real
+// ones; tests record what would have been shown.
+#pragma once
+
+#include <string>
+
+namespace tw {
+
+// Message box styles and answers (the values are the Windows ones, which the
+// styles of the alarms and the version notice are given in).
+enum : unsigned {
+    kMbOk = 0x0,
+    kMbYesNo = 0x4,
+    kMbIconInformation = 0x40,
+    // Information icon, task-modal, brought to the foreground, topmost.
+    kMbTimedInfoStyle = 0x00052040,
+    kMbTimedQuestionStyle = 0x00052044, // the same with Yes and No
+};
+enum : int {
+    kIdNone = 0, // nothing could be shown
+    kIdOk = 1,
+    kIdYes = 6,
+    kIdNo = 7,
+    kIdTimedOut = 32000,
+};
+
+// How long an alarm or notice message stays before it closes by itself.
+inline constexpr int kTimedMessageMs = 20000;
+
+class IUserMessages {
+public:
+    virtual ~IUserMessages() = default;
+    // A message box that closes by itself after `timeoutMs`. Returns the
+    // answer (kIdOk, kIdYes, kIdNo), kIdTimedOut, or kIdNone when no box could
+    // be shown.
+    virtual int MessageBoxTimeout(const std::wstring& text, const std::wstring& caption,
+                                  unsigned style, int timeoutMs) = 0;
+    // An information box with an OK button; returns when the user closes it.
+    virtual void MessageBoxInfo(const std::wstring& text, const std::wstring& caption) = 0;
+};
+
+} // namespace tw

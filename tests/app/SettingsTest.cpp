@@ -1,0 +1,353 @@
+#include "app/DataDir.h"
+#include "app/TarnwickApp.h"
+#include "support/TextUtil.h"
+#include "tests/TestUtil.h"
+
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <random>
+#include <set>
+
+using namespace tw;
+using twtest::ReadBytes;
+using twtest::TempDir;
+using twtest::WriteBytes;
+
+namespace {
+
+CTarnwickApp::Options At(const TempDir& dir) {
+    CTarnwickApp::Options o;
+    o.strExecDir = FromUtf8(dir.path().string());
+    return o;
+}
+
+// An application started the way the program starts: construction, then
+// the profile and the rooms file.
+std::unique_ptr<CTarnwickApp> Start(const TempDir& dir, IProfileStore* profile) {
+    auto app = std::make_unique<CTarnwickApp>(At(dir));
+    app->SetProfileStore(profile);
+    app->InitInstance();
+    return app;
+}
+
+// Every key of the application profile except the window position, which
+// the window itself writes.
+const std::set<std::pair<std::wstring, std::wstring>> kProfileKeys = {
+    {L"BaseInfo", L"RunOnStart"},
+    {L"BaseInfo", L"MinTrayAtStartup"},
+    {L"BaseInfo", L"AutoPause"},
+    {L"BaseInfo", L"AutoPauseMin"},
+    {L"View", L"ColorText"},
+    {L"View", L"ColorText2"},
+    {L"View", L"ColorText3"},
+    {L"View", L"ColorBg"},
+    {L"View", L"Opacity"},
+    {L"View", L"Size"},
+    {L"Alarm", L"Param"},
+    {L"Alarm", L"Sound"},
+    {L"Alarm2", L"Param"},
+    {L"Alarm2", L"TakeProfit"},
+    {L"Alarm2", L"StopLoss"},
+    {L"Alarm2", L"StopLossBB"},
+    {L"Alarm2", L"AlarmLossBB"},
+    {L"Alarm2", L"TrailingTakeProfit"},
+    {L"Alarm2", L"TrailingStopLoss"},
+    {L"Alarm2", L"Sound"},
+    {L"Alarm2", L"SoundLoss"},
+    {L"Alarm2", L"SoundLossBB"},
+    {L"Alarm3", L"Param"},
+    {L"Alarm3", L"Sound"},
+    {L"Currency", L"Cur"},
+    {L"Currency", L"USD_K"},
+    {L"Currency", L"EUR_K"},
+    {L"Currency", L"GBP_K"},
+};
+
+} // namespace
+
+TEST(Settings, WithNoFilesAndAnEmptyProfileEveryDefaultHolds) {
+    TempDir dir;
+    CMemoryProfile profile;
+    auto app = Start(dir, &profile);
+
+    EXPECT_EQ(app->bDebug, 0);
+    EXPECT_EQ(app->bBankroll, 0);
+    EXPECT_EQ(app->bHandMessage, 0);
+    EXPECT_EQ(app->bTimeMessage, 0);
+    EXPECT_EQ(app->dTotalMoney, 0.0);
+
+    EXPECT_EQ(app->bRunOnStart, 0);
+    EXPECT_EQ(app->bMinTrayAtStartup, 0);
+    EXPECT_EQ(app->bAutoPause, 0);
+    EXPECT_EQ(app->nAutoPauseMin, 3);
+    EXPECT_EQ(app->nColorText, 0xFFFFFF);
+    EXPECT_EQ(app->nColorText2, 0x00C313);
+    EXPECT_EQ(app->nColorText3, 0x00C0FF);
+    EXPECT_EQ(app->nColorBg, 0x37323D);
+    EXPECT_EQ(app->nOpacity, 100);
+    EXPECT_EQ(app->nSize, 0);
+
+    EXPECT_EQ(app->bHandsAlarm, 0);
+    EXPECT_EQ(app->nHandsLimit, 700);
+    EXPECT_EQ(app->bMoneyAlarm, 0);
+    EXPECT_EQ(app->dTakeProfitAmount, 1000.0);
+    EXPECT_EQ(app->dStopLossAmount, -1000.0);
+    EXPECT_EQ(app->dTakeProfitLevel, 1000.0);
+    EXPECT_EQ(app->dStopLossLevel, -1000.0);
+    EXPECT_EQ(app->nAlarmLossBB, -1000);
+    EXPECT_EQ(app->dBBStopInitial, -1000.0);
+    EXPECT_EQ(app->dBBStopLevel, -1000.0);
+    EXPECT_EQ(app->bTakeProfit + app->bStopLoss + app->bStopLossBB + app->bTrailingTakeProfit +
+                  app->bTrailingStopLoss,
+              0);
+    EXPECT_EQ(app->bTimeAlarm, 0);
+    EXPECT_EQ(app->nTimeLimit, 60);
+    EXPECT_EQ(app->strAlarmTime, L"01:00");
+    for (const CAlarmSound* s : {&app->soundHands, &app->soundTakeProfit, &app->soundStopLoss,
+                                 &app->soundStopLossBB, &app->soundTime})
+        EXPECT_EQ(s->File(), L"");
+
+    EXPECT_EQ(app->nDisplayCurrency, kCurrencyUSD);
+    ASSERT_EQ(app->mapCurrency.size(), 3u);
+    EXPECT_EQ(app->mapCurrency.at(kCurrencyUSD).strRate, L"1.00");
+    EXPECT_EQ(app->mapCurrency.at(kCurrencyEUR).strRate, L"1.12");
+    EXPECT_EQ(app->mapCurrency.at(kCurrencyGBP).strRate, L"1.42");
+    EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyEUR), 1.12);
+    EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyGBP), 1.42);
+    EXPECT_TRUE(app->mapRooms.empty());
+
+    // Reading never writes: the profile is still empty, and no settings
+    // file was made.
+    EXPECT_TRUE(profile.mapValues.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Tarnwick.ini"));
+}
+
+TEST(Settings, CompoundParamsFillFromTheLeftAndKeepTheRest) {
+    TempDir dir;
+    CMemoryProfile profile;
+    profile.WriteProfileString(L"Alarm2", L"Param", L"1:250.5");
+    profile.WriteProfileString(L"Alarm", L"Param", L"1");
+    profile.WriteProfileString(L"Alarm3", L"Param", L"1:90");
+    auto app = Start(dir, &profile);
+    EXPECT_EQ(app->bMoneyAlarm, 1);
+    EXPECT_DOUBLE_EQ(app->dTakeProfitAmount, 250.5);
+    EXPECT_DOUBLE_EQ(app->dTakeProfitLevel, 250.5);
+    EXPECT_DOUBLE_EQ(app->dStopLossAmount, 0.0); // the value before the first load
+    EXPECT_EQ(app->bHandsAlarm, 1);
+    EXPECT_EQ(app->nHandsLimit, 700);
+    EXPECT_EQ(app->bTimeAlarm, 1);
+    EXPECT_EQ(app->nTimeLimit, 90);
+    EXPECT_EQ(app->strAlarmTime, L"01:30");
+
+    // Reading the money alarms again (as a session stop does) restores the
+    // switches and levels and empties the peaks and the big-blind total.
+    app->dTotalMoney = 40;
+    app->dPeakMoney = 120;
+    app->dTotalBB = 12.5;
+    app->dPeakBB = 12.5;
+    app->dTakeProfitLevel = 370.5;
+    profile.WriteProfileInt(L"Alarm2", L"TakeProfit", 1);
+    profile.WriteProfileInt(L"Alarm2", L"AlarmLossBB", -30);
+    app->LoadMoneyAlarms();
+    EXPECT_EQ(app->bTakeProfit, 1);
+    EXPECT_DOUBLE_EQ(app->dTakeProfitLevel, 250.5);
+    EXPECT_DOUBLE_EQ(app->dBBStopInitial, -30);
+    EXPECT_DOUBLE_EQ(app->dBBStopLevel, -30);
+    EXPECT_EQ(app->dPeakMoney, 0.0);
+    EXPECT_EQ(app->dTotalBB, 0.0);
+    EXPECT_EQ(app->dPeakBB, 0.0);
+    EXPECT_DOUBLE_EQ(app->dTotalMoney, 40); // the money total carries on
+}
+
+TEST(Settings, MalformedProfileValuesGiveUsableSettings) {
+    TempDir dir;
+    CMemoryProfile profile;
+    profile.WriteProfileString(L"Currency", L"Cur", L"9");
+    profile.WriteProfileString(L"Currency", L"USD_K", L"abc");
+    profile.WriteProfileString(L"Currency", L"EUR_K", L"-1.12");
+    profile.WriteProfileString(L"Currency", L"GBP_K", L" 1.50 ");
+    profile.WriteProfileString(L"View", L"Opacity", L"0");
+    profile.WriteProfileString(L"View", L"ColorBg", L"blue");
+    profile.WriteProfileString(L"View", L"ColorText", L"0x102030");
+    profile.WriteProfileString(L"BaseInfo", L"AutoPauseMin", L"");
+    profile.WriteProfileString(L"Alarm", L"Param", L"\x01\x02garbage");
+    profile.WriteProfileString(L"Alarm2", L"Param", L"nan:inf:1e999");
+    profile.WriteProfileString(L"Alarm2", L"AlarmLossBB", L"-50.5");
+    auto app = Start(dir, &profile);
+
+    EXPECT_EQ(app->nDisplayCurrency, kCurrencyUSD);
+    EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyUSD), 1.00);
+    EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyEUR), 1.12);
+    EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyGBP), 1.50);
+    EXPECT_EQ(app->nOpacity, 100);
+    EXPECT_EQ(app->nColorBg, 0x37323D);
+    EXPECT_EQ(app->nColorText, 0x102030);
+    EXPECT_EQ(app->nAutoPauseMin, 3);
+    EXPECT_EQ(app->bHandsAlarm, 0);
+    EXPECT_EQ(app->nHandsLimit, 700);
+    EXPECT_EQ(app->bMoneyAlarm, 0);
+    EXPECT_DOUBLE_EQ(app->dTakeProfitAmount, 50.0);
+    EXPECT_EQ(app->nAlarmLossBB, -1000);
+
+    // A display currency of euros takes the euro table for a broken rate.
+    profile.WriteProfileInt(L"Currency", L"Cur", kCurrencyEUR);
+    profile.WriteProfileString(L"Currency", L"EUR_K", L"");
+    app->LoadProfileSettings();
+    EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyEUR), 1.00);
+    EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyUSD), 0.89);
+
+    std::string log = ReadBytes((dir.path() / "Tarnwick.log").string());
+    EXPECT_NE(log.find("Currency rate USD_K = <abc> is not a positive number; 1.00 used"),
+              std::string::npos)
+        << log;
+}
+
+TEST(Settings, SavingWritesEveryProfileKeyAndLoadsBackTheSame) {
+    TempDir dir;
+    CMemoryProfile profile;
+    auto app = Start(dir, &profile);
+    app->bRunOnStart = 1;
+    app->bAutoPause = 1;
+    app->nAutoPauseMin = 7;
+    app->nColorBg = 0x010203;
+    app->nOpacity = 55;
+    app->nSize = 2;
+    app->bHandsAlarm = 1;
+    app->nHandsLimit = 800;
+    app->bMoneyAlarm = 1;
+    app->dTakeProfitAmount = 100.456;
+    app->dStopLossAmount = -50;
+    app->bTakeProfit = 1;
+    app->bTrailingStopLoss = 1;
+    app->nAlarmLossBB = -30;
+    app->bStopLossBB = 1;
+    app->bTimeAlarm = 1;
+    app->nTimeLimit = 125;
+    app->soundTime.Set(L"/no/such/time.wav");
+    app->nDisplayCurrency = kCurrencyGBP;
+    app->SetRates(L"0.70", L"0.79", L"1.00");
+    ASSERT_TRUE(app->SaveProfileSettings());
+
+    std::set<std::pair<std::wstring, std::wstring>> written;
+    for (const auto& [key, value] : profile.mapValues)
+        written.insert(key);
+    EXPECT_EQ(written, kProfileKeys);
+    EXPECT_EQ(profile.GetProfileString(L"Alarm2", L"Param", L""), L"1:100.46:-50.00");
+    EXPECT_EQ(profile.GetProfileString(L"Alarm", L"Param", L""), L"1:800");
+    EXPECT_EQ(profile.GetProfileString(L"Alarm3", L"Param", L""), L"1:125");
+    EXPECT_EQ(profile.GetProfileString(L"Alarm3", L"Sound", L""), L"/no/such/time.wav");
+
+    TempDir dir2;
+    auto again = Start(dir2, &profile);
+    EXPECT_EQ(again->bRunOnStart, 1);
+    EXPECT_EQ(again->nAutoPauseMin, 7);
+    EXPECT_EQ(again->nColorBg, 0x010203);
+    EXPECT_EQ(again->nOpacity, 55);
+    EXPECT_EQ(again->nSize, 2);
+    EXPECT_EQ(again->nHandsLimit, 800);
+    EXPECT_DOUBLE_EQ(again->dTakeProfitAmount, 100.46);
+    EXPECT_DOUBLE_EQ(again->dStopLossAmount, -50);
+    EXPECT_EQ(again->bTakeProfit, 1);
+    EXPECT_EQ(again->bTrailingStopLoss, 1);
+    EXPECT_EQ(again->bStopLossBB, 1);
+    EXPECT_DOUBLE_EQ(again->dBBStopLevel, -30);
+    EXPECT_EQ(again->strAlarmTime, L"02:05");
+    EXPECT_EQ(again->soundTime.strPath, L"/no/such/time.wav");
+    EXPECT_EQ(again->nDisplayCurrency, kCurrencyGBP);
+    EXPECT_DOUBLE_EQ(again->RateOf(kCurrencyEUR), 0.79);
+}
+
+TEST(Settings, AMissingSoundFilePlaysTheBuiltInSoundButKeepsItsPath) {
+    TempDir dir;
+    const std::string wav = dir.file("hands.wav");
+    WriteBytes(wav, "RIFF");
+    const std::wstring missing = FromUtf8(dir.file("gone.wav"));
+    CMemoryProfile profile;
+    profile.WriteProfileString(L"Alarm", L"Sound", FromUtf8(wav));
+    profile.WriteProfileString(L"Alarm2", L"SoundLoss", missing);
+    profile.WriteProfileString(L"Alarm3", L"Sound", FromUtf8(dir.path().string()));
+    auto app = Start(dir, &profile);
+    EXPECT_EQ(app->soundHands.File(), FromUtf8(wav));
+    EXPECT_EQ(app->soundStopLoss.File(), L"");
+    EXPECT_EQ(app->soundStopLoss.strPath, missing);
+    EXPECT_EQ(app->soundTime.File(), L""); // a folder is no sound
+    EXPECT_EQ(profile.GetProfileString(L"Alarm2", L"SoundLoss", L""), missing);
+}
+
+TEST(Settings, TheSettingsFileGivesDebugAlarmMessagesAndTheBankroll) {
+    TempDir dir;
+    const std::string ini = dir.file("Tarnwick.ini");
+    WriteBytes(ini, "[Debug]\nDebug=7\n[AlarmMessage]\nHand=1\nTime=x1\n"
+                    "[Bankroll]\nUse=1\nTotal=1000\n; kept\n");
+    {
+        CMemoryProfile profile;
+        auto app = Start(dir, &profile);
+        EXPECT_EQ(app->bDebug, 7);
+        EXPECT_EQ(app->bHandMessage, 1);
+        EXPECT_EQ(app->bTimeMessage, 0);
+        EXPECT_DOUBLE_EQ(app->dTotalMoney, 1000);
+        app->dTotalMoney += 35.5; // the run's result
+    }
+    EXPECT_EQ(ReadBytes(ini), "[Debug]\nDebug=7\n[AlarmMessage]\nHand=1\nTime=x1\n"
+                              "[Bankroll]\nUse=1\nTotal=1035.500000\n; kept\n");
+    std::string log = ReadBytes(dir.file("Tarnwick.log"));
+    EXPECT_NE(log.find("AlarmMessage: Hand=1  Time=0 Debug = 7\n\n"), std::string::npos) << log;
+
+    // Without bankroll mode the file is never touched.
+    const std::string off = "[Bankroll]\nUse=0\nTotal=1000\n";
+    WriteBytes(ini, off);
+    {
+        CTarnwickApp app(At(dir));
+        EXPECT_EQ(app.dTotalMoney, 0.0);
+        app.dTotalMoney = 12;
+    }
+    EXPECT_EQ(ReadBytes(ini), off);
+}
+
+TEST(Settings, MalformedSettingsFilesNeverStopStartUp) {
+    TempDir dir;
+    std::mt19937 rng(7);
+    for (int round = 0; round < 20; ++round) {
+        std::string junk(1 + rng() % 3000, '\0');
+        for (char& c : junk)
+            c = static_cast<char>(rng());
+        if (round % 2)
+            junk = "[Bankroll]\nUse=1\nTotal=" + junk;
+        WriteBytes(dir.file("Tarnwick.ini"), junk);
+        WriteBytes(dir.file("Settings.xml"), junk);
+        CMemoryProfile profile;
+        auto app = Start(dir, &profile);
+        EXPECT_TRUE(std::isfinite(app->dTotalMoney));
+        EXPECT_TRUE(app->mapRooms.empty());
+    }
+}
+
+TEST(DataDir, TheExecutablesFolderWhenWritableElseTheApplicationDataFolder) {
+    TempDir dir;
+    const std::wstring exec = FromUtf8(dir.path().string());
+    const std::wstring fallback = FromUtf8(dir.file("appdata/Quillfen/tarnwick"));
+    EXPECT_EQ(ChooseDataDir(exec, fallback), exec);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("appdata")));
+
+    // A folder that cannot take files (here: below a plain file).
+    WriteBytes(dir.file("plain"), "x");
+    const std::wstring unwritable = FromUtf8(dir.file("plain/bin"));
+    EXPECT_EQ(ChooseDataDir(unwritable, fallback), fallback);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("appdata/Quillfen/tarnwick")));
+    EXPECT_EQ(ChooseDataDir(unwritable, FromUtf8(dir.file("plain/data"))), unwritable);
+
+    // The run header names the folder in use.
+    CTarnwickApp::Options o;
+    o.strExecDir = unwritable;
+    o.strDataDir = fallback;
+    {
+        CTarnwickApp app(o);
+        app.InitInstance();
+    }
+    std::string log = ReadBytes(dir.file("appdata/Quillfen/tarnwick/Tarnwick.log"));
+    EXPECT_NE(log.find("Files in: " + dir.file("appdata/Quillfen/tarnwick") + "\n"),
+              std::string::npos)
+        << log;
+}

@@ -1,0 +1,54 @@
+// The program: builds the Qt application, then the application object (work
+// log, room table, settings file, version notice), then runs start-up
+// (profile, rooms) and the session window. The application object's
+// destruction at the end of main stores the bankroll and ends the log.
+#include "app/DataDir.h"
+#include "app/TarnwickApp.h"
+#include "ui/QtProfileStore.h"
+#include "ui/QtUserMessages.h"
+#include "update/InternetFile.h"
+#include "update/VersionNotice.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStandardPaths>
+#include <clocale>
+
+int main(int argc, char* argv[]) {
+    QApplication qapp(argc, argv);
+    // Qt takes the user's locale for the C library too; numbers in the
+    // program's files and log are always written and read with a point.
+    std::setlocale(LC_NUMERIC, "C");
+    QCoreApplication::setOrganizationName(QStringLiteral("Quillfen"));
+    QCoreApplication::setApplicationName(
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+
+    tw::CQtUserMessages messages;
+    tw::CQtInternetFile internet;
+
+    tw::CTarnwickApp::Options options;
+    options.strExecDir = QCoreApplication::applicationDirPath().toStdWString();
+    options.strExePath = QCoreApplication::applicationFilePath().toStdWString();
+    // An installed program cannot write beside itself: its files then live
+    // in the user's application-data folder.
+    options.strDataDir = tw::ChooseDataDir(
+        options.strExecDir,
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdWString());
+    options.bRussianLocale = QLocale::system().language() == QLocale::Russian;
+    options.pMessages = &messages;
+    options.fnVersionNotice = [&internet](tw::CTarnwickApp& app) {
+        return tw::CheckVersion(app, internet, tw::ProgramNoticeTexts(app.bRussianLocale != 0));
+    };
+
+    tw::CQtProfileStore profile;
+    tw::CTarnwickApp app(options);
+    app.SetProfileStore(&profile);
+
+    // The session window runs inside InitInstance, modal, until the user
+    // closes it; it is passed here once it exists. Until then the program
+    // ends after start-up.
+    app.InitInstance();
+    return 0;
+}
