@@ -2,19 +2,29 @@
 //
 //   tarnwick-cli replay --room NAME --nick NICK [--rate USD=1.00] [--rate EUR=1.12]
 //                       [--rate GBP=1.42] [--display USD] [--debug] FILE...
+//   tarnwick-cli watch --room NAME --nick NICK --folder DIR [--room ... --nick ... --folder ...]
+//                      [--seconds N] [--rate ...] [--display ...] [--debug]
 //
 // Prints one JSON line per counted hand, one marked "counted":false per hand
-// the room cancelled (which changes no total), and a summary line.
+// the room cancelled (which changes no total), and a summary line. `watch`
+// watches the rooms' folders as the live program does and prints each hand as
+// it is counted, with "delay_ms" from the file's last change to the count.
 #include "app/TarnwickApp.h"
 #include "support/LogSink.h"
 #include "support/TextUtil.h"
+#include "watch/RoomWatches.h"
 
+#include <atomic>
 #include <charconv>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 using namespace tw;
@@ -23,7 +33,9 @@ namespace {
 
 const char kUsage[] =
     "usage: tarnwick-cli replay --room NAME --nick NICK [--rate CUR=RATE]... [--display CUR] "
-    "[--debug] FILE...";
+    "[--debug] FILE...\n"
+    "       tarnwick-cli watch --room NAME --nick NICK --folder DIR [--room NAME --nick NICK "
+    "--folder DIR]... [--seconds N] [--rate CUR=RATE]... [--display CUR] [--debug]";
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "tarnwick-cli: %s\n%s\n", message.c_str(), kUsage);
@@ -105,11 +117,30 @@ public:
         AppendNumber(line, h.dMoney);
         if (!h.bCounted)
             line += ",\"counted\":false";
+        if (bDelay) {
+            line += ",\"delay_ms\":";
+            line += std::to_string(DelayMs(h.strFile));
+        }
         line += "}\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
+        if (bDelay)
+            std::fflush(stdout); // a live reader sees each hand at once
     }
 
+    bool bDelay = false; // add the time since the file's last change
+
 private:
+    // Milliseconds from the file's last change to now.
+    static long long DelayMs(const std::wstring& file) {
+        struct stat st {};
+        if (::stat(ToUtf8(file).c_str(), &st) != 0)
+            return -1;
+        struct timespec now {};
+        clock_gettime(CLOCK_REALTIME, &now);
+        return (now.tv_sec - st.st_mtim.tv_sec) * 1000LL +
+               (now.tv_nsec - st.st_mtim.tv_nsec) / 1000000LL;
+    }
+
     std::string line;
 };
 
@@ -119,33 +150,49 @@ long PeakRssKb() {
     return ru.ru_maxrss;
 }
 
-int Replay(int argc, char** argv) {
-    std::wstring room, nick;
-    bool haveNick = false, debug = false;
-    std::wstring display = L"USD";
+// The options both commands share.
+struct Options {
+    struct Room {
+        std::wstring strName, strNick, strFolder;
+        bool bNick = false;
+    };
+    std::vector<Room> rooms;
+    bool bDebug = false;
+    std::wstring strDisplay = L"USD";
     std::vector<std::pair<std::wstring, std::wstring>> rates;
     std::vector<std::string> files;
+    double dSeconds = -1; // watch: run this long; -1 until a signal
+};
+
+// Parses argv[2..]; returns -1 when fine, else the exit status of a usage
+// error (already reported).
+int ParseOptions(int argc, char** argv, bool watch, Options& o) {
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
-        auto value = [&](const char* name) -> const char* {
-            if (i + 1 >= argc)
-                return nullptr;
-            (void)name;
-            return argv[++i];
-        };
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (a == "--room") {
-            const char* v = value("--room");
+            const char* v = value();
             if (!v)
                 return UsageError("--room needs a room name");
-            room = FromUtf8(v);
-        } else if (a == "--nick") {
-            const char* v = value("--nick");
+            if (!watch && !o.rooms.empty())
+                return UsageError("replay takes one --room");
+            o.rooms.push_back({FromUtf8(v), {}, {}, false});
+        } else if (a == "--nick" || a == "--folder") {
+            const char* v = value();
             if (!v)
-                return UsageError("--nick needs a nickname");
-            nick = FromUtf8(v);
-            haveNick = true;
+                return UsageError(a + " needs a value");
+            if (o.rooms.empty())
+                return UsageError(a + " must follow the --room it belongs to");
+            if (a == "--nick") {
+                o.rooms.back().strNick = FromUtf8(v);
+                o.rooms.back().bNick = true;
+            } else {
+                if (!watch)
+                    return UsageError("--folder belongs to watch");
+                o.rooms.back().strFolder = FromUtf8(v);
+            }
         } else if (a == "--rate") {
-            const char* v = value("--rate");
+            const char* v = value();
             if (!v)
                 return UsageError("--rate needs CUR=RATE");
             std::wstring r = FromUtf8(v);
@@ -155,48 +202,64 @@ int Replay(int argc, char** argv) {
                 !ParseDecimal(r.substr(eq + 1), d))
                 return UsageError("bad --rate '" + std::string(v) +
                                   "' (want USD=1.00, EUR=1.12 or GBP=1.42)");
-            rates.emplace_back(r.substr(0, eq), r.substr(eq + 1));
+            o.rates.emplace_back(r.substr(0, eq), r.substr(eq + 1));
         } else if (a == "--display") {
-            const char* v = value("--display");
+            const char* v = value();
             if (!v || CurrencyFromCode(FromUtf8(v)) < 0)
                 return UsageError("--display takes USD, EUR or GBP");
-            display = FromUtf8(v);
+            o.strDisplay = FromUtf8(v);
+        } else if (a == "--seconds" && watch) {
+            const char* v = value();
+            double d = 0;
+            if (!v || !ParseDecimal(FromUtf8(v), d))
+                return UsageError("--seconds takes a number of seconds");
+            o.dSeconds = d;
         } else if (a == "--debug") {
-            debug = true;
+            o.bDebug = true;
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
             return UsageError("unknown option " + a);
         } else {
-            files.push_back(a);
+            if (watch)
+                return UsageError("watch takes no files: it watches the --folder of each room");
+            o.files.push_back(a);
         }
     }
-    if (room.empty())
+    if (o.rooms.empty())
         return UsageError("--room is required");
-    if (RoomNumberFromName(room) == kRoomNone)
-        return UsageError("unknown room '" + ToUtf8(room) + "'");
-    if (!haveNick)
-        return UsageError("--nick is required");
-    if (files.empty())
+    for (std::size_t i = 0; i < o.rooms.size(); ++i) {
+        const auto& r = o.rooms[i];
+        if (RoomNumberFromName(r.strName) == kRoomNone)
+            return UsageError("unknown room '" + ToUtf8(r.strName) + "'");
+        if (!r.bNick)
+            return UsageError("--nick is required for room '" + ToUtf8(r.strName) + "'");
+        if (watch && r.strFolder.empty())
+            return UsageError("--folder is required for room '" + ToUtf8(r.strName) + "'");
+        for (std::size_t j = 0; j < i; ++j)
+            if (o.rooms[j].strName == r.strName)
+                return UsageError("room '" + ToUtf8(r.strName) + "' given twice");
+    }
+    if (!watch && o.files.empty())
         return UsageError("no FILE given");
+    return -1;
+}
 
-    CTarnwickApp::Options opt;
-    opt.bOpenLog = false;
-    // A replay counts from zero: no stored bankroll, no debug switch of a
-    // settings file that happens to lie beside the tool.
-    opt.bLoadSettingsFile = false;
-    CTarnwickApp app(opt);
-    CStderrLog log;
-    app.SetLog(&log);
-    app.bDebug = debug ? 1 : 0;
-
-    CPokerRoom rec;
-    rec.nRoomNumber = RoomNumberFromName(room);
-    rec.strNickname = nick;
-    app.mapRooms[room] = rec;
-    app.mapRoomNames[room] = rec.nRoomNumber;
-    app.nDisplayCurrency = CurrencyFromCode(display);
+// The application object as the tools use it: no work-log file (its lines go
+// to the standard error stream), no stored bankroll, the rooms and rates of
+// the options.
+void Configure(CTarnwickApp& app, const Options& o) {
+    app.bDebug = o.bDebug ? 1 : 0;
+    for (const auto& r : o.rooms) {
+        CPokerRoom rec;
+        rec.nRoomNumber = RoomNumberFromName(r.strName);
+        rec.strNickname = r.strNick;
+        rec.strHistoryPath = r.strFolder;
+        app.mapRooms[r.strName] = rec;
+        app.mapRoomNames[r.strName] = rec.nRoomNumber;
+    }
+    app.nDisplayCurrency = CurrencyFromCode(o.strDisplay);
     CurrencyDefaults def = DefaultRatesFor(app.nDisplayCurrency);
     std::wstring usd = def.szUSD, eur = def.szEUR, gbp = def.szGBP;
-    for (auto& [code, text] : rates) {
+    for (auto& [code, text] : o.rates) {
         if (code == L"USD")
             usd = text;
         else if (code == L"EUR")
@@ -205,20 +268,18 @@ int Replay(int argc, char** argv) {
             gbp = text;
     }
     app.SetRates(usd, eur, gbp);
+}
 
-    CJsonPrinter printer;
-    app.AddHandListener(&printer);
-    int status = 0;
-    auto t0 = std::chrono::steady_clock::now();
-    for (const std::string& f : files) {
-        int rc = app.ReplayHistoryFile(FromUtf8(f), room);
-        if (rc != 0) {
-            std::fprintf(stderr, "tarnwick-cli: cannot read %s: %s\n", f.c_str(),
-                         std::strerror(rc));
-            status = 1;
-        }
-    }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+CTarnwickApp::Options ToolOptions() {
+    CTarnwickApp::Options opt;
+    opt.bOpenLog = false;
+    // Counting starts from zero: no stored bankroll, no debug switch of a
+    // settings file that happens to lie beside the tool.
+    opt.bLoadSettingsFile = false;
+    return opt;
+}
+
+void PrintSummary(const CTarnwickApp& app, double seconds) {
     std::string summary =
         "{\"summary\":true,\"hands\":" + std::to_string(app.nTotalHands) +
         ",\"money\":" + Number(app.dTotalMoney) + ",\"bb\":" + Number(app.dTotalBB) +
@@ -226,8 +287,86 @@ int Replay(int argc, char** argv) {
         ",\"hands_per_second\":" + Number(seconds > 0 ? app.nTotalHands / seconds : 0) +
         ",\"peak_rss_kb\":" + std::to_string(PeakRssKb()) + "}\n";
     std::fwrite(summary.data(), 1, summary.size(), stdout);
+    std::fflush(stdout);
+}
+
+int Replay(int argc, char** argv) {
+    Options o;
+    if (int rc = ParseOptions(argc, argv, false, o); rc >= 0)
+        return rc;
+    CTarnwickApp app(ToolOptions());
+    CStderrLog log;
+    app.SetLog(&log);
+    Configure(app, o);
+    const std::wstring room = o.rooms.front().strName;
+
+    CJsonPrinter printer;
+    app.AddHandListener(&printer);
+    int status = 0;
+    auto t0 = std::chrono::steady_clock::now();
+    for (const std::string& f : o.files) {
+        int rc = app.ReplayHistoryFile(FromUtf8(f), room);
+        if (rc != 0) {
+            std::fprintf(stderr, "tarnwick-cli: cannot read %s: %s\n", f.c_str(),
+                         std::strerror(rc));
+            status = 1;
+        }
+    }
+    PrintSummary(app, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     app.RemoveHandListener(&printer);
     return status;
+}
+
+std::atomic<bool> gStop{false};
+
+extern "C" void OnStopSignal(int) {
+    gStop = true;
+}
+
+int Watch(int argc, char** argv) {
+    Options o;
+    if (int rc = ParseOptions(argc, argv, true, o); rc >= 0)
+        return rc;
+    CTarnwickApp app(ToolOptions());
+    CStderrLog log;
+    app.SetLog(&log);
+    Configure(app, o);
+    for (const auto& r : o.rooms) {
+        struct stat st {};
+        if (::stat(ToUtf8(r.strFolder).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            std::fprintf(stderr, "tarnwick-cli: folder %s of room %s does not exist: not watched\n",
+                         ToUtf8(r.strFolder).c_str(), ToUtf8(r.strName).c_str());
+    }
+
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+
+    CJsonPrinter printer;
+    printer.bDelay = true;
+    app.AddHandListener(&printer);
+    const auto t0 = std::chrono::steady_clock::now();
+    {
+        CRoomWatches watches(app, app.historyReader);
+        watches.StartWatches(std::time(nullptr));
+        std::fprintf(stderr, "tarnwick-cli: watching %zu folder(s)\n", watches.WatchCount());
+        while (!gStop) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            // Hands whose file went quiet count now.
+            app.historyReader.FlushIdle(CHistoryFileReader::Clock::now());
+            if (o.dSeconds >= 0 &&
+                std::chrono::steady_clock::now() - t0 >= std::chrono::duration<double>(o.dSeconds))
+                break;
+        }
+        watches.StopWatches();
+    }
+    // What was written before the end counts.
+    app.historyReader.FlushAll();
+    PrintSummary(app, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    app.RemoveHandListener(&printer);
+    return 0;
 }
 
 } // namespace
@@ -238,6 +377,8 @@ int main(int argc, char** argv) {
     std::string cmd = argv[1];
     if (cmd == "replay")
         return Replay(argc, argv);
+    if (cmd == "watch")
+        return Watch(argc, argv);
     if (cmd == "--help" || cmd == "-h") {
         std::printf("%s\n", kUsage);
         return 0;

@@ -37,6 +37,29 @@ void CHistoryFileReader::FileRemoved(const std::wstring& path) {
     m.mapIPokerFiles.erase(path);
 }
 
+void CHistoryFileReader::FileRenamed(const std::wstring& oldPath, const std::wstring& newPath) {
+    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    auto entry = m.mapFileTest.find(oldPath);
+    if (entry == m.mapFileTest.end()) {
+        m.mapFileTest[newPath] = 0;
+    } else {
+        m.mapFileTest[newPath] = entry->second;
+        m.mapFileTest.erase(entry);
+        auto p = mapPending.find(oldPath);
+        if (p != mapPending.end()) {
+            mapPending[newPath] = std::move(p->second);
+            mapPending.erase(p);
+        }
+        auto ip = m.mapIPokerFiles.find(oldPath);
+        if (ip != m.mapIPokerFiles.end()) {
+            m.mapIPokerFiles[newPath] = std::move(ip->second);
+            m.mapIPokerFiles.erase(ip);
+        }
+    }
+    // Text the file holds under its new name and was not read yet.
+    FileModified(newPath);
+}
+
 void CHistoryFileReader::FileOpenedBefore(const std::wstring& path, std::int64_t size) {
     std::lock_guard<std::recursive_mutex> lock(m.csHistory);
     if (m.mapFileTest.count(path) != 0)

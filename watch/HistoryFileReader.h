@@ -35,6 +35,9 @@ public:
     // A new file: its text is read from the start.
     void FileAdded(const std::wstring& path);
     void FileRemoved(const std::wstring& path);
+    // A renamed file keeps its read position and waiting text under its new
+    // name; a file renamed into the folder is read as a new one.
+    void FileRenamed(const std::wstring& oldPath, const std::wstring& newPath);
     // A file that existed before the watch began: only text appended from
     // now on counts.
     void FileOpenedBefore(const std::wstring& path, std::int64_t size);
