@@ -1,0 +1,411 @@
+#include "ui/DlgSettings.h"
+
+#include "tests/qt/DialogTestUtil.h"
+#include "ui/ColorButton.h"
+#include "ui/DlgAddRoom.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+
+using namespace tw;
+using twtest::Child;
+using twtest::StartedApp;
+using twtest::WhenModal;
+
+namespace {
+
+// Every key the settings dialog keeps in the profile (the window writes
+// "wndPos" itself).
+const std::map<std::wstring, std::vector<std::wstring>> kSettingsKeys = {
+    {L"BaseInfo", {L"RunOnStart", L"MinTrayAtStartup", L"AutoPause", L"AutoPauseMin"}},
+    {L"View", {L"ColorBg", L"ColorText", L"ColorText2", L"ColorText3", L"Size", L"Opacity"}},
+    {L"Alarm", {L"Param", L"Sound"}},
+    {L"Alarm2",
+     {L"Param", L"Sound", L"SoundLoss", L"SoundLossBB", L"TakeProfit", L"AlarmLossBB",
+      L"StopLossBB", L"StopLoss", L"TrailingTakeProfit", L"TrailingStopLoss"}},
+    {L"Alarm3", {L"Param", L"Sound"}},
+    {L"Currency", {L"Cur", L"USD_K", L"EUR_K", L"GBP_K"}},
+};
+
+template <class T = QWidget> T* C(const QDialog& dlg, const char* name) {
+    return Child<T>(&dlg, name);
+}
+
+void ClickOk(const QDialog& dlg) {
+    C<QPushButton>(dlg, "buttonOk")->click();
+}
+
+QLineEdit* Rate(const QDialog& dlg, const char* code) {
+    return C<QLineEdit>(dlg, (std::string("editRate") + code).c_str());
+}
+
+// Fills the add-room dialog that comes up and confirms it.
+void AnswerAddRoom(const QString& room, const QString& nick, const QString& path,
+                   const QString& rate = QStringLiteral("1.0")) {
+    WhenModal<CDlgAddRoom>([=](CDlgAddRoom& d) {
+        auto* combo = Child<QComboBox>(&d, "comboRoom");
+        combo->setCurrentIndex(combo->findText(room));
+        Child<QLineEdit>(&d, "editNickname")->setText(nick);
+        Child<QLineEdit>(&d, "editHistoryPath")->setText(path);
+        Child<QLineEdit>(&d, "editRate")->setText(rate);
+        d.accept();
+    });
+}
+
+// The list's rows as "name" or "name+" when ticked.
+QStringList ListRows(const QDialog& dlg) {
+    auto* table = C<QTableWidget>(dlg, "tableRooms");
+    QStringList rows;
+    for (int r = 0; r < table->rowCount(); ++r)
+        rows << table->item(r, 0)->text() +
+                    (table->item(r, 0)->checkState() == Qt::Checked ? "+" : "");
+    return rows;
+}
+
+std::string RoomsFile(const StartedApp& s) {
+    return twtest::ReadBytes(tw::ToUtf8(s.app->RoomsFilePath()));
+}
+
+} // namespace
+
+TEST(DlgSettings, LimitsAreStoredAndRearmTheirAlarmsOnlyWhenRaised) {
+    StartedApp s;
+    s.AddRoom(L"PokerStars", L"hero");
+    s.app->bTimeAlarmFired = s.app->bHandsAlarmFired = true;
+    auto confirm = [&](const QString& time, int hands) {
+        CDlgSettings dlg(*s.app);
+        auto* edit = C<QLineEdit>(dlg, "editAlarmTime");
+        const QString shown = edit->text();
+        edit->setText(time);
+        C<QSpinBox>(dlg, "spinHands")->setValue(hands);
+        ClickOk(dlg);
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+        return shown;
+    };
+
+    EXPECT_EQ(confirm(QStringLiteral("01:30"), 600), QStringLiteral("01:00"));
+    EXPECT_EQ(s.app->nTimeLimit, 90);
+    EXPECT_EQ(s.app->strAlarmTime, L"01:30");
+    EXPECT_FALSE(s.app->bTimeAlarmFired); // longer than 60 minutes: re-armed
+    EXPECT_EQ(s.app->nHandsLimit, 600);
+    EXPECT_TRUE(s.app->bHandsAlarmFired); // fewer hands: stays fired
+    EXPECT_EQ(s.ProfileValue(L"Alarm3", L"Param"), L"0:90");
+
+    // Minutes beyond 59 carry into the hours: the alarm text must be what the
+    // clock shows after 90 minutes, or the alarm would never fire.
+    s.app->bTimeAlarmFired = true;
+    EXPECT_EQ(confirm(QStringLiteral("00:90"), 800), QStringLiteral("01:30"));
+    EXPECT_EQ(s.app->nTimeLimit, 90);
+    EXPECT_EQ(s.app->strAlarmTime, L"01:30");
+    EXPECT_TRUE(s.app->bTimeAlarmFired);
+    EXPECT_FALSE(s.app->bHandsAlarmFired);
+    EXPECT_EQ(confirm(QStringLiteral("00:45"), 800), QStringLiteral("01:30"));
+    EXPECT_EQ(s.app->strAlarmTime, L"00:45");
+}
+
+TEST(DlgSettings, ARefusedOkChangesNothingAndKeepsTheDialogOpen) {
+    StartedApp s;
+    s.AddRoom(L"PokerStars", L"hero");
+    CDlgSettings dlg(*s.app);
+    dlg.show();
+    C<QCheckBox>(dlg, "checkAlarmHands")->setChecked(true);
+    C<QSpinBox>(dlg, "spinHands")->setValue(900);
+    C<QSlider>(dlg, "sliderOpacity")->setValue(40);
+
+    // An incomplete time, one the "hh:mm" field cannot hold, a rate that is
+    // no number and one that would wipe out every hand in euros.
+    const struct {
+        const char* time;
+        const char* eur;
+        const wchar_t* message;
+    } cases[] = {{"1", "1.12", L"Alarm time format 00:00 !"},
+                 {"99:60", "1.12", L"Alarm time format 00:00 !"},
+                 {"02:00", "1,12", nullptr},
+                 {"02:00", "0", nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.time) + " " + c.eur);
+        s.messages.shown.clear();
+        C<QLineEdit>(dlg, "editAlarmTime")->setText(QString::fromLatin1(c.time));
+        Rate(dlg, "EUR")->setText(QString::fromLatin1(c.eur));
+        ClickOk(dlg);
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_NE(dlg.result(), QDialog::Accepted);
+        ASSERT_EQ(s.messages.shown.size(), 1u);
+        EXPECT_EQ(s.messages.shown[0].nStyle, kMbIconInformation);
+        if (c.message) {
+            EXPECT_EQ(s.messages.shown[0].strText, c.message);
+        }
+    }
+    EXPECT_EQ(s.app->bHandsAlarm, 0);
+    EXPECT_EQ(s.app->nHandsLimit, 700);
+    EXPECT_EQ(s.app->nOpacity, 100);
+    EXPECT_EQ(s.app->RateOf(kCurrencyEUR), 1.12);
+    EXPECT_TRUE(s.profile.mapValues.empty());
+    EXPECT_FALSE(std::filesystem::exists(tw::ToUtf8(s.app->RoomsFilePath())));
+
+    Rate(dlg, "EUR")->setText(QStringLiteral(" 1.10 "));
+    ClickOk(dlg);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(s.app->nHandsLimit, 900);
+    EXPECT_EQ(s.ProfileValue(L"Currency", L"EUR_K"), L"1.10");
+}
+
+TEST(DlgSettings, OkWritesEveryProfileKeyAndTheRoomsOfTheList) {
+    StartedApp s(
+        [](CMemoryProfile& p) { p.WriteProfileString(L"Alarm2", L"Param", L"1:99.50:-40.25"); });
+    s.AddRoom(L"PokerStars", L"hero", true);
+    s.AddRoom(L"888 poker", L"villain", false);
+    s.app->dBBStopLevel = 12.5; // a trailing level under way
+
+    bool applied = false;
+    {
+        CDlgSettings dlg(*s.app);
+        dlg.fnApplyToWindow = [&] {
+            applied = true; // after the application and the profile have it all
+            EXPECT_EQ(s.app->nOpacity, 42);
+            EXPECT_EQ(s.app->nSize, 2);
+            EXPECT_TRUE(s.HasProfileKey(L"Currency", L"GBP_K"));
+        };
+        ASSERT_EQ(ListRows(dlg), QStringList({"888 poker", "PokerStars+"}));
+        auto* table = C<QTableWidget>(dlg, "tableRooms");
+        table->item(0, 0)->setCheckState(Qt::Checked);
+        table->item(1, 0)->setCheckState(Qt::Unchecked);
+
+        C<QSlider>(dlg, "sliderOpacity")->setValue(42);
+        EXPECT_EQ(C<QLabel>(dlg, "labelOpacity")->text(), QStringLiteral("42%"));
+        C<QComboBox>(dlg, "comboSize")->setCurrentIndex(2);
+        C<QCheckBox>(dlg, "checkStopLossBB")->setChecked(true);
+        C<QSpinBox>(dlg, "spinStopLossBB")->setValue(-30);
+        // The take profit (99.50, shown as 99) is left alone; the stop loss
+        // is changed.
+        C<QSpinBox>(dlg, "spinStopLoss")->setValue(-60);
+        C<QLineEdit>(dlg, "editSoundHands")->setText(QStringLiteral("/snd/not there.wav"));
+        ClickOk(dlg);
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    }
+    EXPECT_TRUE(applied);
+
+    for (const auto& [section, keys] : kSettingsKeys)
+        for (const auto& key : keys)
+            EXPECT_TRUE(s.HasProfileKey(section, key)) << ToUtf8(section) << "/" << ToUtf8(key);
+    EXPECT_FALSE(s.HasProfileKey(L"View", L"wndPos"));
+    EXPECT_EQ(s.ProfileValue(L"Alarm2", L"Param"), L"1:99.50:-60.00");
+    EXPECT_EQ(s.ProfileValue(L"Alarm2", L"AlarmLossBB"), L"-30");
+    EXPECT_EQ(s.ProfileValue(L"Alarm2", L"StopLossBB"), L"1");
+    EXPECT_EQ(s.ProfileValue(L"View", L"Opacity"), L"42");
+    EXPECT_EQ(s.ProfileValue(L"Alarm", L"Sound"), L"/snd/not there.wav"); // as entered
+    EXPECT_EQ(s.app->dBBStopLevel, -30.0);
+
+    // The rooms in list order, each as its row is ticked.
+    const std::string rooms = RoomsFile(s);
+    const auto at888 = rooms.find("<Room Id = \"888 poker\" active = \"1\">");
+    const auto atStars = rooms.find("<Room Id = \"PokerStars\" active = \"0\">");
+    ASSERT_NE(at888, std::string::npos) << rooms;
+    ASSERT_NE(atStars, std::string::npos) << rooms;
+    EXPECT_LT(at888, atStars);
+    EXPECT_FALSE(s.app->mapRooms.at(L"PokerStars").bActive);
+}
+
+TEST(DlgSettings, AddedChangedAndDeletedRoomsActAtOnce) {
+    StartedApp s;
+    s.AddRoom(L"PokerStars", L"hero");
+    CDlgSettings dlg(*s.app);
+    dlg.show();
+
+    AnswerAddRoom(QStringLiteral("Titan poker"), QStringLiteral(" Ace "),
+                  QStringLiteral("/hh/titan/"), QStringLiteral("1.5"));
+    C<QToolButton>(dlg, "buttonAdd")->click();
+    EXPECT_EQ(ListRows(dlg), QStringList({"PokerStars+", "Titan poker"}));
+    ASSERT_EQ(s.app->mapRooms.count(L"Titan poker"), 1u);
+    const CPokerRoom& titan = s.app->mapRooms.at(L"Titan poker");
+    EXPECT_EQ(titan.nRoomNumber, kRoomTitan); // its hands are read from now on
+    EXPECT_TRUE(titan.bActive);
+    EXPECT_EQ(titan.strNickname, L"Ace");
+    EXPECT_EQ(titan.strHistoryPath, L"/hh/titan");
+    EXPECT_EQ(titan.dExchangeRate, 1.5);
+    EXPECT_NE(s.app->mapRoomNames.at(L"Titan poker"), 0);
+
+    // Change: the room is fixed, the rate shown with four decimals.
+    C<QTableWidget>(dlg, "tableRooms")->selectRow(1);
+    WhenModal<CDlgAddRoom>([](CDlgAddRoom& d) {
+        auto* combo = Child<QComboBox>(&d, "comboRoom");
+        EXPECT_FALSE(combo->isEnabled());
+        EXPECT_EQ(combo->currentText(), QStringLiteral("Titan poker"));
+        EXPECT_EQ(Child<QLineEdit>(&d, "editRate")->text(), QStringLiteral("1.5000"));
+        Child<QLineEdit>(&d, "editNickname")->setText(QStringLiteral("King"));
+        d.accept();
+    });
+    C<QToolButton>(dlg, "buttonChange")->click();
+    EXPECT_EQ(C<QTableWidget>(dlg, "tableRooms")->item(1, 1)->text(), QStringLiteral("King"));
+    EXPECT_EQ(s.app->mapRooms.at(L"Titan poker").strNickname, L"King");
+
+    C<QTableWidget>(dlg, "tableRooms")->selectRow(0);
+    C<QToolButton>(dlg, "buttonDelete")->click();
+    EXPECT_EQ(ListRows(dlg), QStringList({"Titan poker"}));
+    EXPECT_EQ(s.app->mapRooms.count(L"PokerStars"), 0u);
+    EXPECT_EQ(s.app->mapRoomNames.at(L"PokerStars"), 0);
+
+    // Cancel keeps the room edits for this run; only OK writes the file.
+    dlg.reject();
+    EXPECT_EQ(s.app->mapRooms.count(L"Titan poker"), 1u);
+    EXPECT_FALSE(std::filesystem::exists(tw::ToUtf8(s.app->RoomsFilePath())));
+}
+
+TEST(DlgSettings, AnAddedRoomLeftUntickedIsSavedInactive) {
+    StartedApp s;
+    CDlgSettings dlg(*s.app);
+    dlg.show();
+    EXPECT_FALSE(C(dlg, "buttonChange")->isEnabled());
+    EXPECT_FALSE(C(dlg, "buttonDelete")->isEnabled());
+    ClickOk(dlg); // no room yet
+    EXPECT_TRUE(dlg.isVisible());
+    ASSERT_EQ(s.messages.shown.size(), 1u);
+    EXPECT_EQ(s.messages.shown[0].strText, L"Enter settings room!");
+
+    AnswerAddRoom(QStringLiteral("PokerStars"), QStringLiteral("hero"), QStringLiteral("/hh"));
+    C<QToolButton>(dlg, "buttonAdd")->click();
+    ClickOk(dlg);
+    ASSERT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_FALSE(s.app->mapRooms.at(L"PokerStars").bActive);
+    EXPECT_NE(RoomsFile(s).find("<Room Id = \"PokerStars\" active = \"0\"><NickName>hero</NickName>"
+                                "<HistoryPath>/hh</HistoryPath>"),
+              std::string::npos)
+        << RoomsFile(s);
+}
+
+TEST(DlgSettings, ColourPicksActAtOnceButReachTheProfileOnlyOnOk) {
+    StartedApp s([](CMemoryProfile& p) { p.WriteProfileInt(L"View", L"ColorBg", 0x102030); });
+    s.AddRoom(L"PokerStars", L"hero");
+    const int red = 0x0000FF;
+    int repaints = 0;
+    {
+        CDlgSettings dlg(*s.app);
+        dlg.fnColorsChanged = [&] { ++repaints; };
+        // A palette cell of the button's menu.
+        const auto cells = C<CColorButton>(dlg, "colorBg")
+                               ->menu()
+                               ->findChildren<QToolButton*>(QStringLiteral("colorCell"));
+        auto cell = std::find_if(cells.begin(), cells.end(), [](QToolButton* b) {
+            return b->toolTip() == QStringLiteral("#ff0000");
+        });
+        ASSERT_NE(cell, cells.end());
+        (*cell)->click();
+        EXPECT_EQ(s.app->nColorBg, red);
+        EXPECT_EQ(repaints, 1);
+        dlg.reject();
+    }
+    EXPECT_EQ(s.app->nColorBg, red); // kept for this run
+    EXPECT_EQ(s.profile.GetProfileInt(L"View", L"ColorBg", 0), 0x102030);
+
+    s.app->nColorText3 = 0x123456;
+    {
+        CDlgSettings dlg(*s.app);
+        auto* money = C<CColorButton>(dlg, "colorMoney");
+        EXPECT_EQ(money->Color(), 0x123456);
+        for (QAction* a : money->menu()->actions())
+            if (a->text() == QStringLiteral("Default"))
+                a->trigger();
+        ClickOk(dlg);
+    }
+    EXPECT_EQ(s.profile.GetProfileInt(L"View", L"ColorBg", 0), red);
+    EXPECT_EQ(s.profile.GetProfileInt(L"View", L"ColorText3", 0), 0x00C0FF);
+}
+
+TEST(DlgSettings, SwitchingTheDisplayCurrencyResetsTheRates) {
+    StartedApp s([](CMemoryProfile& p) { p.WriteProfileString(L"Currency", L"GBP_K", L"1.30"); });
+    s.AddRoom(L"PokerStars", L"hero");
+    auto rates = [](const QDialog& dlg) {
+        QStringList r;
+        for (const char* c : {"USD", "EUR", "GBP"})
+            r << Rate(dlg, c)->text() + (Rate(dlg, c)->isEnabled() ? "" : " off");
+        return r;
+    };
+    {
+        CDlgSettings dlg(*s.app);
+        EXPECT_EQ(rates(dlg), QStringList({"1.00 off", "1.12", "1.30"})); // as stored
+        C<QRadioButton>(dlg, "radioEUR")->click();
+        EXPECT_EQ(rates(dlg), QStringList({"0.89", "1.00 off", "1.27"}));
+        ClickOk(dlg);
+    }
+    EXPECT_EQ(s.app->nDisplayCurrency, kCurrencyEUR);
+    EXPECT_EQ(s.app->RateOf(kCurrencyUSD), 0.89);
+    EXPECT_EQ(s.app->RateOf(kCurrencyEUR), 1.0);
+    EXPECT_EQ(s.app->RateOf(kCurrencyGBP), 1.27);
+    EXPECT_EQ(s.ProfileValue(L"Currency", L"Cur"), L"1");
+    EXPECT_EQ(s.ProfileValue(L"Currency", L"USD_K"), L"0.89");
+
+    CDlgSettings dlg(*s.app);
+    EXPECT_TRUE(C<QRadioButton>(dlg, "radioEUR")->isChecked());
+    EXPECT_EQ(rates(dlg), QStringList({"0.89", "1.00 off", "1.27"}));
+}
+
+TEST(DlgSettings, EnterNeverConfirms) {
+    StartedApp s;
+    s.AddRoom(L"PokerStars", L"hero");
+    CDlgSettings dlg(*s.app);
+    dlg.show();
+    for (const char* name : {"editAlarmTime", "editRateGBP", "spinHands", "buttonOk"}) {
+        SCOPED_TRACE(name);
+        QWidget* w = C(dlg, name);
+        w->setEnabled(true);
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key_Return);
+        QTest::keyClick(w, Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_NE(dlg.result(), QDialog::Accepted);
+    }
+    EXPECT_TRUE(s.profile.mapValues.empty());
+    QTest::keyClick(C(dlg, "buttonOk"), Qt::Key_Space); // the keyboard way to OK
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST(DlgSettings, GroupSwitchesEnableTheirFields) {
+    StartedApp s;
+    s.app->bMoneyAlarm = 1;
+    CDlgSettings dlg(*s.app);
+    const char* moneyFields[] = {"spinTakeProfit", "checkTrailingTakeProfit", "editSoundTakeProfit",
+                                 "spinStopLoss",   "checkTrailingStopLoss",   "buttonPlayStopLoss",
+                                 "spinStopLossBB", "buttonBrowseStopLossBB"};
+    for (const char* f : moneyFields)
+        EXPECT_TRUE(C(dlg, f)->isEnabled()) << f;
+    C<QCheckBox>(dlg, "checkAlarmMoney")->setChecked(false);
+    for (const char* f : moneyFields)
+        EXPECT_FALSE(C(dlg, f)->isEnabled()) << f;
+    // The switches stay usable, to arm their alarms for later.
+    for (const char* f : {"checkTakeProfit", "checkStopLoss", "checkStopLossBB"})
+        EXPECT_TRUE(C(dlg, f)->isEnabled()) << f;
+
+    EXPECT_FALSE(C(dlg, "spinAutoPauseMin")->isEnabled());
+    C<QCheckBox>(dlg, "checkAutoPause")->setChecked(true);
+    EXPECT_TRUE(C(dlg, "spinAutoPauseMin")->isEnabled());
+}
+
+TEST(DlgSettings, PlayButtonsPlayTheirOwnSoundOrTheBuiltInOne) {
+    StartedApp s;
+    s.app->bHandsAlarm = s.app->bMoneyAlarm = s.app->bTimeAlarm = 1;
+    const std::string wav = s.dir.file("ding.wav");
+    twtest::WriteBytes(wav, "RIFF");
+    CDlgSettings dlg(*s.app);
+    std::vector<std::pair<std::wstring, int>> played;
+    dlg.fnPlaySound = [&](const std::wstring& file, int id) { played.emplace_back(file, id); };
+
+    C<QLineEdit>(dlg, "editSoundTakeProfit")->setText(QString::fromStdString(wav));
+    C<QLineEdit>(dlg, "editSoundStopLoss")->setText(QStringLiteral("/no/such.wav"));
+    for (const char* b : {"buttonPlayHands", "buttonPlayTakeProfit", "buttonPlayStopLoss",
+                          "buttonPlayStopLossBB", "buttonPlayTime"})
+        C<QToolButton>(dlg, b)->click();
+    const std::vector<std::pair<std::wstring, int>> expected = {
+        {L"", 156}, {FromUtf8(wav), 157}, {L"", 157}, {L"", 157}, {L"", 169}};
+    EXPECT_EQ(played, expected);
+}

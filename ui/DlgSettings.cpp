@@ -1,0 +1,785 @@
+#include "ui/DlgSettings.h"
+
+#include "app/TarnwickApp.h"
+#include "support/NumberText.h"
+#include "support/TextUtil.h"
+#include "ui/ColorButton.h"
+#include "ui/DialogIcons.h"
+#include "ui/DlgAddRoom.h"
+#include "ui/QtUserMessages.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSoundEffect>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace tw {
+
+namespace {
+
+QString Q(const std::wstring& s) {
+    return QString::fromStdWString(s);
+}
+
+std::wstring W(const QString& s) {
+    return s.toStdWString();
+}
+
+// Factory colours of the session window, offered as "Default".
+const int kDefaultColorBg = 0x37323D;
+const int kDefaultColorText = 0xFFFFFF;
+const int kDefaultColorText2 = 0x00C313;
+const int kDefaultColorText3 = 0x00C0FF;
+
+// Built-in alarm sounds.
+const int kSoundHands = 156;
+const int kSoundMoney = 157;
+const int kSoundTime = 169;
+
+// The longest time limit the "hh:mm" field can show: 99:59.
+const int kMaxTimeLimit = 99 * 60 + 59;
+
+enum RoomColumn { kColRoom = 0, kColNickname = 1, kColPath = 2 };
+
+// A spin box for a negative limit (a stop loss): its arrows count the loss,
+// so "up" makes the value more negative.
+class CLossSpinBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    void stepBy(int steps) override { QSpinBox::stepBy(-steps); }
+
+protected:
+    StepEnabled stepEnabled() const override {
+        const StepEnabled e = QSpinBox::stepEnabled();
+        StepEnabled r = StepNone;
+        if (e & StepUpEnabled)
+            r |= StepDownEnabled;
+        if (e & StepDownEnabled)
+            r |= StepUpEnabled;
+        return r;
+    }
+};
+
+QSpinBox* MakeSpin(QWidget* parent, const char* name, int min, int max, bool loss = false) {
+    QSpinBox* spin = loss ? new CLossSpinBox(parent) : new QSpinBox(parent);
+    spin->setObjectName(QLatin1String(name));
+    spin->setRange(min, max);
+    spin->setAccelerated(true);
+    spin->setMinimumWidth(80);
+    return spin;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& text) {
+    auto* check = new QCheckBox(text, parent);
+    check->setObjectName(QLatin1String(name));
+    return check;
+}
+
+QFrame* HorizontalLine(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+// A positive decimal number with a point: the only usable currency rate.
+bool IsPositiveNumber(const std::wstring& text, double& value) {
+    return ParseDecimal(TrimView(text), value) && value > 0.0 && std::isfinite(value);
+}
+
+// The new amount of a field that shows `opened` truncated: unchanged fields
+// keep the amount's cents.
+double AmountFromField(int field, double opened) {
+    return field == static_cast<int>(opened) ? opened : static_cast<double>(field);
+}
+
+} // namespace
+
+// --- Construction ---
+
+CDlgSettings::CDlgSettings(CTarnwickApp& application, QWidget* parent)
+    : QDialog(parent), app(application), pMessages(application.UserMessages()) {
+    if (!pMessages) {
+        ownMessages = std::make_unique<CQtUserMessages>();
+        pMessages = ownMessages.get();
+    }
+    setWindowTitle(QStringLiteral("Settings..."));
+
+    BuildRooms();
+    BuildAlarms();
+    BuildAppearance();
+    BuildCurrency();
+    BuildStartup();
+    LayOut();
+    FillFromApp();
+
+    QApplication::instance()->installEventFilter(this);
+}
+
+CDlgSettings::~CDlgSettings() {
+    QApplication::instance()->removeEventFilter(this);
+}
+
+void CDlgSettings::BuildRooms() {
+    auto* box = new QGroupBox(QStringLiteral("Room"), this);
+    groupRooms = box;
+
+    tableRooms = new QTableWidget(0, 3, box);
+    tableRooms->setObjectName(QStringLiteral("tableRooms"));
+    tableRooms->setHorizontalHeaderLabels(
+        {QStringLiteral("Room"), QStringLiteral("Nickname"), QStringLiteral("History path")});
+    tableRooms->setShowGrid(true);
+    tableRooms->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tableRooms->setSelectionMode(QAbstractItemView::SingleSelection);
+    tableRooms->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tableRooms->verticalHeader()->hide();
+    tableRooms->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    tableRooms->horizontalHeader()->setHighlightSections(false);
+    tableRooms->horizontalHeader()->setStretchLastSection(true);
+    tableRooms->setColumnWidth(kColRoom, 150);
+    tableRooms->setColumnWidth(kColNickname, 100);
+    tableRooms->setMinimumWidth(150 + 100 + 180);
+    tableRooms->setMinimumHeight(120);
+    connect(tableRooms, &QTableWidget::itemSelectionChanged, this, [this] { UpdateRoomButtons(); });
+
+    auto makeButton = [box](const char* name, DialogIcon icon, const QString& tip) {
+        auto* b = new QToolButton(box);
+        b->setObjectName(QLatin1String(name));
+        b->setIcon(MakeDialogIcon(icon));
+        b->setIconSize(QSize(16, 16));
+        b->setToolTip(tip);
+        b->setCursor(Qt::PointingHandCursor);
+        b->setAutoRaise(false);
+        return b;
+    };
+    buttonAdd = makeButton("buttonAdd", DialogIcon::Add, QStringLiteral("Add a room"));
+    buttonChange =
+        makeButton("buttonChange", DialogIcon::Change, QStringLiteral("Change the selected room"));
+    buttonDelete =
+        makeButton("buttonDelete", DialogIcon::Delete, QStringLiteral("Delete the selected room"));
+    connect(buttonAdd, &QToolButton::clicked, this, [this] { OnAdd(); });
+    connect(buttonChange, &QToolButton::clicked, this, [this] { OnChange(); });
+    connect(buttonDelete, &QToolButton::clicked, this, [this] { OnDelete(); });
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(buttonAdd);
+    buttons->addWidget(buttonChange);
+    buttons->addWidget(buttonDelete);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(box);
+    layout->addWidget(tableRooms, 1);
+    layout->addLayout(buttons);
+}
+
+CDlgSettings::SoundRow CDlgSettings::MakeSoundRow(const QString& name, int resourceId) {
+    SoundRow row;
+    row.edit = new QLineEdit(groupAlarms);
+    row.edit->setObjectName(QStringLiteral("editSound") + name);
+    row.edit->setMinimumWidth(160);
+    row.browse = new QToolButton(groupAlarms);
+    row.browse->setObjectName(QStringLiteral("buttonBrowse") + name);
+    row.browse->setText(QStringLiteral("..."));
+    row.browse->setToolTip(QStringLiteral("Choose a WAV file"));
+    row.browse->setCursor(Qt::PointingHandCursor);
+    row.play = new QToolButton(groupAlarms);
+    row.play->setObjectName(QStringLiteral("buttonPlay") + name);
+    row.play->setIcon(MakeDialogIcon(DialogIcon::Play));
+    row.play->setIconSize(QSize(16, 16));
+    row.play->setToolTip(QStringLiteral("Play the sound"));
+    row.play->setCursor(Qt::PointingHandCursor);
+    QLineEdit* edit = row.edit;
+    connect(row.browse, &QToolButton::clicked, this, [this, edit] { BrowseSound(edit); });
+    connect(row.play, &QToolButton::clicked, this,
+            [this, edit, resourceId] { PlaySound(edit, resourceId); });
+    return row;
+}
+
+void CDlgSettings::EnableSoundRow(const SoundRow& row, bool enable) {
+    row.edit->setEnabled(enable);
+    row.browse->setEnabled(enable);
+    row.play->setEnabled(enable);
+}
+
+void CDlgSettings::BuildAlarms() {
+    auto* box = new QGroupBox(this);
+    groupAlarms = box;
+    QWidget* p = box;
+
+    checkAlarmTime = MakeCheck(p, "checkAlarmTime", QStringLiteral("Alarm time"));
+    editAlarmTime = new QLineEdit(p);
+    editAlarmTime->setObjectName(QStringLiteral("editAlarmTime"));
+    editAlarmTime->setInputMask(QStringLiteral("99:99;_"));
+    editAlarmTime->setMaximumWidth(
+        editAlarmTime->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) + 24);
+    soundTime = MakeSoundRow(QStringLiteral("Time"), kSoundTime);
+
+    checkAlarmHands = MakeCheck(p, "checkAlarmHands", QStringLiteral("Alarm hands"));
+    spinHands = MakeSpin(p, "spinHands", 1, 9999);
+    soundHands = MakeSoundRow(QStringLiteral("Hands"), kSoundHands);
+
+    checkAlarmMoney = MakeCheck(p, "checkAlarmMoney", QStringLiteral("Alarm money"));
+    checkTakeProfit = MakeCheck(p, "checkTakeProfit", QStringLiteral("Take profit"));
+    spinTakeProfit = MakeSpin(p, "spinTakeProfit", 1, 999999);
+    checkTrailingTakeProfit = MakeCheck(p, "checkTrailingTakeProfit", QStringLiteral("Trailing"));
+    soundTakeProfit = MakeSoundRow(QStringLiteral("TakeProfit"), kSoundMoney);
+    checkStopLoss = MakeCheck(p, "checkStopLoss", QStringLiteral("Stop loss"));
+    spinStopLoss = MakeSpin(p, "spinStopLoss", -999999, -1, true);
+    checkTrailingStopLoss = MakeCheck(p, "checkTrailingStopLoss", QStringLiteral("Trailing"));
+    soundStopLoss = MakeSoundRow(QStringLiteral("StopLoss"), kSoundMoney);
+    checkStopLossBB = MakeCheck(p, "checkStopLossBB", QStringLiteral("Stop loss BBs"));
+    spinStopLossBB = MakeSpin(p, "spinStopLossBB", -999999, -1, true);
+    soundStopLossBB = MakeSoundRow(QStringLiteral("StopLossBB"), kSoundMoney);
+
+    connect(checkAlarmTime, &QCheckBox::toggled, this, [this] { EnableTimeGroup(); });
+    connect(checkAlarmHands, &QCheckBox::toggled, this, [this] { EnableHandsGroup(); });
+    connect(checkAlarmMoney, &QCheckBox::toggled, this, [this] { EnableMoneyGroup(); });
+
+    // Columns: switch, label or sub-switch, value, trailing, "Sound file",
+    // path, browse, play.
+    auto* g = new QGridLayout(box);
+    g->setHorizontalSpacing(6);
+    g->setVerticalSpacing(4);
+    auto soundCells = [&](int row, const SoundRow& s) {
+        g->addWidget(new QLabel(QStringLiteral("Sound file"), p), row, 4);
+        g->addWidget(s.edit, row, 5);
+        g->addWidget(s.browse, row, 6);
+        g->addWidget(s.play, row, 7);
+    };
+    int r = 0;
+    g->addWidget(checkAlarmTime, r, 0);
+    g->addWidget(new QLabel(QStringLiteral("Time"), p), r, 1, Qt::AlignRight);
+    g->addWidget(editAlarmTime, r, 2);
+    soundCells(r++, soundTime);
+    g->addWidget(HorizontalLine(p), r++, 0, 1, 8);
+    g->addWidget(checkAlarmHands, r, 0);
+    g->addWidget(new QLabel(QStringLiteral("Hands"), p), r, 1, Qt::AlignRight);
+    g->addWidget(spinHands, r, 2);
+    soundCells(r++, soundHands);
+    g->addWidget(HorizontalLine(p), r++, 0, 1, 8);
+    g->addWidget(checkAlarmMoney, r++, 0, 1, 2);
+    g->addWidget(checkTakeProfit, r, 1);
+    g->addWidget(spinTakeProfit, r, 2);
+    g->addWidget(checkTrailingTakeProfit, r, 3);
+    soundCells(r++, soundTakeProfit);
+    g->addWidget(checkStopLoss, r, 1);
+    g->addWidget(spinStopLoss, r, 2);
+    g->addWidget(checkTrailingStopLoss, r, 3);
+    soundCells(r++, soundStopLoss);
+    g->addWidget(checkStopLossBB, r, 1);
+    g->addWidget(spinStopLossBB, r, 2);
+    soundCells(r++, soundStopLossBB);
+    g->setColumnMinimumWidth(0, 16);
+    g->setColumnStretch(5, 1);
+}
+
+void CDlgSettings::BuildAppearance() {
+    auto* box = new QGroupBox(QStringLiteral("Appearance"), this);
+    groupAppearance = box;
+
+    colorBg = new CColorButton(kDefaultColorBg, app.nColorBg, box);
+    colorBg->setObjectName(QStringLiteral("colorBg"));
+    colorTime = new CColorButton(kDefaultColorText, app.nColorText, box);
+    colorTime->setObjectName(QStringLiteral("colorTime"));
+    colorHand = new CColorButton(kDefaultColorText2, app.nColorText2, box);
+    colorHand->setObjectName(QStringLiteral("colorHand"));
+    colorMoney = new CColorButton(kDefaultColorText3, app.nColorText3, box);
+    colorMoney->setObjectName(QStringLiteral("colorMoney"));
+    // A pick changes the application colour at once; the session window
+    // shows it at its next repaint, and Cancel does not take it back.
+    auto wire = [this](CColorButton* button, int CTarnwickApp::*member) {
+        button->fnPicked = [this, member](int color) {
+            app.*member = color;
+            if (fnColorsChanged)
+                fnColorsChanged();
+        };
+    };
+    wire(colorBg, &CTarnwickApp::nColorBg);
+    wire(colorTime, &CTarnwickApp::nColorText);
+    wire(colorHand, &CTarnwickApp::nColorText2);
+    wire(colorMoney, &CTarnwickApp::nColorText3);
+
+    comboSize = new QComboBox(box);
+    comboSize->setObjectName(QStringLiteral("comboSize"));
+    comboSize->addItems(
+        {QStringLiteral("Small"), QStringLiteral("Medium"), QStringLiteral("Large")});
+
+    sliderOpacity = new QSlider(Qt::Horizontal, box);
+    sliderOpacity->setObjectName(QStringLiteral("sliderOpacity"));
+    sliderOpacity->setRange(1, 100);
+    sliderOpacity->setMinimumWidth(110);
+    labelOpacity = new QLabel(box);
+    labelOpacity->setObjectName(QStringLiteral("labelOpacity"));
+    labelOpacity->setMinimumWidth(
+        labelOpacity->fontMetrics().horizontalAdvance(QStringLiteral("100%")));
+    labelOpacity->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    connect(sliderOpacity, &QSlider::valueChanged, this, [this] { UpdateOpacityLabel(); });
+
+    auto* g = new QGridLayout(box);
+    g->setVerticalSpacing(4);
+    int r = 0;
+    const std::pair<const char*, CColorButton*> colors[] = {
+        {"Background", colorBg}, {"Time", colorTime}, {"Hand", colorHand}, {"Money", colorMoney}};
+    for (const auto& [label, button] : colors) {
+        g->addWidget(new QLabel(QLatin1String(label), box), r, 0);
+        g->addWidget(button, r++, 1, 1, 2, Qt::AlignLeft);
+    }
+    g->addWidget(new QLabel(QStringLiteral("Size"), box), r, 0);
+    g->addWidget(comboSize, r++, 1, 1, 2);
+    g->addWidget(new QLabel(QStringLiteral("Opacity"), box), r, 0);
+    g->addWidget(sliderOpacity, r, 1);
+    g->addWidget(labelOpacity, r++, 2);
+    g->setColumnStretch(1, 1);
+}
+
+void CDlgSettings::BuildCurrency() {
+    auto* box = new QGroupBox(QStringLiteral("Curency"), this);
+    groupCurrencyBox = box;
+    groupCurrency = new QButtonGroup(this);
+    auto* g = new QGridLayout(box);
+    g->setVerticalSpacing(4);
+    const char* names[3] = {"USD", "EUR", "GBP"};
+    for (int c = 0; c < 3; ++c) {
+        auto* radio = new QRadioButton(QStringLiteral(" ") + QLatin1String(names[c]), box);
+        radio->setObjectName(QStringLiteral("radio") + QLatin1String(names[c]));
+        groupCurrency->addButton(radio, c);
+        editRate[c] = new QLineEdit(box);
+        editRate[c]->setObjectName(QStringLiteral("editRate") + QLatin1String(names[c]));
+        editRate[c]->setMaximumWidth(90);
+        g->addWidget(radio, c, 0);
+        g->addWidget(editRate[c], c, 1);
+    }
+    // Switching the display currency resets the rates to its defaults.
+    connect(groupCurrency, &QButtonGroup::idClicked, this,
+            [this](int id) { SetCurrencyDefaults(id, false); });
+}
+
+void CDlgSettings::BuildStartup() {
+    auto* box = new QWidget(this);
+    groupStartup = box;
+    checkRunOnStart =
+        MakeCheck(box, "checkRunOnStart", QStringLiteral(" Start at program startup"));
+    checkMinTray =
+        MakeCheck(box, "checkMinTray", QStringLiteral("Minimize to tray at program startup"));
+    checkAutoPause = MakeCheck(box, "checkAutoPause", QStringLiteral("Auto Pause"));
+    spinAutoPauseMin = MakeSpin(box, "spinAutoPauseMin", 1, 999999);
+    connect(checkAutoPause, &QCheckBox::toggled, this, [this] { EnableAutoPause(); });
+
+    auto* pause = new QHBoxLayout;
+    pause->addWidget(checkAutoPause);
+    pause->addWidget(spinAutoPauseMin);
+    pause->addWidget(new QLabel(QStringLiteral("mins"), box));
+    pause->addStretch();
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(checkRunOnStart);
+    layout->addWidget(checkMinTray);
+    layout->addLayout(pause);
+}
+
+void CDlgSettings::LayOut() {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("buttonOk"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("buttonCancel"));
+    for (QAbstractButton* b : buttons->buttons()) {
+        b->setCursor(Qt::PointingHandCursor);
+        // Enter is not a way to confirm this dialog.
+        if (auto* push = qobject_cast<QPushButton*>(b)) {
+            push->setAutoDefault(false);
+            push->setDefault(false);
+        }
+    }
+    connect(buttons, &QDialogButtonBox::accepted, this, &CDlgSettings::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CDlgSettings::reject);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(groupAppearance);
+    right->addWidget(groupCurrencyBox);
+    right->addStretch();
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(groupRooms, 0, 0);
+    grid->addLayout(right, 0, 1, 2, 1);
+    grid->addWidget(groupAlarms, 1, 0);
+    grid->addWidget(groupStartup, 2, 0);
+    grid->addWidget(buttons, 2, 1, Qt::AlignBottom);
+    grid->setColumnStretch(0, 1);
+    grid->setSizeConstraint(QLayout::SetMinimumSize);
+}
+
+void CDlgSettings::FillFromApp() {
+    for (const auto& [name, room] : app.mapRooms)
+        AppendRoomRow(name, room.strNickname, room.strHistoryPath, room.bActive);
+    UpdateRoomButtons();
+
+    checkAlarmTime->setChecked(app.bTimeAlarm != 0);
+    // The field holds two digits of hours; a longer limit (only from an edited
+    // profile) shows as the longest one it can hold.
+    editAlarmTime->setText(Q(CTarnwickApp::AlarmTimeText(std::min(app.nTimeLimit, kMaxTimeLimit))));
+    soundTime.edit->setText(Q(app.soundTime.strPath));
+
+    checkAlarmHands->setChecked(app.bHandsAlarm != 0);
+    spinHands->setValue(app.nHandsLimit);
+    soundHands.edit->setText(Q(app.soundHands.strPath));
+
+    dTakeProfitOpened = app.dTakeProfitAmount;
+    dStopLossOpened = app.dStopLossAmount;
+    checkAlarmMoney->setChecked(app.bMoneyAlarm != 0);
+    checkTakeProfit->setChecked(app.bTakeProfit != 0);
+    spinTakeProfit->setValue(static_cast<int>(app.dTakeProfitAmount));
+    checkTrailingTakeProfit->setChecked(app.bTrailingTakeProfit != 0);
+    soundTakeProfit.edit->setText(Q(app.soundTakeProfit.strPath));
+    checkStopLoss->setChecked(app.bStopLoss != 0);
+    spinStopLoss->setValue(static_cast<int>(app.dStopLossAmount));
+    checkTrailingStopLoss->setChecked(app.bTrailingStopLoss != 0);
+    soundStopLoss.edit->setText(Q(app.soundStopLoss.strPath));
+    checkStopLossBB->setChecked(app.bStopLossBB != 0);
+    spinStopLossBB->setValue(static_cast<int>(app.dBBStopInitial));
+    soundStopLossBB.edit->setText(Q(app.soundStopLossBB.strPath));
+
+    checkRunOnStart->setChecked(app.bRunOnStart != 0);
+    checkMinTray->setChecked(app.bMinTrayAtStartup != 0);
+    checkAutoPause->setChecked(app.bAutoPause != 0);
+    spinAutoPauseMin->setValue(app.nAutoPauseMin);
+
+    if (app.nSize >= 0 && app.nSize <= 2)
+        comboSize->setCurrentIndex(app.nSize);
+    sliderOpacity->setValue(app.nOpacity);
+    UpdateOpacityLabel();
+
+    EnableHandsGroup();
+    EnableMoneyGroup();
+    EnableTimeGroup();
+    EnableAutoPause();
+    SetCurrencyDefaults(app.nDisplayCurrency, true);
+}
+
+// --- Enable rules ---
+
+void CDlgSettings::EnableHandsGroup() {
+    const bool on = checkAlarmHands->isChecked();
+    spinHands->setEnabled(on);
+    EnableSoundRow(soundHands, on);
+}
+
+void CDlgSettings::EnableMoneyGroup() {
+    // The three switches stay usable: they arm their alarm for when the money
+    // alarms are turned on.
+    const bool on = checkAlarmMoney->isChecked();
+    spinTakeProfit->setEnabled(on);
+    checkTrailingTakeProfit->setEnabled(on);
+    EnableSoundRow(soundTakeProfit, on);
+    spinStopLoss->setEnabled(on);
+    checkTrailingStopLoss->setEnabled(on);
+    EnableSoundRow(soundStopLoss, on);
+    spinStopLossBB->setEnabled(on);
+    EnableSoundRow(soundStopLossBB, on);
+}
+
+void CDlgSettings::EnableTimeGroup() {
+    const bool on = checkAlarmTime->isChecked();
+    editAlarmTime->setEnabled(on);
+    EnableSoundRow(soundTime, on);
+}
+
+void CDlgSettings::EnableAutoPause() {
+    spinAutoPauseMin->setEnabled(checkAutoPause->isChecked());
+}
+
+void CDlgSettings::UpdateOpacityLabel() {
+    labelOpacity->setText(QString::number(sliderOpacity->value()) + QLatin1Char('%'));
+}
+
+void CDlgSettings::UpdateRoomButtons() {
+    const bool selected = !tableRooms->selectionModel()->selectedRows().isEmpty();
+    buttonChange->setEnabled(selected);
+    buttonDelete->setEnabled(selected);
+}
+
+// --- Currency ---
+
+void CDlgSettings::SetCurrencyDefaults(int currency, bool useStored) {
+    if (currency < kCurrencyUSD || currency > kCurrencyGBP)
+        currency = kCurrencyUSD;
+    const CurrencyDefaults d = DefaultRatesFor(currency);
+    const wchar_t* defaults[3] = {d.szUSD, d.szEUR, d.szGBP};
+    for (int c = 0; c < 3; ++c) {
+        editRate[c]->setText(QString::fromWCharArray(defaults[c]));
+        editRate[c]->setEnabled(c != currency);
+        if (useStored) {
+            auto it = app.mapCurrency.find(c);
+            if (it != app.mapCurrency.end())
+                editRate[c]->setText(Q(it->second.strRate));
+        }
+    }
+    groupCurrency->button(currency)->setChecked(true);
+}
+
+// --- Rooms ---
+
+void CDlgSettings::AppendRoomRow(const std::wstring& name, const std::wstring& nickname,
+                                 const std::wstring& path, bool active) {
+    const int row = tableRooms->rowCount();
+    tableRooms->insertRow(row);
+    auto* item = new QTableWidgetItem(Q(name));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(active ? Qt::Checked : Qt::Unchecked);
+    tableRooms->setItem(row, kColRoom, item);
+    for (auto [col, text] : {std::pair{kColNickname, &nickname}, std::pair{kColPath, &path}}) {
+        auto* cell = new QTableWidgetItem(Q(*text));
+        cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        cell->setToolTip(Q(*text));
+        tableRooms->setItem(row, col, cell);
+    }
+}
+
+std::vector<RoomRow> CDlgSettings::RoomRows() const {
+    std::vector<RoomRow> rows;
+    for (int r = 0; r < tableRooms->rowCount(); ++r) {
+        const QTableWidgetItem* item = tableRooms->item(r, kColRoom);
+        rows.push_back({W(item->text()), item->checkState() == Qt::Checked});
+    }
+    return rows;
+}
+
+void CDlgSettings::OnAdd() {
+    CDlgAddRoom dlg(app.mapRoomNames, pMessages, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    // The new row starts unticked; the room is active in memory until OK
+    // saves it with its row's state.
+    AppendRoomRow(dlg.strRoomName, dlg.strNickname, dlg.strHistoryPath, false);
+    app.mapRoomNames[dlg.strRoomName] = 1;
+    CPokerRoom& room = app.mapRooms[dlg.strRoomName];
+    // The history reader picks the parser by this number, so a room added
+    // now is read correctly in this run too.
+    room.nRoomNumber = RoomNumberFromName(dlg.strRoomName);
+    room.bActive = true;
+    room.strNickname = dlg.strNickname;
+    room.strHistoryPath = dlg.strHistoryPath;
+    room.dExchangeRate = LeadingDouble(dlg.strRate);
+}
+
+void CDlgSettings::OnChange() {
+    const QModelIndexList selected = tableRooms->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    const int row = selected.front().row();
+    const std::wstring name = W(tableRooms->item(row, kColRoom)->text());
+    const auto it = app.mapRooms.find(name);
+    const double rate = it != app.mapRooms.end() ? it->second.dExchangeRate : 1.0;
+    CDlgAddRoom dlg(app.mapRoomNames, pMessages, name,
+                    W(tableRooms->item(row, kColNickname)->text()),
+                    W(tableRooms->item(row, kColPath)->text()), FormatFixed(rate, 4), this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    tableRooms->item(row, kColNickname)->setText(Q(dlg.strNickname));
+    tableRooms->item(row, kColNickname)->setToolTip(Q(dlg.strNickname));
+    tableRooms->item(row, kColPath)->setText(Q(dlg.strHistoryPath));
+    tableRooms->item(row, kColPath)->setToolTip(Q(dlg.strHistoryPath));
+    app.mapRoomNames[name] = 1;
+    CPokerRoom& room = app.mapRooms[name];
+    room.nRoomNumber = RoomNumberFromName(name);
+    room.bActive = true;
+    room.strNickname = dlg.strNickname;
+    room.strHistoryPath = dlg.strHistoryPath;
+    room.dExchangeRate = LeadingDouble(dlg.strRate);
+}
+
+void CDlgSettings::OnDelete() {
+    const QModelIndexList selected = tableRooms->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    const int row = selected.front().row();
+    const std::wstring name = W(tableRooms->item(row, kColRoom)->text());
+    const auto it = app.mapRooms.find(name);
+    if (it == app.mapRooms.end())
+        return;
+    app.mapRooms.erase(it);
+    app.mapRoomNames[name] = 0;
+    tableRooms->removeRow(row);
+    UpdateRoomButtons();
+}
+
+// --- Sounds ---
+
+void CDlgSettings::PlaySound(QLineEdit* edit, int resourceId) {
+    // The same choice the alarm makes: the file when it exists, otherwise the
+    // built-in sound.
+    CAlarmSound s;
+    s.Set(W(edit->text()));
+    if (fnPlaySound)
+        fnPlaySound(s.File(), resourceId);
+    else
+        PlayDefault(s.File(), resourceId);
+}
+
+void CDlgSettings::PlayDefault(const std::wstring& file, int resourceId) {
+    QUrl url;
+    if (!file.empty()) {
+        url = QUrl::fromLocalFile(Q(file));
+    } else {
+        const QString builtIn = QStringLiteral(":/wav/%1.wav").arg(resourceId);
+        if (!QFile::exists(builtIn)) {
+            QApplication::beep();
+            return;
+        }
+        url = QUrl(QStringLiteral("qrc") + builtIn);
+    }
+    // One effect for the dialog: a new sound cuts off the one playing. It
+    // plays asynchronously; nothing waits for it.
+    if (!sound)
+        sound = std::make_unique<QSoundEffect>();
+    sound->stop();
+    sound->setSource(url);
+    sound->play();
+}
+
+void CDlgSettings::BrowseSound(QLineEdit* edit) {
+    const QString current = edit->text().trimmed();
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Sound file"),
+        current.isEmpty() ? QString() : QFileInfo(current).absolutePath(),
+        QStringLiteral("Wave Files (*.wav)"));
+    if (!file.isEmpty())
+        edit->setText(QDir::toNativeSeparators(file));
+}
+
+// --- Enter filter, messages ---
+
+bool CDlgSettings::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            if (widget && widget->window() == this)
+                return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CDlgSettings::Tell(const std::wstring& text) {
+    pMessages->MessageBoxInfo(text, L"Tarnwick");
+}
+
+// --- OK ---
+
+void CDlgSettings::accept() {
+    // Everything is checked before anything is stored: a refused OK leaves
+    // the application as it was, and Cancel afterwards changes nothing.
+
+    // The time: four digits "hhmm"; minutes beyond 59 carry into the hours.
+    std::wstring time = W(editAlarmTime->displayText());
+    std::erase_if(time, [](wchar_t c) { return c == L'_' || c == L':' || IsTrimSpace(c); });
+    const bool digits = time.size() == 4 && std::all_of(time.begin(), time.end(), [](wchar_t c) {
+                            return c >= L'0' && c <= L'9';
+                        });
+    const int timeLimit = digits ? 60 * ((time[0] - L'0') * 10 + (time[1] - L'0')) +
+                                       (time[2] - L'0') * 10 + (time[3] - L'0')
+                                 : -1;
+    if (timeLimit < 0 || timeLimit > kMaxTimeLimit) {
+        Tell(L"Alarm time format 00:00 !");
+        editAlarmTime->setFocus();
+        return;
+    }
+
+    if (tableRooms->rowCount() == 0) {
+        Tell(L"Enter settings room!");
+        buttonAdd->setFocus();
+        return;
+    }
+
+    // A rate that is not a positive number would turn every hand in that
+    // currency into nothing or into its opposite.
+    std::wstring rates[3];
+    for (int c = 0; c < 3; ++c) {
+        rates[c] = Trim(W(editRate[c]->text()));
+        double v = 0.0;
+        if (!IsPositiveNumber(rates[c], v)) {
+            Tell(L"Enter the currency exchange rate as a number greater than 0, like 1.12!");
+            editRate[c]->setFocus();
+            editRate[c]->selectAll();
+            return;
+        }
+    }
+
+    // Alarms. A higher limit than before re-arms an alarm that has fired.
+    app.bHandsAlarm = checkAlarmHands->isChecked() ? 1 : 0;
+    app.bMoneyAlarm = checkAlarmMoney->isChecked() ? 1 : 0;
+    app.bTimeAlarm = checkAlarmTime->isChecked() ? 1 : 0;
+    if (spinHands->value() > app.nHandsLimit)
+        app.bHandsAlarmFired = false;
+    app.nHandsLimit = spinHands->value();
+    app.dTakeProfitAmount = AmountFromField(spinTakeProfit->value(), dTakeProfitOpened);
+    app.dStopLossAmount = AmountFromField(spinStopLoss->value(), dStopLossOpened);
+    // The text is what the session clock shows at that time, so 00:90 is kept
+    // as 01:30, the minute in which the alarm is to fire.
+    if (app.nTimeLimit < timeLimit)
+        app.bTimeAlarmFired = false;
+    app.nTimeLimit = timeLimit;
+    app.strAlarmTime = CTarnwickApp::AlarmTimeText(timeLimit);
+
+    app.soundTime.Set(W(soundTime.edit->text()));
+    app.soundHands.Set(W(soundHands.edit->text()));
+    app.soundTakeProfit.Set(W(soundTakeProfit.edit->text()));
+    app.soundStopLoss.Set(W(soundStopLoss.edit->text()));
+    app.soundStopLossBB.Set(W(soundStopLossBB.edit->text()));
+
+    app.nOpacity = sliderOpacity->value();
+    if (comboSize->currentIndex() >= 0 && comboSize->currentIndex() <= 2)
+        app.nSize = comboSize->currentIndex();
+
+    app.bRunOnStart = checkRunOnStart->isChecked() ? 1 : 0;
+    app.bMinTrayAtStartup = checkMinTray->isChecked() ? 1 : 0;
+    app.bAutoPause = checkAutoPause->isChecked() ? 1 : 0;
+    app.nAutoPauseMin = spinAutoPauseMin->value();
+
+    app.nDisplayCurrency = groupCurrency->checkedId() >= 0 ? groupCurrency->checkedId() : 0;
+    app.SetRates(rates[0], rates[1], rates[2]);
+
+    // The big-blind stop starts again from the new value; the money levels
+    // take the new amounts at the next stop or start-up.
+    app.nAlarmLossBB = spinStopLossBB->value();
+    app.dBBStopInitial = app.dBBStopLevel = app.nAlarmLossBB;
+    app.bStopLossBB = checkStopLossBB->isChecked() ? 1 : 0;
+    app.bTakeProfit = checkTakeProfit->isChecked() ? 1 : 0;
+    app.bStopLoss = checkStopLoss->isChecked() ? 1 : 0;
+    app.bTrailingTakeProfit = checkTrailingTakeProfit->isChecked() ? 1 : 0;
+    app.bTrailingStopLoss = checkTrailingStopLoss->isChecked() ? 1 : 0;
+
+    // The rooms file (which tells the user itself when it cannot be written),
+    // then the profile.
+    app.SaveRooms(RoomRows());
+    if (!app.SaveProfileSettings())
+        Tell(L"The settings could not be saved completely; they apply until the program "
+             L"ends.");
+
+    if (fnApplyToWindow)
+        fnApplyToWindow();
+    QDialog::accept();
+}
+
+} // namespace tw

@@ -1,0 +1,182 @@
+// The settings dialog: the rooms to watch, the time, hands and money alarms
+// with their sounds, automatic pause and start-up, the session window's
+// colours, size and opacity, and the display currency with its rates.
+//
+// It edits the application object. Most choices take effect only on OK,
+// which stores them in the application object and writes the rooms file and
+// the application profile. Two kinds of edit act at once and stay after
+// Cancel for the rest of the run: colour picks (the application colours) and
+// adds, changes and deletes of rooms (mapRooms, mapRoomNames).
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAbstractButton;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSlider;
+class QSoundEffect;
+class QSpinBox;
+class QTableWidget;
+class QToolButton;
+class QCheckBox;
+
+namespace tw {
+
+class CTarnwickApp;
+class CColorButton;
+class IUserMessages;
+struct RoomRow;
+
+class CDlgSettings : public QDialog {
+public:
+    // Fills the controls from `app`, which must outlive the dialog. Messages
+    // go through app.UserMessages() (message boxes of our own when it has
+    // none).
+    explicit CDlgSettings(CTarnwickApp& app, QWidget* parent = nullptr);
+    ~CDlgSettings() override;
+
+    // Called after a successful OK, once the application object holds the new
+    // settings and the rooms file and the profile are written, just before
+    // the dialog closes with Accepted. The session window sets it to apply
+    // what it shows from the settings:
+    //  - show or hide its three alarm indicators by app.bHandsAlarm,
+    //    app.bMoneyAlarm and app.bTimeAlarm;
+    //  - background app.nColorBg (and the text colours app.nColorText,
+    //    nColorText2, nColorText3, which colour picks may have changed);
+    //  - window opacity int(app.nOpacity * 2.55) / 255.0;
+    //  - enable Start when the clock is not running and app.mapRooms is not
+    //    empty;
+    //  - lay itself out for app.nSize (0 Small, 1 Medium, 2 Large) when that
+    //    differs from the size in effect;
+    //  - refresh its figures and repaint itself completely.
+    std::function<void()> fnApplyToWindow;
+
+    // Called after every colour pick (which already changed the application
+    // colour); the window may repaint at once. Optional.
+    std::function<void()> fnColorsChanged;
+
+    // Plays an alarm sound without waiting for it: the WAV file `file`, or,
+    // when it is empty, the built-in sound `resourceId` (156 hands, 157 take
+    // profit and the stop losses, 169 time). By default through QSoundEffect
+    // (the built-in sounds from ":/wav/<id>.wav").
+    std::function<void(const std::wstring& file, int resourceId)> fnPlaySound;
+
+    // Fills the three rate fields with the default rates for the display
+    // currency `currency` (whose own field shows "1.00" and is disabled) and
+    // selects its radio button; with `useStored`, the fields show the rates
+    // in the application instead.
+    void SetCurrencyDefaults(int currency, bool useStored);
+
+    // OK: checks the time text, the room list and the rates (a message and
+    // the dialog stays open, nothing changed), then stores every setting,
+    // writes the rooms file and the profile, calls fnApplyToWindow and
+    // closes.
+    void accept() override;
+
+protected:
+    // Swallows Enter and Return for every control of this dialog, so that
+    // Enter never confirms it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildRooms();
+    void BuildAlarms();
+    void BuildAppearance();
+    void BuildCurrency();
+    void BuildStartup();
+    void LayOut();
+    void FillFromApp();
+
+    void EnableHandsGroup();
+    void EnableMoneyGroup();
+    void EnableTimeGroup();
+    void EnableAutoPause();
+    void UpdateRoomButtons();
+    void UpdateOpacityLabel();
+
+    void OnAdd();
+    void OnChange();
+    void OnDelete();
+    void AppendRoomRow(const std::wstring& name, const std::wstring& nickname,
+                       const std::wstring& path, bool active);
+    std::vector<RoomRow> RoomRows() const;
+    void PlaySound(QLineEdit* edit, int resourceId);
+    void PlayDefault(const std::wstring& file, int resourceId);
+    void BrowseSound(QLineEdit* edit);
+    void Tell(const std::wstring& text);
+
+    // A sound path edit with its browse and play buttons.
+    struct SoundRow {
+        QLineEdit* edit = nullptr;
+        QToolButton* browse = nullptr;
+        QToolButton* play = nullptr;
+    };
+    SoundRow MakeSoundRow(const QString& name, int resourceId);
+    static void EnableSoundRow(const SoundRow& row, bool enable);
+
+    CTarnwickApp& app;
+    IUserMessages* pMessages;
+    std::unique_ptr<IUserMessages> ownMessages;
+    std::unique_ptr<QSoundEffect> sound;
+
+    // The amounts as they were when the dialog opened: the fields show them
+    // truncated to whole numbers, and an amount the user leaves alone keeps
+    // its cents.
+    double dTakeProfitOpened = 0.0;
+    double dStopLossOpened = 0.0;
+
+    QTableWidget* tableRooms = nullptr;
+    QToolButton* buttonAdd = nullptr;
+    QToolButton* buttonChange = nullptr;
+    QToolButton* buttonDelete = nullptr;
+
+    QCheckBox* checkAlarmTime = nullptr;
+    QLineEdit* editAlarmTime = nullptr;
+    SoundRow soundTime;
+    QCheckBox* checkAlarmHands = nullptr;
+    QSpinBox* spinHands = nullptr;
+    SoundRow soundHands;
+    QCheckBox* checkAlarmMoney = nullptr;
+    QCheckBox* checkTakeProfit = nullptr;
+    QSpinBox* spinTakeProfit = nullptr;
+    QCheckBox* checkTrailingTakeProfit = nullptr;
+    SoundRow soundTakeProfit;
+    QCheckBox* checkStopLoss = nullptr;
+    QSpinBox* spinStopLoss = nullptr;
+    QCheckBox* checkTrailingStopLoss = nullptr;
+    SoundRow soundStopLoss;
+    QCheckBox* checkStopLossBB = nullptr;
+    QSpinBox* spinStopLossBB = nullptr;
+    SoundRow soundStopLossBB;
+
+    QCheckBox* checkRunOnStart = nullptr;
+    QCheckBox* checkMinTray = nullptr;
+    QCheckBox* checkAutoPause = nullptr;
+    QSpinBox* spinAutoPauseMin = nullptr;
+
+    CColorButton* colorBg = nullptr;
+    CColorButton* colorTime = nullptr;
+    CColorButton* colorHand = nullptr;
+    CColorButton* colorMoney = nullptr;
+    QComboBox* comboSize = nullptr;
+    QSlider* sliderOpacity = nullptr;
+    QLabel* labelOpacity = nullptr;
+
+    QButtonGroup* groupCurrency = nullptr;
+    QLineEdit* editRate[3] = {};
+
+    QWidget* groupRooms = nullptr;
+    QWidget* groupAlarms = nullptr;
+    QWidget* groupAppearance = nullptr;
+    QWidget* groupCurrencyBox = nullptr;
+    QWidget* groupStartup = nullptr;
+};
+
+} // namespace tw

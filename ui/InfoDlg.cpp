@@ -1,0 +1,88 @@
+#include "ui/InfoDlg.h"
+
+#include "app/TarnwickApp.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <charconv>
+
+namespace tw {
+
+CInfoDlg::CInfoDlg(const CTarnwickApp& app, QWidget* parent)
+    : QDialog(parent), dTakeProfitAmount(app.dTakeProfitAmount),
+      dStopLossAmount(app.dStopLossAmount), dTakeProfitLevel(app.dTakeProfitLevel),
+      dStopLossLevel(app.dStopLossLevel), dPeakMoney(app.dPeakMoney), dTotalBB(app.dTotalBB),
+      dPeakBB(app.dPeakBB), dBBStopInitial(app.dBBStopInitial), dBBStopLevel(app.dBBStopLevel) {
+    setWindowTitle(QStringLiteral("Info"));
+
+    static const char* const kNames[9] = {
+        "editTakeProfit",       "editStopLoss",      "editTrailingTakeProfit",
+        "editTrailingStopLoss", "editPeakMoney",     "editTotalBB",
+        "editPeakBB",           "editBBStopInitial", "editBBStopLevel"};
+    for (int i = 0; i < 9; ++i) {
+        fields[i] = new QLineEdit(this);
+        fields[i]->setObjectName(QLatin1String(kNames[i]));
+        fields[i]->setReadOnly(true);
+        fields[i]->setMinimumWidth(110);
+    }
+
+    // A label above each field, two fields to a row.
+    auto block = [this](QGridLayout* g, int first, std::initializer_list<const char*> labels) {
+        g->setVerticalSpacing(8);
+        int i = 0;
+        for (const char* label : labels) {
+            auto* cell = new QVBoxLayout;
+            cell->setSpacing(2);
+            cell->addWidget(new QLabel(QLatin1String(label), this));
+            cell->addWidget(fields[first + i]);
+            g->addLayout(cell, i / 2, i % 2);
+            ++i;
+        }
+    };
+    auto* money = new QGridLayout;
+    block(money, 0,
+          {"Initial take profit", "Initial stop loss", "Trailing take profit", "Trailing stop loss",
+           "Maximal value"});
+
+    auto* bbBox = new QGroupBox(QStringLiteral("BBs"), this);
+    auto* bb = new QGridLayout(bbBox);
+    block(bb, 5, {"Current", "Maximal", "Initial stop loss", "Trailing stop loss"});
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    buttons->button(QDialogButtonBox::Ok)->setCursor(Qt::PointingHandCursor);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CInfoDlg::accept);
+
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(money);
+    top->addSpacing(6);
+    top->addWidget(bbBox);
+    top->addWidget(buttons);
+    top->setSizeConstraint(QLayout::SetFixedSize);
+    Show();
+}
+
+std::wstring CInfoDlg::FormatValue(double value) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    return std::wstring(buf, res.ptr);
+}
+
+void CInfoDlg::showEvent(QShowEvent* event) {
+    Show();
+    QDialog::showEvent(event);
+}
+
+void CInfoDlg::Show() {
+    const double values[9] = {dTakeProfitAmount, dStopLossAmount, dTakeProfitLevel,
+                              dStopLossLevel,    dPeakMoney,      dTotalBB,
+                              dPeakBB,           dBBStopInitial,  dBBStopLevel};
+    for (int i = 0; i < 9; ++i)
+        fields[i]->setText(QString::fromStdWString(FormatValue(values[i])));
+}
+
+} // namespace tw
