@@ -270,28 +270,26 @@ def icon_time(n):
 
 
 def icon_hands(n):
-    card_w, card_h = n * 0.50, n * 0.70
-    back = rotated(rounded_rect(n * 0.16, n * 0.16, n * 0.16 + card_w, n * 0.16 + card_h, n * 0.07),
-                   n / 2, n / 2, 14)
-    front = rotated(rounded_rect(n * 0.36, n * 0.12, n * 0.36 + card_w, n * 0.12 + card_h, n * 0.07),
-                    n / 2, n / 2, -12)
-    fx, fy = n * 0.61, n * 0.45
-    spade = union(circle(fx - n * 0.07, fy + n * 0.02, n * 0.085),
-                  circle(fx + n * 0.07, fy + n * 0.02, n * 0.085),
-                  polygon([(fx - n * 0.15, fy - n * 0.01), (fx + n * 0.15, fy - n * 0.01),
-                           (fx, fy - n * 0.19)]),
-                  polygon([(fx, fy + n * 0.02), (fx - n * 0.07, fy + n * 0.17),
-                           (fx + n * 0.07, fy + n * 0.17)]))
+    """Two cards fanned out: a red back behind, a white face with a spade."""
+    card_w, card_h = n * 0.54, n * 0.74
+    c = n / 2
+
+    def card(x0, y0, angle, inset=0.0):
+        return rotated(rounded_rect(x0 + inset, y0 + inset, x0 + card_w - inset,
+                                    y0 + card_h - inset, n * 0.07 - inset * 0.5), c, c, angle)
+
+    fx, fy = n * 0.62, n * 0.47
+    spade = union(circle(fx - n * 0.075, fy + n * 0.03, n * 0.09),
+                  circle(fx + n * 0.075, fy + n * 0.03, n * 0.09),
+                  polygon([(fx - n * 0.16, fy), (fx + n * 0.16, fy), (fx, fy - n * 0.20)]),
+                  polygon([(fx, fy + n * 0.03), (fx - n * 0.08, fy + n * 0.19),
+                           (fx + n * 0.08, fy + n * 0.19)]))
     return [
-        (back, solid((24, 24, 30))),
-        (rotated(rounded_rect(n * 0.16 + 1, n * 0.16 + 1, n * 0.16 + card_w - 1,
-                              n * 0.16 + card_h - 1, n * 0.06), n / 2, n / 2, 14),
-         solid((200, 40, 48))),
-        (front, solid((24, 24, 30))),
-        (rotated(rounded_rect(n * 0.36 + 1, n * 0.12 + 1, n * 0.36 + card_w - 1,
-                              n * 0.12 + card_h - 1, n * 0.06), n / 2, n / 2, -12),
-         solid((248, 248, 248))),
-        (rotated(spade, n / 2, n / 2, -12), solid((24, 24, 30))),
+        (card(n * 0.08, n * 0.10, 10), solid((24, 24, 30))),
+        (card(n * 0.08, n * 0.10, 10, max(1.0, n / 16)), solid((210, 40, 48))),
+        (card(n * 0.38, n * 0.14, -6), solid((24, 24, 30))),
+        (card(n * 0.38, n * 0.14, -6, max(1.0, n / 16)), solid((250, 250, 250))),
+        (rotated(spade, c, c, -6), solid((24, 24, 30))),
     ]
 
 
