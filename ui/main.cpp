@@ -6,6 +6,8 @@
 #include "app/TarnwickApp.h"
 #include "ui/QtProfileStore.h"
 #include "ui/QtUserMessages.h"
+#include "ui/QuitOnSignal.h"
+#include "ui/TarnwickDlg.h"
 #include "update/InternetFile.h"
 #include "update/VersionNotice.h"
 
@@ -24,6 +26,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+    // The session window's close ends the program; message boxes shown while
+    // it hides in the notification area must not.
+    QApplication::setQuitOnLastWindowClosed(false);
+    tw::CQuitOnSignal quitOnSignal;
 
     tw::CQtUserMessages messages;
     tw::CQtInternetFile internet;
@@ -46,9 +52,23 @@ int main(int argc, char* argv[]) {
     tw::CTarnwickApp app(options);
     app.SetProfileStore(&profile);
 
-    // The session window runs inside InitInstance, modal, until the user
-    // closes it; it is passed here once it exists. Until then the program
-    // ends after start-up.
-    app.InitInstance();
+    // The session window runs inside InitInstance until the user closes it.
+    app.InitInstance([&] {
+        if (quitOnSignal.Requested())
+            return;
+        tw::CTarnwickDlg dlg(app);
+        // A signal closes open message boxes, then the window, as Exit does.
+        quitOnSignal.SetHandler([&dlg] {
+            for (int i = 0; i < 8; ++i) {
+                QWidget* modal = QApplication::activeModalWidget();
+                if (!modal || modal == &dlg)
+                    break;
+                modal->close();
+            }
+            dlg.close();
+        });
+        dlg.DoModal();
+        quitOnSignal.SetHandler({});
+    });
     return 0;
 }

@@ -31,8 +31,28 @@ check() { # name condition...
     fi
 }
 
+# Starts the program; once start-up has written its run header (the session
+# window opens right after it), asks it to end the way the system does at
+# logout. The program closes its window as Exit does and ends normally.
 run() {
-    "$BIN/tarnwick" >>"$TMP/out" 2>&1
+    local before after pid
+    before=$(grep -c '^Files in: ' "$LOG" 2>/dev/null)
+    "$BIN/tarnwick" >>"$TMP/out" 2>&1 &
+    pid=$!
+    for _ in $(seq 300); do
+        after=$(grep -c '^Files in: ' "$LOG" 2>/dev/null)
+        [ "${after:-0}" -gt "${before:-0}" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    sleep 0.3
+    kill -TERM "$pid" 2>/dev/null
+    for _ in $(seq 300); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null # still there after 30 s: the run fails
+    wait "$pid"
 }
 
 # Line numbers of the start banners and of the end lines, in order.
@@ -61,6 +81,8 @@ check "the run header names the program" grep -q -x -- "$BIN/tarnwick" "$LOG"
 check "the run header names the folder in use" grep -q -x -- "Files in: $BIN" "$LOG"
 check "a missing rooms file is logged" grep -q -- "File <$BIN/Settings.xml> could not be opened!" "$LOG"
 check "no version list is left behind" test ! -e "$BIN/ToolList.txt"
+check "the window stored its position when it closed" \
+    grep -q '^wndPos=-\?[0-9]*:-\?[0-9]*:-\?[0-9]*:-\?[0-9]*$' "$HOME/.config/Quillfen/tarnwick.conf"
 
 # Malformed files everywhere, with bankroll mode on.
 head -c 3000 /dev/urandom >"$BIN/Settings.xml"

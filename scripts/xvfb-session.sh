@@ -1,0 +1,76 @@
+# Sourced by scripts/screenshot and scripts/idle-usage: starts the program as
+# a user would see it, on a virtual X display (Xvfb), from a fresh copy in a
+# temporary folder: one configured room, bankroll mode with a stored total so
+# the money figure shows, all three alarms on, the session started at once.
+#
+# Expects ROOT and SIZE (0 Small, 1 Medium, 2 Large); sets TMP, APP_PID,
+# DISPLAY; cleans up on exit.
+
+BUILD="${TARNWICK_BUILD_DIR:-$ROOT/build}"
+"$ROOT/scripts/build" >/dev/null
+
+TMP="$(mktemp -d)"
+XVFB_PID=""
+APP_PID=""
+cleanup() {
+    if [ -n "$APP_PID" ]; then
+        kill "$APP_PID" 2>/dev/null && wait "$APP_PID" 2>/dev/null
+    fi
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    fi
+    rm -rf "$TMP"
+}
+trap cleanup EXIT
+
+BIN="$TMP/bin"
+mkdir -p "$BIN" "$TMP/home/.config/Quillfen" "$TMP/runtime" "$TMP/hh"
+chmod 700 "$TMP/runtime"
+cp "$BUILD/tarnwick" "$BIN/tarnwick"
+export HOME="$TMP/home" XDG_CONFIG_HOME="$TMP/home/.config" XDG_RUNTIME_DIR="$TMP/runtime"
+export XDG_DATA_HOME="$TMP/home/.local/share" LANG=C.UTF-8
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+
+cat >"$BIN/Settings.xml" <<XML
+<?xml version="1.0" encoding="utf-8"?><Settings><Rooms>
+<Room Id = "PokerStars" active = "1"><NickName>Hero</NickName><HistoryPath>$TMP/hh</HistoryPath><CurrencyExchangeRate>1.0000</CurrencyExchangeRate></Room>
+</Rooms>
+	</Settings>
+XML
+printf '[Bankroll]\r\nUse=1\r\nTotal=1234.56\r\n' >"$BIN/Tarnwick.ini"
+cat >"$HOME/.config/Quillfen/tarnwick.conf" <<INI
+[BaseInfo]
+RunOnStart=1
+[View]
+Size=${SIZE:-0}
+wndPos=16:16:156:96
+[Alarm]
+Param=1:700
+[Alarm2]
+Param=1:100:-50
+[Alarm3]
+Param=1:90
+INI
+
+# A free display number.
+DISPLAY_NUMBER=90
+while [ -e "/tmp/.X11-unix/X$DISPLAY_NUMBER" ] || [ -e "/tmp/.X$DISPLAY_NUMBER-lock" ]; do
+    DISPLAY_NUMBER=$((DISPLAY_NUMBER + 1))
+done
+Xvfb ":$DISPLAY_NUMBER" -screen 0 640x400x24 -nolisten tcp >"$TMP/xvfb.log" 2>&1 &
+XVFB_PID=$!
+export DISPLAY=":$DISPLAY_NUMBER"
+for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$DISPLAY_NUMBER" ] && break
+    sleep 0.05
+done
+
+"$BIN/tarnwick" >"$TMP/app.log" 2>&1 &
+APP_PID=$!
+# The window appears after start-up (the version notice may take a few
+# seconds without a network).
+if ! timeout 30 xdotool search --sync --onlyvisible --name '^Tarnwick$' >/dev/null 2>&1; then
+    echo "the window did not appear" >&2
+    cat "$TMP/app.log" >&2
+    exit 1
+fi

@@ -1,0 +1,210 @@
+#include "tests/qt/WindowFixture.h"
+#include "ui/FigureLabel.h"
+
+#include <QFontMetricsF>
+#include <QTimerEvent>
+
+using namespace tw;
+
+namespace {
+
+class SessionClock : public twtest::WindowTest {
+protected:
+    CxSkinButton* Pause() const { return dlg->Button(kCtlPause); }
+    int MoneyPixelSize() const { return dlg->Control(kCtlMoney)->font().pixelSize(); }
+};
+
+} // namespace
+
+TEST_F(SessionClock, ShowsHoursAndMinutesOfTheSession) {
+    OpenAndStart();
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:00"));
+    Tick(3725);
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("01:02"));
+    Tick(100 * 3600 - 3725);
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("100:00"));
+
+    // A system clock set back shows no negative time.
+    now -= 200 * 3600;
+    dlg->RefreshSession();
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:00"));
+}
+
+TEST_F(SessionClock, TheStoredTimerIdDrivesTheTick) {
+    OpenAndStart();
+    ASSERT_NE(dlg->ClockTimerId(), 0);
+    now += 125;
+    QTimerEvent other(dlg->ClockTimerId() + 1000);
+    QApplication::sendEvent(dlg.get(), &other);
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:00"));
+    QTimerEvent clock(dlg->ClockTimerId());
+    QApplication::sendEvent(dlg.get(), &clock);
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:02"));
+
+    dlg->StopSession();
+    EXPECT_EQ(dlg->ClockTimerId(), 0);
+}
+
+TEST_F(SessionClock, PauseAndResumeKeepTheClock) {
+    OpenAndStart();
+    Tick(600);
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:10"));
+    Pause()->click(); // the button's own click: pressed look, then the pause
+    EXPECT_TRUE(dlg->bPaused);
+    EXPECT_TRUE(Pause()->isChecked());
+    for (int i = 0; i < 360; ++i) // 30 minutes of ticks
+        Tick(5);
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:10"));
+    Pause()->click();
+    EXPECT_FALSE(dlg->bPaused);
+    EXPECT_FALSE(Pause()->isChecked());
+    Tick(5);
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:10"));
+    Tick(60);
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:11"));
+}
+
+TEST_F(SessionClock, PausesAfterTheQuietTimeAndResumesWithTheNextHand) {
+    app->bAutoPause = 1;
+    app->nAutoPauseMin = 3;
+    OpenAndStart();
+    for (int i = 0; i < 10; ++i) { // a hand every two minutes
+        Tick(115);
+        Hand(1.0);
+        Tick(5);
+    }
+    EXPECT_FALSE(dlg->bPaused);
+    const QString atLastHand = Text(kCtlTime);
+    EXPECT_EQ(atLastHand, QStringLiteral("00:20"));
+
+    Tick(180); // exactly 180 s after the hand: not yet
+    EXPECT_FALSE(dlg->bPaused);
+    Tick(5);
+    EXPECT_TRUE(dlg->bPaused);
+    EXPECT_TRUE(Pause()->isChecked());
+    const QString frozen = Text(kCtlTime);
+    Tick(3600);
+    EXPECT_EQ(Text(kCtlTime), frozen);
+
+    Hand(-2.0);
+    Tick(5);
+    EXPECT_FALSE(dlg->bPaused);
+    EXPECT_FALSE(Pause()->isChecked());
+    // The quiet stretch before the pause and the pause are both taken out.
+    EXPECT_EQ(Text(kCtlTime), atLastHand);
+    Tick(5 * 60);
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:25"));
+}
+
+TEST_F(SessionClock, MoneyFormatsAndFontSteps) {
+    OpenAndStart();
+    const int smallFont = MoneyPixelSize();
+    struct Case {
+        double dTotal;
+        const char* szText;
+        int nHeight;
+    } cases[] = {
+        {-999.99, "-999.99", 28},    {-1000.0, "-1000.00", 24}, {12345.67, "12345.67", 22},
+        {123456.78, "123456.8", 20}, {-0.001, "0.00", 28}, // no "-0.00" for a total a hair below
+                                                           // zero
+    };
+    int lastPixels = smallFont + 1;
+    for (const Case& c : cases) {
+        Hand(c.dTotal - app->dTotalMoney);
+        Tick();
+        EXPECT_EQ(Text(kCtlMoney), QString::fromLatin1(c.szText)) << c.dTotal;
+        EXPECT_EQ(dlg->nMoneyFontHeight, c.nHeight) << c.dTotal;
+        if (c.nHeight != 28) {
+            EXPECT_LT(MoneyPixelSize(), lastPixels) << c.dTotal;
+            lastPixels = MoneyPixelSize();
+        }
+    }
+    EXPECT_EQ(MoneyPixelSize(), smallFont); // back at height 28
+
+    // The money text is refreshed only on ticks that see a new hand.
+    app->dTotalMoney = 5.0;
+    Tick();
+    EXPECT_EQ(Text(kCtlMoney), QStringLiteral("0.00"));
+
+    // A larger window has larger steps.
+    app->nSize = 1;
+    dlg->ApplySize(1);
+    Hand(-1005.0);
+    Tick();
+    EXPECT_EQ(dlg->nMoneyFontHeight, 32);
+}
+
+TEST_F(SessionClock, TheMoneyFigureIsNeverCutOff) {
+    OpenAndStart();
+    Hand(-99999.99);
+    Tick();
+    auto* money = static_cast<CFigureLabel*>(dlg->Control(kCtlMoney));
+    EXPECT_EQ(money->text(), QStringLiteral("-99999.99"));
+    EXPECT_LE(QFontMetricsF(money->PaintFont()).horizontalAdvance(money->text()),
+              money->contentsRect().width());
+}
+
+TEST_F(SessionClock, StartAndStopResetTheFiguresAndRunTheWatches) {
+    profile.WriteProfileString(L"Alarm2", L"Param", L"1:100:-50");
+    profile.WriteProfileInt(L"Alarm2", L"TakeProfit", 1);
+    AddRoom();
+    Open();
+    EXPECT_FALSE(dlg->Button(kCtlStart)->isHidden());
+    EXPECT_TRUE(dlg->Button(kCtlStart)->isEnabled());
+    app->nTotalHands = 37;
+    app->dTotalMoney = 12.5;
+    calls.clear();
+
+    dlg->Button(kCtlStart)->click();
+    EXPECT_EQ(calls, std::vector<std::string>{"start watches"});
+    EXPECT_EQ(app->nTotalHands, 0);
+    EXPECT_TRUE(dlg->bRunning);
+    EXPECT_TRUE(dlg->Button(kCtlStart)->isHidden());
+    EXPECT_FALSE(dlg->Button(kCtlStop)->isHidden());
+    EXPECT_FALSE(dlg->Button(kCtlPause)->isHidden());
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:00"));
+    EXPECT_EQ(Text(kCtlHands), QStringLiteral("0"));
+    EXPECT_EQ(Text(kCtlMoney), QStringLiteral("0.00"));
+
+    Hand(2.0, 4.0);
+    Hand(1.0, 2.0);
+    Tick(65);
+    EXPECT_EQ(Text(kCtlHands), QStringLiteral("2"));
+    EXPECT_EQ(Text(kCtlMoney), QStringLiteral("15.50"));
+    dlg->TogglePause();
+    Pause()->setChecked(true);
+
+    calls.clear();
+    dlg->Button(kCtlStop)->click();
+    EXPECT_EQ(calls, std::vector<std::string>{"stop watches"});
+    EXPECT_FALSE(dlg->bRunning);
+    EXPECT_FALSE(dlg->bPaused);
+    EXPECT_EQ(Text(kCtlTime), QStringLiteral("0:00"));
+    EXPECT_EQ(Text(kCtlHands), QStringLiteral("0"));
+    EXPECT_EQ(Text(kCtlMoney), QStringLiteral("15.50"));
+    // The money alarms are read again; the big blinds and peaks start over.
+    EXPECT_EQ(app->dTotalBB, 0.0);
+    EXPECT_EQ(app->dPeakMoney, 0.0);
+    EXPECT_EQ(app->dTakeProfitLevel, 100.0);
+    EXPECT_EQ(app->bTakeProfit, 1);
+    EXPECT_EQ(app->nTotalHands, 2); // counted on until the next start
+    EXPECT_FALSE(dlg->Button(kCtlStart)->isHidden());
+    EXPECT_TRUE(dlg->Button(kCtlStop)->isHidden());
+
+    // Stopped while paused, the next session does not start with Pause pressed.
+    dlg->StartSession();
+    EXPECT_FALSE(Pause()->isChecked());
+    EXPECT_FALSE(dlg->bPaused);
+
+    // Closing the window during a session stops the watches.
+    calls.clear();
+    dlg->close();
+    EXPECT_EQ(calls, std::vector<std::string>{"stop watches"});
+}
+
+TEST_F(SessionClock, BankrollModeStartsFromTheTotal) {
+    app->bBankroll = 1;
+    app->dTotalMoney = 1234.5;
+    OpenAndStart();
+    EXPECT_EQ(Text(kCtlMoney), QStringLiteral("1234.50"));
+}

@@ -1,0 +1,44 @@
+#include "ui/FigureLabel.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <cmath>
+
+namespace tw {
+
+QFont CellHeightFont(const QString& family, int cellHeight, QFont::Weight weight) {
+    QFont font(family);
+    font.setStyleHint(family.contains(QLatin1String("Times")) ? QFont::Serif : QFont::SansSerif);
+    font.setWeight(weight);
+    font.setPixelSize(100);
+    const QFontMetricsF metrics(font);
+    const double cell = metrics.ascent() + metrics.descent();
+    const int pixels = cell > 0 ? int(std::lround(cellHeight * 100.0 / cell)) : cellHeight;
+    font.setPixelSize(pixels > 0 ? pixels : 1);
+    return font;
+}
+
+CFigureLabel::CFigureLabel(const QString& text, Qt::Alignment alignment,
+                           std::function<int()> colorRef, QWidget* parent)
+    : QLabel(text, parent), fnColorRef(std::move(colorRef)) {
+    setAlignment(alignment);
+}
+
+QFont CFigureLabel::PaintFont() const {
+    // A right-aligned figure wider than its label would lose its leading
+    // digits or its minus sign: shrink it until it fits.
+    QFont font = this->font();
+    const int width = contentsRect().width();
+    while (font.pixelSize() > 6 && QFontMetricsF(font).horizontalAdvance(text()) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
+}
+
+void CFigureLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setFont(PaintFont());
+    painter.setPen(TextColor());
+    painter.drawText(contentsRect(), int(alignment()), text());
+}
+
+} // namespace tw

@@ -1,0 +1,247 @@
+// The session window: a small frameless, always-on-top tool window that
+// shows the session time, the hands played and the money won or lost, with
+// Start, Stop and Pause buttons and three icons for the alarms that are on.
+// It runs the session clock (a tick every 5 seconds), the automatic pause,
+// the alarms with their trailing levels, the notification-area icon and the
+// two pop-up menus.
+//
+// Everything runs on the UI thread. The totals are read from the
+// application object, which the history path updates on the same thread.
+#pragma once
+
+#include "app/TarnwickApp.h"
+
+#include <QRect>
+#include <QRegion>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+class QEventLoop;
+class QLabel;
+class QMenu;
+class QSystemTrayIcon;
+
+namespace tw {
+
+class CFigureLabel;
+class CxSkinButton;
+class IAlarmSound;
+class CQtAlarmSound;
+
+// Control ids of the session window (Control() answers them).
+enum SessionControl : int {
+    kCtlTime = 1000,
+    kCtlHands = 1001,
+    kCtlMoney = 1059,
+    kCtlHandsLabel = 1003,
+    kCtlMoneyLabel = 1005,
+    kCtlStart = 1017,
+    kCtlStop = 1010,
+    kCtlPause = 1018,
+    kCtlTimeIcon = 1007,
+    kCtlHandsIcon = 1004,
+    kCtlMoneyIcon = 1006,
+};
+
+// Command ids of the two menus (each QAction's data()).
+enum SessionCommand : int {
+    kCmdSettings = 32771,
+    kCmdInfo = 102,
+    kCmdMinimizeToTray = 32772,
+    kCmdAbout = 57664,
+    kCmdExit = 57665,
+    kCmdDefaultPosition = 32777,
+};
+
+class CTarnwickDlg : public QWidget {
+public:
+    // Seconds since 1970-01-01 UTC.
+    using Clock = std::function<std::int64_t()>;
+
+    struct Options {
+        Clock clock;                   // empty: the system clock
+        IAlarmSound* pSound = nullptr; // null: QSoundEffect, owned by the window
+        int nDpiX = 0;                 // 0: the screen's logical DPI
+        int nDpiY = 0;
+        // Whether a notification area exists; empty:
+        // QSystemTrayIcon::isSystemTrayAvailable().
+        std::function<bool()> fnTrayAvailable;
+    };
+
+    explicit CTarnwickDlg(CTarnwickApp& app);
+    CTarnwickDlg(CTarnwickApp& app, const Options& options);
+    ~CTarnwickDlg() override;
+
+    // --- Hooks, set before InitDialog / DoModal ---
+    // Start one folder watch per configured room; called by StartSession
+    // after the hand count is reset, before the clock starts.
+    std::function<void()> fnStartWatches;
+    // Stop the rooms' watches; called first by StopSession, and when the
+    // window closes during a session.
+    std::function<void()> fnStopWatches;
+    // Called every 500 ms for as long as the window exists.
+    std::function<void()> fnIdleTick;
+    // Runs the settings dialog modally; true when it was confirmed, after
+    // which the window applies the new look (ApplySettings). Empty: the
+    // "Settings" command is disabled.
+    std::function<bool()> fnOpenSettings;
+    // Shows the information dialog. Empty: the "Info" command is disabled.
+    std::function<void()> fnShowInfo;
+
+    // Lays the window out, places it at its stored position, adds the tray
+    // icon and, when so configured, starts the session or hides the window.
+    // Runs once; DoModal runs it when it has not run yet.
+    void InitDialog();
+    // Shows the window and returns when it is closed.
+    int DoModal();
+
+    // --- Session ---
+    void StartSession();
+    void StopSession();
+    void TogglePause();
+    // The clock tick: the time, the trailing levels, the hands and money
+    // (when hands arrived), the automatic pause and the alarms.
+    void RefreshSession();
+
+    // --- Layout ---
+    // Lays the window out for size 0 (Small), 1 (Medium) or 2 (Large).
+    void ApplySize(int size);
+    void LayoutForSize(int grow, int baseFont, int size);
+    void PlaceAlarmIcons();
+    // Shows the indicators of the alarms that are switched on.
+    void ShowAlarmIndicators();
+
+    // --- Commands ---
+    void OpenSettings();
+    // The window's part of confirming the settings: indicators, colours,
+    // opacity, the Start button, the size.
+    void ApplySettings();
+    void ShowInfo();
+    void MinimizeToTray();
+    void CenterWindowOnScreen();
+    void ShowAbout();
+    // The tray icon's double click: hides a shown window, shows a hidden one.
+    void ToggleFromTray();
+    // The menus as they open now (actions carry their command id as data).
+    std::unique_ptr<QMenu> MakeWindowMenu();
+    std::unique_ptr<QMenu> MakeTrayMenu();
+
+    // --- Alarms ---
+    void PlayAlarmSound(const std::wstring& file, int resourceId);
+
+    // --- Figures, pushed to the controls by PushFigures ---
+    std::wstring strTimeText = L"00:00";
+    int nShownHands = 0;
+    std::wstring strMoneyText = L"0.00";
+    void PushFigures();
+    void PullFigures();
+
+    // --- Clock ---
+    std::int64_t tStart = 0;
+    std::int64_t tLastHand = 0;
+    std::int64_t tPauseStart = 0;
+    bool bRunning = false;
+    bool bPaused = false;
+    int nMoneyFontHeight = 28;
+    int ClockTimerId() const { return nClockTimerId; }
+
+    // --- Window state ---
+    QRect rcTemplate;
+    QRect rcAnchor;
+    int nAppliedSize = 0;
+    bool bVisible = false;
+    int nAlpha = 255;
+    QRegion rgnWindow;
+    int DpiX() const { return nDpiX; }
+    int DpiY() const { return nDpiY; }
+    bool HasTrayIcon() const { return pTray != nullptr; }
+
+    QWidget* Control(int id) const;
+    CxSkinButton* Button(int id) const;
+
+    // The money figure: two decimals, one from 100 000 on; never "-0.00".
+    static std::wstring MoneyText(double money);
+    // The money font height for a total at a window size.
+    static int MoneyFontHeightFor(double money, int size);
+    // MulDiv(value, dpi, 96), rounded.
+    static int Scale(int value, int dpi);
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+public:
+    // Hidden in the notification area, the window stays hidden whoever asks
+    // it to show: only the commands that set bVisible first show it.
+    void setVisible(bool visible) override;
+
+private:
+    std::int64_t Now() const;
+    void CreateControls();
+    QRect DialogRect(int x, int y, int w, int h) const;
+    void SetFigureFonts(int timeCell, int handsCell, int moneyCell);
+    void SetMoneyFont(int height);
+    void SetButtonImages(int size);
+    void SetRoundRegion(int corner);
+    void ApplyOpacity();
+    void MoveToStoredPosition();
+    QPoint BringOnScreen(const QRect& rect) const;
+    void UpdateClockText(std::int64_t now);
+    void UpdateTrailingLevels();
+    void CheckHandsAndMoneyAlarms();
+    void CheckTimeAlarm();
+    void KillClockTimer();
+    void CreateTrayIcon();
+    void DeleteTrayIcon();
+    void KeepReachable();
+    void SaveWindowPosition();
+    void DestroyWindow();
+    bool TrayAvailable() const;
+
+    CTarnwickApp& app;
+    Clock fnNow;
+    IAlarmSound* pSound = nullptr;
+    std::unique_ptr<CQtAlarmSound> ownSound;
+    std::function<bool()> fnTrayAvailable;
+
+    int nDpiX = 96;
+    int nDpiY = 96;
+    int nClockTimerId = 0;
+    int nShownMinutes = 0; // the minutes the clock text shows
+    bool bInitialised = false;
+    bool bClosed = false;
+    QEventLoop* pLoop = nullptr;
+
+    CFigureLabel* lblTime = nullptr;
+    CFigureLabel* lblHands = nullptr;
+    CFigureLabel* lblMoney = nullptr;
+    CFigureLabel* lblHandsCaption = nullptr;
+    CFigureLabel* lblMoneyCaption = nullptr;
+    CxSkinButton* btnStart = nullptr;
+    CxSkinButton* btnStop = nullptr;
+    CxSkinButton* btnPause = nullptr;
+    QLabel* icoTime = nullptr;
+    QLabel* icoHands = nullptr;
+    QLabel* icoMoney = nullptr;
+    std::map<int, QWidget*> mapControls;
+
+    QSystemTrayIcon* pTray = nullptr;
+    std::unique_ptr<QMenu> trayMenu;
+    QTimer timerIdle;      // fnIdleTick every 500 ms
+    QTimer timerReachable; // while hidden: shows the window if the tray goes away
+
+    bool bDragging = false;
+    QPoint ptDragOffset;
+};
+
+} // namespace tw
