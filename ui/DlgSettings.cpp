@@ -437,7 +437,10 @@ void CDlgSettings::FillFromApp() {
     checkAlarmTime->setChecked(app.bTimeAlarm != 0);
     // The field holds two digits of hours; a longer limit (only from an edited
     // profile) shows as the longest one it can hold.
-    editAlarmTime->setText(Q(CTarnwickApp::AlarmTimeText(std::min(app.nTimeLimit, kMaxTimeLimit))));
+    editAlarmTime->setText(
+        app.nTimeLimit <= kMaxTimeLimit && app.strAlarmTime.size() == 5
+            ? Q(app.strAlarmTime)
+            : Q(CTarnwickApp::AlarmTimeText(std::min(app.nTimeLimit, kMaxTimeLimit))));
     soundTime.edit->setText(Q(app.soundTime.strPath));
 
     checkAlarmHands->setChecked(app.bHandsAlarm != 0);
@@ -735,12 +738,13 @@ void CDlgSettings::accept() {
     app.nHandsLimit = spinHands->value();
     app.dTakeProfitAmount = AmountFromField(spinTakeProfit->value(), dTakeProfitOpened);
     app.dStopLossAmount = AmountFromField(spinStopLoss->value(), dStopLossOpened);
-    // The text is what the session clock shows at that time, so 00:90 is kept
-    // as 01:30, the minute in which the alarm is to fire.
+    // The text stays as entered ("00:90"); the session clock fires the alarm
+    // by the minutes as well, so a limit written with minutes beyond 59 still
+    // fires when the clock shows 01:30.
     if (app.nTimeLimit < timeLimit)
         app.bTimeAlarmFired = false;
     app.nTimeLimit = timeLimit;
-    app.strAlarmTime = CTarnwickApp::AlarmTimeText(timeLimit);
+    app.strAlarmTime = time.substr(0, 2) + L":" + time.substr(2, 2);
 
     app.soundTime.Set(W(soundTime.edit->text()));
     app.soundHands.Set(W(soundHands.edit->text()));

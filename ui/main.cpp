@@ -4,18 +4,23 @@
 // destruction at the end of main stores the bankroll and ends the log.
 #include "app/DataDir.h"
 #include "app/TarnwickApp.h"
+#include "ui/DelayedNotificationWindow.h"
+#include "ui/DlgSettings.h"
+#include "ui/InfoDlg.h"
 #include "ui/QtProfileStore.h"
 #include "ui/QtUserMessages.h"
 #include "ui/QuitOnSignal.h"
 #include "ui/TarnwickDlg.h"
 #include "update/InternetFile.h"
 #include "update/VersionNotice.h"
+#include "watch/RoomWatches.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
 #include <clocale>
+#include <ctime>
 
 int main(int argc, char* argv[]) {
     QApplication qapp(argc, argv);
@@ -57,6 +62,28 @@ int main(int argc, char* argv[]) {
         if (quitOnSignal.Requested())
             return;
         tw::CTarnwickDlg dlg(app);
+        // One folder watch per configured room while a session runs; the
+        // notices are delivered here, on the user-interface thread.
+        tw::CRoomWatches watches(app, app.historyReader, tw::CDelayedNotificationWindow::Factory());
+        dlg.fnStartWatches = [&] { watches.StartWatches(std::time(nullptr)); };
+        dlg.fnStopWatches = [&] {
+            watches.StopWatches();
+            // What was written before the stop counts.
+            app.historyReader.FlushAll();
+        };
+        // A hand whose file went quiet before its end could be told counts.
+        dlg.fnIdleTick = [&] { app.historyReader.FlushIdle(tw::CHistoryFileReader::Clock::now()); };
+        dlg.fnOpenSettings = [&] {
+            tw::CDlgSettings settings(app, &dlg);
+            // A colour picked shows at once, and stays for this run even
+            // when the dialog is cancelled.
+            settings.fnColorsChanged = [&] { dlg.update(); };
+            return settings.exec() == QDialog::Accepted;
+        };
+        dlg.fnShowInfo = [&] {
+            tw::CInfoDlg info(app, &dlg);
+            info.exec();
+        };
         // A signal closes open message boxes, then the window, as Exit does.
         quitOnSignal.SetHandler([&dlg] {
             for (int i = 0; i < 8; ++i) {

