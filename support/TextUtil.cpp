@@ -8,15 +8,6 @@
 
 namespace tw {
 
-std::wstring_view TrimView(std::wstring_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && IsTrimSpace(s[b]))
-        ++b;
-    while (e > b && IsTrimSpace(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
-
 std::wstring Trim(std::wstring_view s) {
     return std::wstring(TrimView(s));
 }

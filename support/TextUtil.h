@@ -15,7 +15,14 @@ inline bool IsTrimSpace(wchar_t c) {
            c == 0x00A0 || c == 0xFEFF;
 }
 
-std::wstring_view TrimView(std::wstring_view s);
+inline std::wstring_view TrimView(std::wstring_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && IsTrimSpace(s[b]))
+        ++b;
+    while (e > b && IsTrimSpace(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
 std::wstring Trim(std::wstring_view s);
 
 inline bool StartsWith(std::wstring_view s, std::wstring_view prefix) {
