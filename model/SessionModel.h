@@ -87,10 +87,11 @@ public:
     // and the games of the file counted so far: a session document is
     // rewritten as games are added, and a game read again never counts twice.
     struct IPokerFile {
+        bool bChecked = false;             // its <general> section has been read
         bool bAccepted = false;            // a real-money table: its games count
         CurrencyNumber nCurrency = -1;     // the stakes' currency; -1 unknown
         bool bWinHoldsReturn = false;      // "win" includes the returned part of a bet
-        std::set<std::wstring> setCounted; // game codes
+        std::set<std::wstring> setCounted; // game codes counted, or played before the session
     };
     std::map<std::wstring, IPokerFile> mapIPokerFiles;
 

@@ -5,6 +5,8 @@
 #include "support/TextUtil.h"
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace tw {
 
@@ -16,17 +18,49 @@ bool IsSeparator(wchar_t c) {
 
 } // namespace
 
+bool CHistoryFileReader::IdentityOf(const std::wstring& path, FileIdentity& id) {
+    struct statx sx {};
+    if (::statx(AT_FDCWD, ToUtf8(path).c_str(), 0, STATX_INO | STATX_BTIME, &sx) != 0)
+        return false;
+    id.nDevice = (static_cast<std::uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
+    id.nInode = sx.stx_ino;
+    id.nBirth =
+        (sx.stx_mask & STATX_BTIME)
+            ? static_cast<std::int64_t>(sx.stx_btime.tv_sec) * 1000000000 + sx.stx_btime.tv_nsec
+            : 0;
+    return true;
+}
+
+bool CHistoryFileReader::SameFileAsRead(const std::wstring& path) const {
+    auto known = mapIdentity.find(path);
+    FileIdentity now;
+    return known != mapIdentity.end() && IdentityOf(path, now) && now == known->second;
+}
+
 void CHistoryFileReader::FileAdded(const std::wstring& path) {
     std::lock_guard<std::recursive_mutex> lock(m.csHistory);
     m.LogDebug(Format(L"File %ls is added", path.c_str()));
+    // A notice that comes after the file's text was read already (the
+    // watcher may report a change before the creation) changes nothing.
+    if (m.mapFileTest.count(path) != 0 && SameFileAsRead(path))
+        return;
     // A file added again starts over.
     m.mapFileTest[path] = 0;
     mapPending.erase(path);
     m.mapIPokerFiles.erase(path);
+    FileIdentity id;
+    if (IdentityOf(path, id))
+        mapIdentity[path] = id;
+    else
+        mapIdentity.erase(path);
 }
 
 void CHistoryFileReader::FileRemoved(const std::wstring& path) {
     std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    // The removal of an earlier file of this name, reported after the new
+    // file's text was read: the file being read stays.
+    if (SameFileAsRead(path))
+        return;
     // A hand the client finished before removing the file still counts.
     auto p = mapPending.find(path);
     if (p != mapPending.end()) {
@@ -35,6 +69,7 @@ void CHistoryFileReader::FileRemoved(const std::wstring& path) {
     }
     m.mapFileTest.erase(path);
     m.mapIPokerFiles.erase(path);
+    mapIdentity.erase(path);
 }
 
 void CHistoryFileReader::FileRenamed(const std::wstring& oldPath, const std::wstring& newPath) {
@@ -49,6 +84,11 @@ void CHistoryFileReader::FileRenamed(const std::wstring& oldPath, const std::wst
         if (p != mapPending.end()) {
             mapPending[newPath] = std::move(p->second);
             mapPending.erase(p);
+        }
+        auto id = mapIdentity.find(oldPath);
+        if (id != mapIdentity.end()) {
+            mapIdentity[newPath] = id->second;
+            mapIdentity.erase(id);
         }
         auto ip = m.mapIPokerFiles.find(oldPath);
         if (ip != m.mapIPokerFiles.end()) {
@@ -65,6 +105,31 @@ void CHistoryFileReader::FileOpenedBefore(const std::wstring& path, std::int64_t
     if (m.mapFileTest.count(path) != 0)
         return; // known already: its position stands
     m.mapFileTest[path] = size < 0 ? 0 : size;
+    FileIdentity id;
+    if (IdentityOf(path, id))
+        mapIdentity[path] = id;
+    // An iPoker document is read again from before its position: the games it
+    // holds already were played before the session and never count.
+    const CPokerRoom* room = RoomOf(path);
+    if (room && IsIPoker(room->nRoomNumber)) {
+        std::int64_t at = 0;
+        std::vector<std::wstring> lines;
+        for (int guard = 0; guard < 100000 && (size < 0 || at < size); ++guard) {
+            const std::int64_t before = at;
+            if (ReadHistoryFileEx(path, at, lines, nReadChunk, m.Log()) != 0 || at == before)
+                break;
+        }
+        auto& seen = m.mapIPokerFiles[path].setCounted;
+        for (const std::wstring& l : lines) {
+            std::wstring_view t = TrimView(l);
+            for (std::size_t at = t.find(kIPokerGameStart); at != std::wstring_view::npos;
+                 at = t.find(kIPokerGameStart, at + 1)) {
+                std::wstring code = IPokerGameCode(t.substr(at));
+                if (!code.empty())
+                    seen.insert(code);
+            }
+        }
+    }
 }
 
 const CPokerRoom* CHistoryFileReader::RoomOf(const std::wstring& path) const {
@@ -114,6 +179,18 @@ void CHistoryFileReader::FileModified(const std::wstring& path) {
     if (entry == m.mapFileTest.end())
         return; // a file never seen being added is not read
     m.LogDebug(L"HistoryFile is found in map");
+
+    // Another file under the same name (deleted and written anew): its text
+    // is read from the start, whatever its length.
+    FileIdentity id;
+    if (IdentityOf(path, id)) {
+        auto known = mapIdentity.find(path);
+        if (known != mapIdentity.end() && !(known->second == id)) {
+            entry->second = 0;
+            mapPending.erase(path);
+        }
+        mapIdentity[path] = id;
+    }
 
     if (IsIPoker(room->nRoomNumber))
         ModifiedIPoker(path, entry->second, size, *room);
@@ -200,7 +277,7 @@ bool CHistoryFileReader::IPokerAccepted(const std::wstring& path,
                                         const std::vector<std::wstring>& lines,
                                         std::int64_t readStart) {
     auto known = m.mapIPokerFiles.find(path);
-    if (known != m.mapIPokerFiles.end())
+    if (known != m.mapIPokerFiles.end() && known->second.bChecked)
         return known->second.bAccepted;
     // The <general> section stands at the top of the document.
     std::vector<std::wstring> head;
@@ -217,9 +294,12 @@ bool CHistoryFileReader::IPokerAccepted(const std::wstring& path,
     m.LogDebug(Format(L"CheckIPokerGeneral = %d: %ls", check, path.c_str()));
     if (check == kIPokerNoGeneral || check == kIPokerOpenGeneral)
         return false; // not written yet: asked again with the next change
-    file.bAccepted = check == kIPokerCounted;
-    m.mapIPokerFiles[path] = file;
-    return file.bAccepted;
+    CSessionModel::IPokerFile& entry = m.mapIPokerFiles[path]; // keeps the games seen before
+    entry.bChecked = true;
+    entry.bAccepted = check == kIPokerCounted;
+    entry.nCurrency = file.nCurrency;
+    entry.bWinHoldsReturn = file.bWinHoldsReturn;
+    return entry.bAccepted;
 }
 
 void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& pos,

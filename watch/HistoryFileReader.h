@@ -58,6 +58,19 @@ public:
     bool bTakeUnendedLast = false;
 
 private:
+    // Which file a path names: a file deleted and made anew under the same
+    // name is another file, even where the system gives it the old number.
+    struct FileIdentity {
+        std::uint64_t nDevice = 0, nInode = 0;
+        std::int64_t nBirth = 0; // creation time in ns; 0 where unknown
+        bool operator==(const FileIdentity&) const = default;
+    };
+    static bool IdentityOf(const std::wstring& path, FileIdentity& id);
+    // Notices of one file can arrive out of order around a delete and a new
+    // file of the same name; the identity tells which file a notice is about.
+    // True when the file now at `path` is the one last read there.
+    bool SameFileAsRead(const std::wstring& path) const;
+
     struct Pending {
         std::vector<std::wstring> lines; // from the start of the unfinished hand
         RoomNumber nRoom = 0;
@@ -82,6 +95,7 @@ private:
 
     CSessionModel& m;
     std::map<std::wstring, Pending> mapPending;
+    std::map<std::wstring, FileIdentity> mapIdentity; // of the file last read at each path
     int nIPokerBatches = 0;
 };
 

@@ -263,3 +263,46 @@ TEST(HistoryFileReader, PlayMoneyIPokerDocumentsCountNoGame) {
     live.reader.FileModified(FromUtf8(path));
     EXPECT_EQ(live.app.nTotalHands, 0);
 }
+
+TEST(HistoryFileReader, GamesOfAnIPokerDocumentOpenBeforeTheStartNeverCount) {
+    Live live(L"Titan poker", L"Hero");
+    const std::string path = live.File("open.xml");
+    std::int64_t centsTwo = 0, centsThree = 0;
+    const std::string two = IPokerDocument(2, 300, &centsTwo);
+    WriteBytes(path, two);
+    live.reader.FileOpenedBefore(FromUtf8(path), static_cast<std::int64_t>(two.size()));
+    // The client rewrites the document with one more game, its totals
+    // grown at the top.
+    WriteBytes(path, IPokerDocument(3, 420, &centsThree));
+    live.reader.FileModified(FromUtf8(path));
+    EXPECT_EQ(live.app.nTotalHands, 1);
+    EXPECT_NEAR(live.app.dTotalMoney, (centsThree - centsTwo) / 100.0, 1e-9);
+}
+
+TEST(HistoryFileReader, NoticesOfADeletedAndRewrittenFileCountItsHandsOnceInAnyOrder) {
+    Live live(L"PokerStars", L"HERO");
+    const auto first = twgen::GeneratePokerStars(3, 31);
+    const auto second = twgen::GeneratePokerStars(1, 32);
+    const std::string path = live.File("HH again.txt");
+    const std::wstring wpath = FromUtf8(path);
+    WriteBytes(path, first.text);
+    live.reader.FileAdded(wpath);
+    live.reader.FileModified(wpath);
+    std::filesystem::remove(path);
+    WriteBytes(path, second.text);
+    // The change of the new file is reported before the removal of the old
+    // one and before its own creation.
+    live.reader.FileModified(wpath);
+    live.reader.FileRemoved(wpath);
+    live.reader.FileAdded(wpath);
+    live.reader.FileModified(wpath);
+    EXPECT_EQ(live.app.nTotalHands, 4);
+    EXPECT_NEAR(live.app.dTotalMoney, (first.heroCents + second.heroCents) / 100.0, 1e-9);
+
+    // A removal of the file that is there no more still takes it out.
+    std::filesystem::remove(path);
+    live.reader.FileRemoved(wpath);
+    WriteBytes(path, first.text);
+    live.reader.FileModified(wpath); // never reported as added: not read
+    EXPECT_EQ(live.app.nTotalHands, 4);
+}
