@@ -43,9 +43,10 @@ bool IsHandStart(std::wstring_view line, RoomNumber room);
 // line belongs to a finished hand, 0 when no hand start is found.
 std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumber room);
 
-// True when `hand` (the lines of one hand, from its first line on) is written
+// True when the hand of `lines` from `first` on is written
 // to its end: its summary is complete. A hand for which this cannot be told
 // gives false; the caller then waits a short while for more text.
-bool IsHandComplete(const std::vector<std::wstring>& hand, RoomNumber room);
+// `first` is where the hand starts in `lines`.
+bool IsHandComplete(const std::vector<std::wstring>& lines, RoomNumber room, std::size_t first = 0);
 
 } // namespace tw

@@ -205,10 +205,10 @@ std::size_t UnfinishedTailStart(const std::vector<std::wstring>& lines, RoomNumb
     return 0;
 }
 
-bool IsHandComplete(const std::vector<std::wstring>& hand, RoomNumber room) {
+bool IsHandComplete(const std::vector<std::wstring>& lines, RoomNumber room, std::size_t first) {
     if (IsIPoker(room)) {
-        for (auto it = hand.rbegin(); it != hand.rend(); ++it) {
-            std::wstring_view l = TrimView(*it);
+        for (std::size_t i = lines.size(); i-- > first;) {
+            std::wstring_view l = TrimView(lines[i]);
             if (!l.empty())
                 return StartsWith(l, kIPokerGameEnd);
         }
@@ -220,8 +220,8 @@ bool IsHandComplete(const std::vector<std::wstring>& hand, RoomNumber room) {
     const bool starsStyle = IsPokerStarsFamily(room) || room == kRoomTigerGaming;
     std::size_t seated = 0, summarySeats = 0;
     bool inSummary = false, betting = false;
-    for (const std::wstring& raw : hand) {
-        std::wstring_view l = TrimView(raw);
+    for (std::size_t i = first; i < lines.size(); ++i) {
+        std::wstring_view l = TrimView(lines[i]);
         if (!inSummary) {
             if (StartsWith(l, L"*** SUMMARY ***") || StartsWith(l, L"** Summary **")) {
                 inSummary = true;

@@ -574,11 +574,15 @@ void CDlgSettings::OnAdd() {
     // The new row starts unticked; the room is active in memory until OK
     // saves it with its row's state.
     AppendRoomRow(dlg.strRoomName, dlg.strNickname, dlg.strHistoryPath, false);
-    app.mapRoomNames[dlg.strRoomName] = 1;
-    CPokerRoom& room = app.mapRooms[dlg.strRoomName];
-    // The history reader picks the parser by this number, so a room added
-    // now is read correctly in this run too.
-    room.nRoomNumber = RoomNumberFromName(dlg.strRoomName);
+    StoreRoom(dlg.strRoomName, dlg);
+}
+
+void CDlgSettings::StoreRoom(const std::wstring& name, const CDlgAddRoom& dlg) {
+    app.mapRoomNames[name] = 1;
+    CPokerRoom& room = app.mapRooms[name];
+    // The history reader picks the parser by this number, so a room added or
+    // changed now is read correctly in this run too.
+    room.nRoomNumber = RoomNumberFromName(name);
     room.bActive = true;
     room.strNickname = dlg.strNickname;
     room.strHistoryPath = dlg.strHistoryPath;
@@ -602,13 +606,7 @@ void CDlgSettings::OnChange() {
     tableRooms->item(row, kColNickname)->setToolTip(Q(dlg.strNickname));
     tableRooms->item(row, kColPath)->setText(Q(dlg.strHistoryPath));
     tableRooms->item(row, kColPath)->setToolTip(Q(dlg.strHistoryPath));
-    app.mapRoomNames[name] = 1;
-    CPokerRoom& room = app.mapRooms[name];
-    room.nRoomNumber = RoomNumberFromName(name);
-    room.bActive = true;
-    room.strNickname = dlg.strNickname;
-    room.strHistoryPath = dlg.strHistoryPath;
-    room.dExchangeRate = LeadingDouble(dlg.strRate);
+    StoreRoom(name, dlg);
 }
 
 void CDlgSettings::OnDelete() {

@@ -29,6 +29,8 @@ class QCheckBox;
 
 namespace tw {
 
+class CDlgAddRoom;
+
 class CTarnwickApp;
 class CColorButton;
 class IUserMessages;
@@ -103,6 +105,8 @@ private:
 
     void OnAdd();
     void OnChange();
+    // Puts what the add-room dialog holds into the room of that name.
+    void StoreRoom(const std::wstring& name, const CDlgAddRoom& dlg);
     void OnDelete();
     void AppendRoomRow(const std::wstring& name, const std::wstring& nickname,
                        const std::wstring& path, bool active);

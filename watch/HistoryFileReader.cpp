@@ -243,9 +243,8 @@ void CHistoryFileReader::Settle(const std::wstring& path, Pending& p, bool final
         const bool hasStart =
             start < p.lines.size() && (start > 0 || IsHandStart(TrimView(p.lines[0]), p.nRoom));
         if (hasStart) {
-            std::vector<std::wstring> last(p.lines.begin() + static_cast<std::ptrdiff_t>(start),
-                                           p.lines.end());
-            if (!IsHandComplete(last, p.nRoom) && last.size() < kMaxPendingLines)
+            const std::size_t lastSize = p.lines.size() - start;
+            if (!IsHandComplete(p.lines, p.nRoom, start) && lastSize < kMaxPendingLines)
                 tail = start; // the last hand waits for the rest of its text
         }
     }
