@@ -298,7 +298,9 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
             if (StartsWith(l, kPartyGame) || partyGameNo || StartsWith(l, kPartyTitle)) {
                 room = kRoomPartyPoker;
                 inHand = true;
-                bPartyCut = false;
+                // A hand's title that follows its "#Game No :" line belongs
+                // to the same hand: it must not pass on the number alone.
+                bPartyCut = StartsWith(l, kPartyGame) || StartsWith(l, k888GameNo);
                 if (!StartsWith(l, kPartyGame))
                     store(i); // "Game #N starts." carries nothing the hand needs
             } else if (ContainsStarsFamilyHeader(l)) {

@@ -81,8 +81,9 @@ bool ReadGroupedNumber(std::wstring_view s, double& value) {
             whole = whole * 10 + (s[i] - L'0');
         }
     }
-    value = scale > 1 ? whole + frac / scale : whole;
-    return true;
+    const double read = scale > 1 ? whole + frac / scale : whole;
+    value = CheckedAmount(read);
+    return value == read;
 }
 
 // One side of a stake pair in a game type such as "NL €0.05/€0.10" or

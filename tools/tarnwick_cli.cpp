@@ -283,7 +283,7 @@ void PrintSummary(const CTarnwickApp& app, double seconds) {
     std::string summary =
         "{\"summary\":true,\"hands\":" + std::to_string(app.nTotalHands) +
         ",\"money\":" + Number(app.dTotalMoney) + ",\"bb\":" + Number(app.dTotalBB) +
-        ",\"seconds\":" + Number(seconds) +
+        ",\"unread\":" + std::to_string(app.nUnreadHands) + ",\"seconds\":" + Number(seconds) +
         ",\"hands_per_second\":" + Number(seconds > 0 ? app.nTotalHands / seconds : 0) +
         ",\"peak_rss_kb\":" + std::to_string(PeakRssKb()) + "}\n";
     std::fwrite(summary.data(), 1, summary.size(), stdout);

@@ -476,6 +476,7 @@ void CTarnwickDlg::KillClockTimer() {
 
 void CTarnwickDlg::StartSession() {
     app.nTotalHands = 0;
+    app.BeginSession();
     tLastHand = Now();
     if (fnStartWatches)
         fnStartWatches();

@@ -45,14 +45,44 @@ void CHistoryFileReader::FileAdded(const std::wstring& path) {
     if (m.mapFileTest.count(path) != 0 && SameFileAsRead(path))
         return;
     // A file added again starts over.
-    m.mapFileTest[path] = 0;
+    Forget(path);
+    StartFile(path);
+}
+
+bool CHistoryFileReader::WrittenBeforeSession(const std::wstring& path, std::int64_t& size) const {
+    if (tSessionStart == 0)
+        return false;
+    struct stat st {};
+    if (::stat(ToUtf8(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    size = static_cast<std::int64_t>(st.st_size);
+    return st.st_mtim.tv_sec < tSessionStart;
+}
+
+void CHistoryFileReader::Forget(const std::wstring& path) {
+    m.mapFileTest.erase(path);
     mapPending.erase(path);
     m.mapIPokerFiles.erase(path);
+    mapIdentity.erase(path);
+}
+
+void CHistoryFileReader::StartFile(const std::wstring& path) {
+    // A file that comes in with text written before the session (an old
+    // history file moved into the folder) is one the session found there:
+    // only what is appended from now on counts. A file written during the
+    // session is read from its start; hands counted already never count again.
+    std::int64_t size = 0;
+    if (WrittenBeforeSession(path, size)) {
+        m.LogLine(Format(L"File %ls comes in with text written before the session: only new "
+                         L"hands count",
+                         path.c_str()));
+        FileOpenedBefore(path, size);
+        return;
+    }
+    m.mapFileTest[path] = 0;
     FileIdentity id;
     if (IdentityOf(path, id))
         mapIdentity[path] = id;
-    else
-        mapIdentity.erase(path);
 }
 
 void CHistoryFileReader::FileRemoved(const std::wstring& path) {
@@ -76,10 +106,16 @@ void CHistoryFileReader::FileRenamed(const std::wstring& oldPath, const std::wst
     std::lock_guard<std::recursive_mutex> lock(m.csHistory);
     auto entry = m.mapFileTest.find(oldPath);
     if (entry == m.mapFileTest.end()) {
-        m.mapFileTest[newPath] = 0;
+        // Renamed from a name that was not read (a temporary file, a file
+        // outside the room's filter): a new file, which may replace the one
+        // read under that name. What waited of the old one's text is gone.
+        Forget(newPath);
+        StartFile(newPath);
     } else {
-        m.mapFileTest[newPath] = entry->second;
+        const std::int64_t pos = entry->second;
         m.mapFileTest.erase(entry);
+        Forget(newPath); // a file it replaced is gone
+        m.mapFileTest[newPath] = pos;
         auto p = mapPending.find(oldPath);
         if (p != mapPending.end()) {
             mapPending[newPath] = std::move(p->second);
@@ -119,15 +155,11 @@ void CHistoryFileReader::FileOpenedBefore(const std::wstring& path, std::int64_t
             if (ReadHistoryFileEx(path, at, lines, nReadChunk, m.Log()) != 0 || at == before)
                 break;
         }
-        auto& seen = m.mapIPokerFiles[path].setCounted;
         for (const std::wstring& l : lines) {
             std::wstring_view t = TrimView(l);
             for (std::size_t at = t.find(kIPokerGameStart); at != std::wstring_view::npos;
-                 at = t.find(kIPokerGameStart, at + 1)) {
-                std::wstring code = IPokerGameCode(t.substr(at));
-                if (!code.empty())
-                    seen.insert(code);
-            }
+                 at = t.find(kIPokerGameStart, at + 1))
+                m.MarkHandCounted(room->nRoomNumber, IPokerGameCode(t.substr(at)));
         }
     }
 }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,11 +33,17 @@ public:
     CHistoryFileReader(const CHistoryFileReader&) = delete;
     CHistoryFileReader& operator=(const CHistoryFileReader&) = delete;
 
-    // A new file: its text is read from the start.
+    // When the session started (0: no session, as in a replay). A file that
+    // comes into a folder with text written before then is read like a file
+    // that was there at the start: only what is appended counts.
+    void SetSessionStart(std::time_t start) { tSessionStart = start; }
+
+    // A new file: its text is read from the start (see SetSessionStart).
     void FileAdded(const std::wstring& path);
     void FileRemoved(const std::wstring& path);
     // A renamed file keeps its read position and waiting text under its new
-    // name; a file renamed into the folder is read as a new one.
+    // name; a file renamed into the folder, or from a name that was not
+    // read, is a new file (see FileAdded) and replaces any file of its name.
     void FileRenamed(const std::wstring& oldPath, const std::wstring& newPath);
     // A file that existed before the watch began: only text appended from
     // now on counts.
@@ -78,6 +85,14 @@ private:
         Clock::time_point tLast;
     };
 
+    // Drops everything known of the file at `path`.
+    void Forget(const std::wstring& path);
+    // Enters a file that came into the folder into the file table.
+    void StartFile(const std::wstring& path);
+    // True when `path` is a regular file last written before the session
+    // started; `size` gets its size.
+    bool WrittenBeforeSession(const std::wstring& path, std::int64_t& size) const;
+
     // The configured room whose folder holds `path`, or null.
     const CPokerRoom* RoomOf(const std::wstring& path) const;
     void ModifiedText(const std::wstring& path, std::int64_t& pos, const CPokerRoom& room);
@@ -97,6 +112,7 @@ private:
     std::map<std::wstring, Pending> mapPending;
     std::map<std::wstring, FileIdentity> mapIdentity; // of the file last read at each path
     int nIPokerBatches = 0;
+    std::time_t tSessionStart = 0;
 };
 
 } // namespace tw

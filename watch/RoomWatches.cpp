@@ -47,6 +47,7 @@ CRoomWatches::~CRoomWatches() {
 }
 
 void CRoomWatches::StartWatches(std::time_t now) {
+    rReader.SetSessionStart(now);
     for (auto& [name, room] : m.mapRooms) {
         RoomFilter filter;
         if (!RoomFilterFor(name, room.strNickname, filter))

@@ -288,8 +288,10 @@ TEST_F(IPokerSplitting, CountsEveryGameOnceWhereverTheBatchEnds) {
     // A batch that ends with "</game>" counts its last game.
     EXPECT_EQ(Split(lines), 3);
     EXPECT_EQ(Ids(), (std::vector<std::wstring>{L"1", L"2", L"3"}));
-    // One that ends with "</session>" counts every game once.
+    // One that ends with "</session>" counts every game once (in a session
+    // of its own: a session never counts a game twice).
     recorder.hands.clear();
+    app.BeginSession();
     lines.push_back(L"</session>");
     EXPECT_EQ(Split(lines), 3);
     EXPECT_EQ(recorder.hands.size(), 3u);

@@ -81,8 +81,8 @@ protected:
 
     // Waits (settling quiet files as the window's timer does) until the
     // expected hands are counted; a deadline only ends a test that failed.
-    void WaitForCount() {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    void WaitForCount(std::chrono::seconds wait = std::chrono::seconds(20)) {
+        auto deadline = std::chrono::steady_clock::now() + wait;
         while (std::chrono::steady_clock::now() < deadline) {
             app.historyReader.FlushIdle(CHistoryFileReader::Clock::now());
             {
@@ -169,6 +169,64 @@ TEST_F(LiveSession, EveryHandWrittenCountsOnceWhateverTheWayItIsWritten) {
 
     watches.StopWatches();
     EXPECT_EQ(watches.WatchCount(), 0u);
+}
+
+TEST_F(LiveSession, FilesReplacedOrMovedInCountEachHandOnce) {
+    const fs::path outside = dir.path() / "elsewhere"; // not watched
+    fs::create_directories(outside);
+    // An old history file kept outside, last written the day before.
+    const std::string oldHands = Hands(4, 33, false);
+    WriteBytes((outside / "HH20261101 Old.txt").string(), oldHands);
+    fs::last_write_time(outside / "HH20261101 Old.txt",
+                        fs::file_time_type::clock::now() - std::chrono::hours(24));
+
+    CRoomWatches watches(app, app.historyReader);
+    watches.StartWatches(std::time(nullptr));
+    const fs::path table = hh / "HH20261208 Table.txt";
+    const std::string first = Hands(10, 30);
+    WriteBytes(table.string(), first);
+    WaitForCount();
+
+    // The client rewrites the table into a temporary file (no history name)
+    // with the old hands and new ones, and renames it over the table.
+    const std::string second = Hands(5, 31);
+    WriteBytes((hh / "HH20261208 Table.tmp").string(), first + second);
+    fs::rename(hh / "HH20261208 Table.tmp", table);
+    WaitForCount();
+    // The same from a folder outside the watched tree.
+    const std::string third = Hands(3, 32);
+    WriteBytes((outside / "table.new").string(), first + second + third);
+    fs::rename(outside / "table.new", table);
+    WaitForCount();
+
+    // The old file moved in: its hands were played before the session; what
+    // is appended after the move counts.
+    const fs::path movedOld = hh / "HH20261101 Old.txt";
+    fs::rename(outside / "HH20261101 Old.txt", movedOld);
+    const auto known = [&] {
+        std::lock_guard<std::recursive_mutex> lock(app.csHistory);
+        return app.mapFileTest.count(FromUtf8(movedOld.string())) != 0;
+    };
+    for (int i = 0; i < 2000 && !known(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(known());
+    WriteBytes(movedOld.string(), Hands(2, 34), true);
+    WaitForCount();
+    // A file written during the session and moved in counts whole.
+    WriteBytes((outside / "HH20261208 New.txt").string(), Hands(2, 35));
+    fs::rename(outside / "HH20261208 New.txt", hh / "HH20261208 New.txt");
+    WaitForCount();
+
+    // Two thousand tables at once.
+    fs::create_directories(hh / "many");
+    for (std::uint32_t i = 0; i < 2000; ++i)
+        WriteBytes((hh / "many" / ("HH table " + std::to_string(i) + ".txt")).string(),
+                   Hands(1, 100 + i));
+    WaitForCount(std::chrono::seconds(120)); // a slow machine takes its time
+    // Nothing more arrives late.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    app.historyReader.FlushAll();
+    WaitForCount();
 }
 
 TEST_F(LiveSession, AWatchedFolderRemovedDoesNotStopTheOthers) {
