@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -546,4 +547,62 @@ TEST_F(IPokerReplay, PlayMoneyAndHeadlessFilesCountNothing) {
     EXPECT_EQ(app.ReplayHistoryFile(Write("junk.xml", real.substr(0, 80) + junk), L"Betfair poker"),
               0);
     EXPECT_EQ(app.nTotalHands, 1);
+}
+
+TEST_F(IPokerReplay, EveryReadSizeGivesTheGamesOfOneWholeRead) {
+    // What a replay counted: each game's code, result and money, then the totals.
+    using Outcome = std::vector<std::tuple<std::wstring, double, double>>;
+    auto replay = [](const std::wstring& file, std::size_t readBytes) {
+        CTarnwickApp::Options opt;
+        opt.bOpenLog = false;
+        opt.bLoadSettingsFile = false;
+        CTarnwickApp app(opt);
+        CPokerRoom room;
+        room.nRoomNumber = kRoomTitan;
+        room.strNickname = L"HERO";
+        app.mapRooms[L"Titan poker"] = room;
+        CRecorder recorder;
+        app.AddHandListener(&recorder);
+        app.SetRates(L"1.00", L"1.00", L"1.00");
+        app.nReplayChunkBytes = readBytes;
+        EXPECT_EQ(app.ReplayHistoryFile(file, L"Titan poker"), 0);
+        app.RemoveHandListener(&recorder);
+        Outcome out;
+        for (const HandRecord& h : recorder.hands)
+            out.emplace_back(h.strHandId, h.dResult, h.dMoney);
+        out.emplace_back(L"total " + std::to_wstring(app.nTotalHands), app.dTotalMoney,
+                         app.dTotalBB);
+        return out;
+    };
+
+    IPokerSampleOptions newer;
+    newer.nGames = 3;
+    newer.nSeed = 12;
+    IPokerSampleOptions older = newer;
+    older.nSeed = 13;
+    older.bClientVersion = false;
+    older.bEuroAmounts = true;
+    for (const IPokerSampleOptions& o : {newer, older}) {
+        IPokerSampleTotals totals;
+        const std::wstring file =
+            WriteSample("sample" + std::to_string(o.nSeed) + ".xml", o, totals);
+        const Outcome whole = replay(file, 0);
+        ASSERT_EQ(whole.size(), 4u);
+        EXPECT_NEAR(std::get<1>(whole.back()), totals.nHeroNetCents / 100.0, 1e-9);
+
+        // Read sizes whose ends fall inside <general>, lines, games and amounts.
+        std::vector<std::size_t> sizes;
+        for (std::size_t n = 16; n <= 600; ++n)
+            sizes.push_back(n);
+        for (std::size_t n : {777u, 1024u, 1500u, 4096u, 65536u})
+            sizes.push_back(n);
+        std::vector<std::size_t> differing;
+        for (std::size_t n : sizes) {
+            if (replay(file, n) != whole)
+                differing.push_back(n);
+        }
+        EXPECT_TRUE(differing.empty())
+            << differing.size() << " read sizes differ from one whole read, the first "
+            << differing.front() << " bytes (seed " << o.nSeed << ")";
+    }
 }
