@@ -1,7 +1,7 @@
 // tarnwick-cli: the hand engine on the command line.
 //
 //   tarnwick-cli replay --room NAME --nick NICK [--rate USD=1.00] [--rate EUR=1.12]
-//                       [--rate GBP=1.42] [--display USD] [--debug] FILE...
+//                       [--rate GBP=1.42] [--display USD] [--read-bytes N] [--debug] FILE...
 //   tarnwick-cli watch --room NAME --nick NICK --folder DIR [--room ... --nick ... --folder ...]
 //                      [--seconds N] [--rate ...] [--display ...] [--debug]
 //
@@ -33,7 +33,7 @@ namespace {
 
 const char kUsage[] =
     "usage: tarnwick-cli replay --room NAME --nick NICK [--rate CUR=RATE]... [--display CUR] "
-    "[--debug] FILE...\n"
+    "[--read-bytes N] [--debug] FILE...\n"
     "       tarnwick-cli watch --room NAME --nick NICK --folder DIR [--room NAME --nick NICK "
     "--folder DIR]... [--seconds N] [--rate CUR=RATE]... [--display CUR] [--debug]";
 
@@ -161,7 +161,8 @@ struct Options {
     std::wstring strDisplay = L"USD";
     std::vector<std::pair<std::wstring, std::wstring>> rates;
     std::vector<std::string> files;
-    double dSeconds = -1; // watch: run this long; -1 until a signal
+    double dSeconds = -1;       // watch: run this long; -1 until a signal
+    std::size_t nReadBytes = 0; // replay: most bytes one read takes; 0 the program's own
 };
 
 // Parses argv[2..]; returns -1 when fine, else the exit status of a usage
@@ -214,6 +215,13 @@ int ParseOptions(int argc, char** argv, bool watch, Options& o) {
             if (!v || !ParseDecimal(FromUtf8(v), d))
                 return UsageError("--seconds takes a number of seconds");
             o.dSeconds = d;
+        } else if (a == "--read-bytes" && !watch) {
+            const char* v = value();
+            std::size_t n = 0;
+            const char* end = v ? v + std::strlen(v) : nullptr;
+            if (!v || std::from_chars(v, end, n).ptr != end || n == 0)
+                return UsageError("--read-bytes takes a number of bytes above 0");
+            o.nReadBytes = n;
         } else if (a == "--debug") {
             o.bDebug = true;
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
@@ -298,6 +306,8 @@ int Replay(int argc, char** argv) {
     CStderrLog log;
     app.SetLog(&log);
     Configure(app, o);
+    if (o.nReadBytes > 0)
+        app.nReplayChunkBytes = o.nReadBytes;
     const std::wstring room = o.rooms.front().strName;
 
     CJsonPrinter printer;

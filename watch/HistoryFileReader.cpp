@@ -304,24 +304,21 @@ void CHistoryFileReader::Process(const std::wstring& path, std::vector<std::wstr
     m.strCurrentHistoryFile.clear();
 }
 
-bool CHistoryFileReader::IPokerAccepted(const std::wstring& path,
-                                        const std::vector<std::wstring>& lines,
-                                        std::int64_t readStart) {
+bool CHistoryFileReader::IPokerAccepted(const std::wstring& path) {
     auto known = m.mapIPokerFiles.find(path);
     if (known != m.mapIPokerFiles.end() && known->second.bChecked)
         return known->second.bAccepted;
-    // The <general> section stands at the top of the document.
+    // The <general> section stands at the top of the document. It is read
+    // there on its own, whatever part of the file the batch holds: a read
+    // that ends inside the section must not decide the file.
     std::vector<std::wstring> head;
-    const std::vector<std::wstring>* text = &lines;
-    if (readStart > 0) {
-        std::int64_t at = 0;
-        ReadHistoryFileEx(path, at, head, static_cast<std::size_t>(kIPokerBackUp), m.Log());
-        text = &head;
-    }
+    std::int64_t at = 0;
+    ReadHistoryFileEx(path, at, head, static_cast<std::size_t>(kIPokerBackUp), m.Log(),
+                      bTakeUnendedLast);
     int generalBigBlind = 0;
     CSessionModel::IPokerFile file;
     const int check =
-        CheckIPokerGeneral(*text, generalBigBlind, file.nCurrency, &file.bWinHoldsReturn);
+        CheckIPokerGeneral(head, generalBigBlind, file.nCurrency, &file.bWinHoldsReturn);
     m.LogDebug(Format(L"CheckIPokerGeneral = %d: %ls", check, path.c_str()));
     if (check == kIPokerNoGeneral || check == kIPokerOpenGeneral)
         return false; // not written yet: asked again with the next change
@@ -339,8 +336,9 @@ void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& 
         return;
     if (size < pos)
         pos = 0; // rewritten shorter: read anew; counted games do not count again
-    else if (size < pos + 20)
-        return; // fewer than 20 new bytes hold no game
+    else if (size == pos)
+        return;
+    const std::int64_t stored = pos;
     std::int64_t readStart = std::max<std::int64_t>(0, pos - kIPokerBackUp);
     pos = readStart;
 
@@ -358,8 +356,14 @@ void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& 
             if (lines.size() < 2)
                 return;
         }
-        if (first && !IPokerAccepted(path, lines, readStart))
+        if (first && !IPokerAccepted(path)) {
+            // A <general> section not written whole yet is read again, with
+            // the games after it, at the next change.
+            const auto file = m.mapIPokerFiles.find(path);
+            if (file == m.mapIPokerFiles.end() || !file->second.bChecked)
+                pos = stored;
             return;
+        }
         if (first && nIPokerBatches < 10) {
             ++nIPokerBatches;
             for (std::size_t i = 0; i < lines.size() && i < 10; ++i)

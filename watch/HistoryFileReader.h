@@ -105,8 +105,7 @@ private:
                  const std::wstring& nickname, int currency = 0);
     // Checks the <general> section of an iPoker file once; true when its
     // games count.
-    bool IPokerAccepted(const std::wstring& path, const std::vector<std::wstring>& lines,
-                        std::int64_t readStart);
+    bool IPokerAccepted(const std::wstring& path);
 
     CSessionModel& m;
     std::map<std::wstring, Pending> mapPending;

@@ -30,6 +30,7 @@ expect_status 2 "no nick" "$CLI" replay --room PokerStars "$TMP/h.txt"
 expect_status 2 "no file" "$CLI" replay --room PokerStars --nick HERO
 expect_status 2 "bad rate" "$CLI" replay --room PokerStars --nick HERO --rate USD=abc "$TMP/h.txt"
 expect_status 2 "bad display" "$CLI" replay --room PokerStars --nick HERO --display JPY "$TMP/h.txt"
+expect_status 2 "bad read size" "$CLI" replay --room PokerStars --nick HERO --read-bytes 0 "$TMP/h.txt"
 if [ "$(wc -l <"$TMP/err")" -lt 1 ]; then echo "FAIL usage error prints no message"; fail=$((fail + 1)); fi
 
 # An unreadable file is named, the others still count, exit 1.
