@@ -162,9 +162,12 @@ public:
     // the user is told and false is returned.
     bool SaveRooms(const std::vector<RoomRow>& rows);
     // Loads mapRooms and the marks of mapRoomNames from the rooms file. False
-    // when the file does not exist.
+    // when the file does not exist. Control characters in the file are
+    // dropped (and logged); a file that is not well-formed XML is read by its
+    // fixed tags, with its character references decoded all the same.
     bool LoadRooms();
-    // The rooms file's text for `rows` (sets each room's bActive).
+    // The rooms file's text for `rows` (sets each room's bActive and drops
+    // control characters from its nickname and folder, with a log line).
     std::wstring RoomsFileText(const std::vector<RoomRow>& rows);
 
     // --- Messages and the version notice ---
