@@ -195,8 +195,10 @@ public:
     // added to the room's folder and written: a file-table entry at position
     // 0, reads of complete lines, hand splitting, and at the end the last
     // hand too. An iPoker file counts only when its <general> section is for
-    // real money. Returns 0 or the read's errno value; an unknown room gives
-    // EINVAL.
+    // real money. A bare file name is a file of the current folder. Returns 0
+    // when the whole file was read, else the read's error (see
+    // ReadHistoryFileEx: a folder, FIFO or device is never read); an unknown
+    // room gives EINVAL.
     int ReplayHistoryFile(const std::wstring& path, const std::wstring& roomName);
 
     // Most bytes one read of ReplayHistoryFile takes.
