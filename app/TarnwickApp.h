@@ -162,9 +162,12 @@ public:
     // the user is told and false is returned.
     bool SaveRooms(const std::vector<RoomRow>& rows);
     // Loads mapRooms and the marks of mapRoomNames from the rooms file. False
-    // when the file does not exist.
+    // when the file does not exist. Control characters in the file are
+    // dropped (and logged); a file that is not well-formed XML is read by its
+    // fixed tags, with its character references decoded all the same.
     bool LoadRooms();
-    // The rooms file's text for `rows` (sets each room's bActive).
+    // The rooms file's text for `rows` (sets each room's bActive and drops
+    // control characters from its nickname and folder, with a log line).
     std::wstring RoomsFileText(const std::vector<RoomRow>& rows);
 
     // --- Messages and the version notice ---
@@ -192,8 +195,10 @@ public:
     // added to the room's folder and written: a file-table entry at position
     // 0, reads of complete lines, hand splitting, and at the end the last
     // hand too. An iPoker file counts only when its <general> section is for
-    // real money. Returns 0 or the read's errno value; an unknown room gives
-    // EINVAL.
+    // real money. A bare file name is a file of the current folder. Returns 0
+    // when the whole file was read, else the read's error (see
+    // ReadHistoryFileEx: a folder, FIFO or device is never read); an unknown
+    // room gives EINVAL.
     int ReplayHistoryFile(const std::wstring& path, const std::wstring& roomName);
 
     // Most bytes one read of ReplayHistoryFile takes.

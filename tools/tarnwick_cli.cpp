@@ -318,7 +318,7 @@ int Replay(int argc, char** argv) {
         int rc = app.ReplayHistoryFile(FromUtf8(f), room);
         if (rc != 0) {
             std::fprintf(stderr, "tarnwick-cli: cannot read %s: %s\n", f.c_str(),
-                         std::strerror(rc));
+                         ToUtf8(HistoryFileErrorText(rc)).c_str());
             status = 1;
         }
     }

@@ -5,6 +5,7 @@
 #include "support/TextUtil.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -83,6 +84,8 @@ void CHistoryFileReader::StartFile(const std::wstring& path) {
     FileIdentity id;
     if (IdentityOf(path, id))
         mapIdentity[path] = id;
+    // A FIFO, a folder or a file that may not be read is named once, now.
+    NoteReadResult(path, CheckHistoryFile(path));
 }
 
 void CHistoryFileReader::FileRemoved(const std::wstring& path) {
@@ -100,6 +103,7 @@ void CHistoryFileReader::FileRemoved(const std::wstring& path) {
     m.mapFileTest.erase(path);
     m.mapIPokerFiles.erase(path);
     mapIdentity.erase(path);
+    mapReadError.erase(path);
 }
 
 void CHistoryFileReader::FileRenamed(const std::wstring& oldPath, const std::wstring& newPath) {
@@ -241,6 +245,7 @@ void CHistoryFileReader::ModifiedText(const std::wstring& path, std::int64_t& po
         if (m.bDebug)
             m.LogLine(
                 Format(L"ReadHistoryFileEx: i = %d n = %d", rc, static_cast<int>(lines.size())));
+        NoteReadResult(path, rc);
         if (rc != 0)
             return;
         Pending& p = mapPending[path];
@@ -332,8 +337,10 @@ bool CHistoryFileReader::IPokerAccepted(const std::wstring& path) {
 
 void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& pos,
                                         std::int64_t size, const CPokerRoom& room) {
-    if (size < 0)
+    if (size < 0) {
+        NoteReadResult(path, CheckHistoryFile(path));
         return;
+    }
     if (size < pos)
         pos = 0; // rewritten shorter: read anew; counted games do not count again
     else if (size == pos)
@@ -351,8 +358,8 @@ void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& 
         if (m.bDebug)
             m.LogLine(
                 Format(L"ReadHistoryFileEx: i = %d n = %d", rc, static_cast<int>(lines.size())));
+        NoteReadResult(path, rc);
         if (rc != 0) {
-            m.LogLine(Format(L"Error %d while ReadHistoryFileEx: %ls", rc, path.c_str()));
             if (lines.size() < 2)
                 return;
         }
@@ -414,6 +421,27 @@ void CHistoryFileReader::FlushAll() {
 
 bool CHistoryFileReader::HasPending() const {
     return !mapPending.empty();
+}
+
+int CHistoryFileReader::ReadError(const std::wstring& path) const {
+    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    auto it = mapReadError.find(path);
+    return it == mapReadError.end() ? 0 : it->second;
+}
+
+void CHistoryFileReader::NoteReadResult(const std::wstring& path, int rc) {
+    if (rc == 0) {
+        mapReadError.erase(path);
+        return;
+    }
+    auto [it, added] = mapReadError.try_emplace(path, rc);
+    if (!added && it->second == rc)
+        return;
+    it->second = rc;
+    // A file gone before it was read is no fault: its removal follows.
+    if (rc != ENOENT)
+        m.LogLine(
+            Format(L"File %ls is skipped: %ls", path.c_str(), HistoryFileErrorText(rc).c_str()));
 }
 
 } // namespace tw

@@ -58,6 +58,9 @@ public:
     // Counts every waiting hand now (the text is complete, as in a replay).
     void FlushAll();
     bool HasPending() const;
+    // The result of the last read of a file (see ReadHistoryFileEx): 0 when
+    // it was read or never tried.
+    int ReadError(const std::wstring& path) const;
 
     // Most bytes one read takes (the reads go on to the file's end).
     std::size_t nReadChunk = kHistoryReadChunk;
@@ -107,9 +110,15 @@ private:
     // games count.
     bool IPokerAccepted(const std::wstring& path);
 
+    // Keeps the result of a read of `path`. A file's first failure (and a
+    // different one later) gets a log line, a repeated one none: a FIFO or
+    // an unreadable file that changes often must not flood the log.
+    void NoteReadResult(const std::wstring& path, int rc);
+
     CSessionModel& m;
     std::map<std::wstring, Pending> mapPending;
     std::map<std::wstring, FileIdentity> mapIdentity; // of the file last read at each path
+    std::map<std::wstring, int> mapReadError;         // files whose last read failed
     int nIPokerBatches = 0;
     std::time_t tSessionStart = 0;
 };

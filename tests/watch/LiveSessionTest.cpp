@@ -8,13 +8,17 @@
 #include "tests/TestUtil.h"
 #include "watch/RoomWatches.h"
 
+#include <atomic>
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <random>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace tw;
 namespace fs = std::filesystem;
@@ -268,6 +272,48 @@ TEST_F(LiveSession, SessionStartLogsEachRoomAndSkipsMissingFolders) {
     EXPECT_EQ(log.lines[2].rfind(L"Start WatchDirectory OK!\n", 0), 0u);
     for (const auto& l : log.lines)
         EXPECT_EQ(l.find(L"nowhere"), std::wstring::npos); // a missing folder is skipped silently
+}
+
+TEST_F(LiveSession, AFifoUnderAHistoryNameIsSkippedWithOneLogLineAndBlocksNothing) {
+    CRoomWatches watches(app, app.historyReader);
+    watches.StartWatches(std::time(nullptr));
+    const fs::path fifo = hh / "HH20261208 Fifo.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    // Whatever opens the FIFO for reading is caught, and let go: a writer's
+    // open succeeds only while a reader holds the FIFO or waits in open().
+    struct Watchdog {
+        const fs::path& path;
+        std::atomic<bool> bStop{false}, bOpened{false};
+        std::thread thread{[this] {
+            while (!bStop) {
+                const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    bOpened = true;
+                    ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }};
+        ~Watchdog() {
+            bStop = true;
+            thread.join();
+        }
+    } watchdog{fifo};
+    // Another FIFO renamed over it: the renamed file is read at once, where
+    // an open that waits for a writer would wait for ever, on the thread that
+    // counts every hand.
+    const fs::path next = hh / "next.fifo";
+    ASSERT_EQ(::mkfifo(next.c_str(), 0644), 0);
+    fs::rename(next, fifo);
+    WriteBytes((hh / "HH20261208 After.txt").string(), Hands(2, 30));
+    WaitForCount();
+
+    EXPECT_FALSE(watchdog.bOpened);
+    std::lock_guard<std::mutex> lock(log.cs);
+    int named = 0;
+    for (const auto& l : log.lines)
+        named += l.find(FromUtf8(fifo.string())) != std::wstring::npos;
+    EXPECT_EQ(named, 1);
 }
 
 TEST(RoomFilters, EachRoomWatchesItsOwnFiles) {
