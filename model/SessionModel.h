@@ -75,8 +75,6 @@ public:
     double dTotalMoney = 0.0; // display-currency units
     double dTotalBB = 0.0;
     int nTotalHands = 0;
-    double dPeakMoney = 0.0;
-    double dPeakBB = 0.0;
 
     // History file path -> read position: the byte offset where the next
     // read starts. A file without an entry is never read.
