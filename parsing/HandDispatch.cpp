@@ -82,7 +82,14 @@ bool IPokerOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room,
         money = 0;
         return false;
     }
-    if (file != model.mapIPokerFiles.end() && !gameCode.empty())
+    // The document is read again as the client rewrites it; a game without a
+    // code cannot be told from a game counted before, so it never counts.
+    if (gameCode.empty()) {
+        model.LogLine(L"An iPoker game without a game code is not counted");
+        money = 0;
+        return false;
+    }
+    if (file != model.mapIPokerFiles.end())
         file->second.setCounted.insert(gameCode);
     ++model.nTotalHands;
     const double result = money;

@@ -332,6 +332,10 @@ TEST_F(IPokerSplitting, DispatchConvertsWholeUnitsAndSkipsUnreadableGames) {
     // without a rate, beyond counting the hand.
     EXPECT_EQ(Split({L"<game gamecode=\"21\">", L"</game>"}), 0);
     EXPECT_EQ(app.nTotalHands, 1);
+    // Nor does a game without a code, which a rewritten document would count
+    // again with every read.
+    EXPECT_EQ(Split(Game(L"", {{L"Hero", L"$1.00", L"$0.50"}, {L"Opp", L"$0", L"$0.50"}})), 0);
+    EXPECT_EQ(app.nTotalHands, 1);
     Split(Game(L"22", {{L"Hero", L"RSD40", L"RSD10"}, {L"Opp", L"RSD0", L"RSD10"}}), -1);
     EXPECT_EQ(app.nTotalHands, 2);
     EXPECT_NEAR(app.dTotalMoney, 2.80, 1e-9);
