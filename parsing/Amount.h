@@ -7,7 +7,8 @@ namespace tw {
 
 // An amount as the PokerStars-family patterns capture it: digits, then one
 // optional character standing for the decimal point, then up to two
-// decimals ("0.25", "12", "1,50"). Returns 0 when no digit is present.
+// decimals ("0.25", "12", "1,50"). Returns 0 when no digit is present, and
+// for more than 15 digits.
 double AmountFromGroup(std::wstring_view text);
 
 // A currency sign or code: "$"/"USD" 0, "€"/"EUR"/"EURO" 1, "£"/"GBP" 2, else -1.

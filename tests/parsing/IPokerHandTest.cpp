@@ -103,6 +103,13 @@ TEST(IPokerAmount, ReadsAmountsAsRoomsWriteThem) {
         EXPECT_DOUBLE_EQ(IPokerAmount(c.text, currency), c.value) << ToUtf8(c.text);
         EXPECT_EQ(currency, c.currency) << ToUtf8(c.text);
     }
+    // Hundreds of digits are no amount, not infinity (nor, with as many
+    // decimals, not a number).
+    for (const std::wstring& absurd :
+         {L"$" + std::wstring(400, L'9'), L"$0." + std::wstring(400, L'9')}) {
+        int currency = -1;
+        EXPECT_EQ(IPokerAmount(absurd, currency), 0);
+    }
 }
 
 TEST(CheckIPokerGeneral, AcceptsOnlyRealMoneyTables) {

@@ -72,3 +72,19 @@ TEST(MoneyText, RefusesWhatIsNotOneAmount) {
         EXPECT_EQ(currency, 42);
     }
 }
+
+TEST(AmountFromGroup, ReadsWhatThePatternsCaptureAndNoAbsurdAmount) {
+    const std::wstring many(400, L'9');
+    const struct {
+        std::wstring text;
+        double amount;
+    } cases[] = {
+        {L"0.25", 0.25},   {L"12", 12},
+        {L"1,50", 1.5},    {L"7.", 7},
+        {L"", 0},          {L"x1", 0},
+        {many, 0},         {L"1." + many, 0},
+        {many + L".5", 0}, {L"123456789012345", 123456789012345.0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AmountFromGroup(c.text), c.amount) << c.text.size() << " characters";
+}
