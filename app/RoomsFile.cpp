@@ -43,6 +43,8 @@ std::wstring XmlEscape(std::wstring_view s) {
         case L'\r':
             out += L"&#13;";
             break;
+        case L'\0':
+            break; // XML has no way to hold it
         default:
             out += c;
         }
