@@ -5,7 +5,12 @@
 namespace tw {
 
 namespace {
+
 thread_local bool tAbsurdAmount = false;
+
+// More digits than any amount has; hundreds of them would read as infinity.
+constexpr int kMaxAmountDigits = 15;
+
 } // namespace
 
 void NoteAbsurdAmount() {
@@ -28,18 +33,26 @@ double CheckedAmount(double value) {
 double AmountFromGroup(std::wstring_view t) {
     double whole = 0;
     std::size_t i = 0;
-    bool any = false;
+    int digits = 0;
     while (i < t.size() && t[i] >= L'0' && t[i] <= L'9') {
         whole = whole * 10 + (t[i] - L'0');
         ++i;
-        any = true;
+        ++digits;
     }
-    if (!any)
+    if (digits == 0)
         return 0.0;
+    if (digits > kMaxAmountDigits) {
+        NoteAbsurdAmount();
+        return 0.0;
+    }
     if (i < t.size()) {
         ++i; // the decimal point, whatever character stands for it
         double frac = 0, scale = 1;
         while (i < t.size() && t[i] >= L'0' && t[i] <= L'9') {
+            if (++digits > kMaxAmountDigits) {
+                NoteAbsurdAmount();
+                return 0.0;
+            }
             frac = frac * 10 + (t[i] - L'0');
             scale *= 10;
             ++i;

@@ -47,6 +47,12 @@ HandOutcome ReadHand(CSessionModel& model, const HandLines& hand, RoomNumber roo
             ParseHandIPoker(hand, nickname, result, currency, B, gameCode, winHoldsReturn);
         if (handId.empty())
             handId = gameCode;
+        // The document is read again as the client rewrites it; a game without
+        // a code cannot be told from a game counted before, so it never counts.
+        if (read && handId.empty()) {
+            model.LogLine(L"An iPoker game without a game code is not counted");
+            return HandOutcome::Rejected;
+        }
         return read ? HandOutcome::Counted : HandOutcome::Rejected;
     }
     if (room == kRoom888) {

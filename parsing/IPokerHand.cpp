@@ -35,14 +35,18 @@ bool IsSignChar(wchar_t c) {
 // Reads digits with thousands separators and at most one decimal mark, as
 // rooms write them in any locale: "1,728.25", "15 788,50", "1.234,5",
 // "2,095" (a lone mark followed by exactly three digits groups thousands).
-// False when anything else is in the text.
+// False when anything else is in the text, and for more than 15 digits (no
+// amount has them; hundreds of them would read as infinity).
 bool ReadGroupedNumber(std::wstring_view s, double& value) {
     std::size_t dots = 0, commas = 0, lastMark = std::wstring_view::npos;
-    bool digits = false;
+    std::size_t digits = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
         const wchar_t c = s[i];
         if (IsDigit(c)) {
-            digits = true;
+            if (++digits > 15) {
+                NoteAbsurdAmount();
+                return false;
+            }
         } else if (IsMark(c)) {
             (c == L'.' ? dots : commas) += 1;
             lastMark = i;

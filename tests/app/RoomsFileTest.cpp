@@ -44,7 +44,9 @@ TEST(RoomsFile, SaveAndLoadKeepEveryFieldOfEveryNickname) {
         auto app = AppIn(dir);
         AddRoom(*app, L"888 poker", tricky, L"/home/u/hh & more/<888>", 1.5);
         AddRoom(*app, L"PokerStars", L"Игрок_Müller 李", L"C:\\HH\\Stars", 0.8912);
-        AddRoom(*app, L"Titan poker", L"  spaced  ", L"/t", 1.0);
+        // A NUL (only ever from a damaged file) is dropped: XML cannot hold
+        // it, and the other rooms must still read back as they were.
+        AddRoom(*app, L"Titan poker", std::wstring(L"  spaced \0 ", 11), L"/t", 1.0);
         ASSERT_TRUE(
             app->SaveRooms({{L"888 poker", false}, {L"PokerStars", true}, {L"Titan poker", true}}));
     }

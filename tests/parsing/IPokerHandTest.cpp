@@ -118,6 +118,13 @@ TEST(IPokerAmount, ReadsAmountsAsRoomsWriteThem) {
         EXPECT_DOUBLE_EQ(IPokerAmount(c.text, currency), c.value) << ToUtf8(c.text);
         EXPECT_EQ(currency, c.currency) << ToUtf8(c.text);
     }
+    // Hundreds of digits are no amount, not infinity (nor, with as many
+    // decimals, not a number).
+    for (const std::wstring& absurd :
+         {L"$" + std::wstring(400, L'9'), L"$0." + std::wstring(400, L'9')}) {
+        int currency = -1;
+        EXPECT_EQ(IPokerAmount(absurd, currency), 0);
+    }
 }
 
 TEST(CheckIPokerGeneral, AcceptsOnlyRealMoneyTables) {
@@ -429,6 +436,10 @@ TEST_F(IPokerSplitting, DispatchConvertsWholeUnitsAndSkipsUnreadableGames) {
     // A game without players changes nothing; neither does a currency
     // without a rate, beyond counting the hand.
     EXPECT_EQ(Split({L"<game gamecode=\"21\">", L"</game>"}), 0);
+    EXPECT_EQ(app.nTotalHands, 1);
+    // Nor does a game without a code, which a rewritten document would count
+    // again with every read.
+    EXPECT_EQ(Split(Game(L"", {{L"Hero", L"$1.00", L"$0.50"}, {L"Opp", L"$0", L"$0.50"}})), 0);
     EXPECT_EQ(app.nTotalHands, 1);
     Split(Game(L"22", {{L"Hero", L"RSD40", L"RSD10"}, {L"Opp", L"RSD0", L"RSD10"}}), -1);
     EXPECT_EQ(app.nTotalHands, 2);

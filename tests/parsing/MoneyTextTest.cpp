@@ -72,3 +72,25 @@ TEST(MoneyText, RefusesWhatIsNotOneAmount) {
         EXPECT_EQ(currency, 42);
     }
 }
+
+TEST(AmountFromGroup, ReadsWhatThePatternsCaptureAndNoAbsurdAmount) {
+    const std::wstring many(400, L'9');
+    const struct {
+        std::wstring text;
+        double amount;
+    } cases[] = {
+        {L"0.25", 0.25},   {L"12", 12},
+        {L"1,50", 1.5},    {L"7.", 7},
+        {L"", 0},          {L"x1", 0},
+        {many, 0},         {L"1." + many, 0},
+        {many + L".5", 0}, {L"999999999.99", 999999999.99},
+        {L"1000000000", 0},
+    };
+    for (const auto& c : cases) {
+        TakeAbsurdAmountNote();
+        EXPECT_EQ(AmountFromGroup(c.text), c.amount) << c.text.size() << " characters";
+        // An amount read as 0 for its size is noted: its hand is not counted.
+        EXPECT_EQ(TakeAbsurdAmountNote(), c.text.size() >= 10 && c.amount == 0)
+            << c.text.size() << " characters";
+    }
+}
