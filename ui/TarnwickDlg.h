@@ -1,6 +1,7 @@
 // The session window: a small frameless, always-on-top tool window that
 // shows the session time, the hands played and the money won or lost, with
-// Start, Stop and Pause buttons and three icons for the alarms that are on.
+// Start, Stop and Pause buttons, three icons for the alarms that are on and
+// a warning mark while a room's folder is not watched.
 // It runs the session clock (a tick every 5 seconds), the automatic pause,
 // the alarms with their trailing levels, the notification-area icon and the
 // two pop-up menus.
@@ -10,6 +11,7 @@
 #pragma once
 
 #include "app/TarnwickApp.h"
+#include "watch/RoomWatches.h"
 
 #include <QRect>
 #include <QRegion>
@@ -20,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QEventLoop;
 class QLabel;
@@ -46,6 +49,7 @@ enum SessionControl : int {
     kCtlTimeIcon = 1007,
     kCtlHandsIcon = 1004,
     kCtlMoneyIcon = 1006,
+    kCtlUnwatchedIcon = 1008,
 };
 
 // Command ids of the two menus (each QAction's data()).
@@ -56,6 +60,7 @@ enum SessionCommand : int {
     kCmdAbout = 57664,
     kCmdExit = 57665,
     kCmdDefaultPosition = 32777,
+    kCmdUnwatchedRoom = 32778, // the line of a room not watched (disabled)
 };
 
 class CTarnwickDlg : public QWidget {
@@ -115,6 +120,11 @@ public:
     void PlaceAlarmIcons();
     // Shows the indicators of the alarms that are switched on.
     void ShowAlarmIndicators();
+    // Shows which rooms of the session are not watched (their folders are
+    // missing or went away): a warning mark beside the alarm icons, whose
+    // tip names each room and folder, a line per room at the top of the
+    // window menu, and the tray icon's tip. An empty list clears them.
+    void ShowUnwatchedRooms(const std::vector<CRoomWatches::UnwatchedRoom>& rooms);
 
     // --- Commands ---
     void OpenSettings();
@@ -233,7 +243,9 @@ private:
     QLabel* icoTime = nullptr;
     QLabel* icoHands = nullptr;
     QLabel* icoMoney = nullptr;
+    QLabel* icoUnwatched = nullptr;
     std::map<int, QWidget*> mapControls;
+    std::vector<CRoomWatches::UnwatchedRoom> vecUnwatched;
 
     QSystemTrayIcon* pTray = nullptr;
     std::unique_ptr<QMenu> trayMenu;
