@@ -165,6 +165,7 @@ void CRoomWatches::StartWatches(std::time_t now) {
                 w->filter = filter;
                 w->strFolder = room.strHistoryPath;
                 w->bWatched = false;
+                w->bWasWatched = false;
                 w->nError = ENOENT;
                 w->nStartError = 0;
                 w->tSeen = seen;
@@ -228,6 +229,7 @@ bool CRoomWatches::StartRoom(RoomWatch& w) {
     FolderIdOf(w.strFolder, id, error); // failing, the next check finds the folder gone
     std::lock_guard<std::mutex> lock(csWatches);
     w.bWatched = true;
+    w.bWasWatched = true;
     w.id = id;
     w.tSeen = WallClock::now();
     w.nError = 0;
@@ -302,11 +304,11 @@ void CRoomWatches::CheckFolders(Clock::time_point now) {
                 FolderGone(name, there ? ENOENT : error);
                 continue;
             }
+            const bool again = w->bWasWatched;
             if (!there || !StartRoom(*w))
                 continue;
-            m.LogLine(
-                Format(L"PokerRoom %ls: history folder %ls is there again: watched from now on",
-                       name.c_str(), w->strFolder.c_str()));
+            m.LogLine(Format(L"PokerRoom %ls: history folder %ls is there %ls: watched from now on",
+                             name.c_str(), w->strFolder.c_str(), again ? L"again" : L"now"));
             ResumeFiles(*w, since, WallClock::to_time_t(seen));
             resumed = true;
         }

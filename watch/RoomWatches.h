@@ -107,6 +107,7 @@ private:
         RoomFilter filter;
         std::wstring strFolder;
         bool bWatched = false;
+        bool bWasWatched = false;      // at some time of the session
         FolderId id;                   // of the folder the watch holds
         WallClock::time_point tSeen;   // the folder was last seen watched (or missing)
         std::uint32_t nError = 0;      // why it is not watched
