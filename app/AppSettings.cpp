@@ -3,6 +3,7 @@
 // option of the settings dialog).
 #include "app/TarnwickApp.h"
 
+#include "app/SettingsValues.h"
 #include "support/Ini.h"
 #include "support/NumberText.h"
 #include "support/TextUtil.h"
@@ -22,12 +23,6 @@ const std::wstring kAlarm2 = L"Alarm2";
 const std::wstring kAlarm3 = L"Alarm3";
 const std::wstring kCurrency = L"Currency";
 
-// A rate the hands can be converted with: a positive decimal number.
-bool IsUsableRate(const std::wstring& text) {
-    double v = 0.0;
-    return ParseDecimal(TrimView(text), v) && v > 0.0;
-}
-
 } // namespace
 
 void CAlarmSound::Set(const std::wstring& path) {
@@ -35,10 +30,6 @@ void CAlarmSound::Set(const std::wstring& path) {
     std::error_code ec;
     bFileExists =
         !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(ToUtf8(path)), ec);
-}
-
-std::wstring CTarnwickApp::AlarmTimeText(int minutes) {
-    return Format(L"%02d:%02d", minutes / 60, minutes % 60);
 }
 
 // --- Settings file ---
@@ -130,7 +121,7 @@ void CTarnwickApp::LoadProfileSettings() {
     std::wstring rates[3];
     for (int c = 0; c < 3; ++c) {
         rates[c] = GetProfileString(kCurrency, rateKeys[c].szKey, rateKeys[c].szProfileDefault);
-        if (!IsUsableRate(rates[c])) {
+        if (double rate = 0.0; !ParseRate(rates[c], rate)) {
             WriteLogLine(Format(L"Currency rate %ls = <%ls> is not a positive number; %ls used",
                                 rateKeys[c].szKey, rates[c].c_str(), rateKeys[c].szFallback));
             rates[c] = rateKeys[c].szFallback;
@@ -153,13 +144,8 @@ void CTarnwickApp::LoadMoneyAlarms() {
     bTrailingStopLoss = GetProfileInt(kAlarm2, L"TrailingStopLoss", 0);
     bStopLossBB = GetProfileInt(kAlarm2, L"StopLossBB", 0);
 
-    dTakeProfitLevel = dTakeProfitAmount;
-    dStopLossLevel = dStopLossAmount;
-    dBBStopInitial = dBBStopLevel = nAlarmLossBB;
-
-    dPeakMoney = 0;
+    ResetMoneyLevels();
     dTotalBB = 0;
-    dPeakBB = 0;
 }
 
 bool CTarnwickApp::SaveProfileSettings() {

@@ -7,6 +7,7 @@
 #include "support/StdioFileEx.h"
 #include "support/TextUtil.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -15,8 +16,25 @@ namespace tw {
 
 namespace {
 
-// Text as XML character data or attribute value. Line ends are written as
-// character references, since the reader joins the file's lines.
+// A control character (C0, DEL, C1) belongs in no room name, nickname or
+// folder path: one that got into the rooms file (a NUL from a damaged disk or
+// an editor) is dropped rather than kept, escaped or written back.
+bool IsControlChar(wchar_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// Removes the control characters of `s` (a tab too when `keepTab` is false);
+// returns how many there were.
+std::size_t DropControlChars(std::wstring& s, bool keepTab = false) {
+    const auto end = std::remove_if(s.begin(), s.end(), [keepTab](wchar_t c) {
+        return IsControlChar(c) && !(keepTab && c == L'\t');
+    });
+    const auto n = static_cast<std::size_t>(s.end() - end);
+    s.erase(end, s.end());
+    return n;
+}
+
+// Text as XML character data or attribute value (free of control characters).
 std::wstring XmlEscape(std::wstring_view s) {
     std::wstring out;
     out.reserve(s.size());
@@ -37,15 +55,68 @@ std::wstring XmlEscape(std::wstring_view s) {
         case L'\'':
             out += L"&apos;";
             break;
-        case L'\n':
-            out += L"&#10;";
-            break;
-        case L'\r':
-            out += L"&#13;";
-            break;
         default:
             out += c;
         }
+    }
+    return out;
+}
+
+// Decodes the five named entities and numeric character references, as an
+// XML parser does. An "&" that starts none of them stays as it is: files
+// written without escaping hold bare ones.
+std::wstring XmlUnescape(std::wstring_view s) {
+    static constexpr struct {
+        std::wstring_view ref;
+        wchar_t c;
+    } kNamed[] = {
+        {L"&amp;", L'&'}, {L"&lt;", L'<'}, {L"&gt;", L'>'}, {L"&quot;", L'"'}, {L"&apos;", L'\''}};
+    std::wstring out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        if (s[i] != L'&') {
+            out += s[i++];
+            continue;
+        }
+        bool decoded = false;
+        for (const auto& n : kNamed) {
+            if (s.substr(i, n.ref.size()) == n.ref) {
+                out += n.c;
+                i += n.ref.size();
+                decoded = true;
+                break;
+            }
+        }
+        if (!decoded && s.substr(i, 2) == L"&#") {
+            // "&#10;" or "&#xA;"
+            const bool hex = s.substr(i + 2, 1) == L"x" || s.substr(i + 2, 1) == L"X";
+            const std::size_t first = i + (hex ? 3 : 2);
+            const std::size_t semi = s.find(L';', first);
+            if (semi != std::wstring_view::npos && semi > first && semi - first <= 8) {
+                unsigned long v = 0;
+                bool ok = true;
+                for (std::size_t k = first; k < semi && ok; ++k) {
+                    const wchar_t d = s[k];
+                    int digit = -1;
+                    if (d >= L'0' && d <= L'9')
+                        digit = d - L'0';
+                    else if (hex && d >= L'a' && d <= L'f')
+                        digit = d - L'a' + 10;
+                    else if (hex && d >= L'A' && d <= L'F')
+                        digit = d - L'A' + 10;
+                    ok = digit >= 0;
+                    v = v * (hex ? 16 : 10) + static_cast<unsigned long>(digit);
+                }
+                if (ok && v > 0 && v <= 0x10FFFF && (v < 0xD800 || v > 0xDFFF)) {
+                    out += static_cast<wchar_t>(v);
+                    i = semi + 1;
+                    decoded = true;
+                }
+            }
+        }
+        if (!decoded)
+            out += s[i++];
     }
     return out;
 }
@@ -127,9 +198,10 @@ std::wstring AttributeIn(std::wstring_view tag, std::wstring_view name) {
     return {};
 }
 
-// Reads rooms files written without escaping, whose values may hold "<" or
-// "&" and so are not XML: each "<Room ...>...</Room>" is taken apart by its
-// fixed tags, and the values are taken as they stand.
+// Reads rooms files that are not well-formed XML (written without escaping,
+// so that values may hold a bare "<" or "&"): each "<Room ...>...</Room>" is
+// taken apart by its fixed tags, and the references in its values are decoded
+// as the strict reader decodes them.
 void ReadRoomsLoose(const std::wstring& text, std::vector<RoomEntry>& rooms) {
     const std::wstring roomOpen = L"<Room ", roomClose = L"</Room>";
     std::size_t at = 0;
@@ -142,10 +214,12 @@ void ReadRoomsLoose(const std::wstring& text, std::vector<RoomEntry>& rooms) {
             tagEnd = end;
         std::wstring_view tag(text.data() + at, tagEnd - at);
         RoomEntry e;
-        e.strId = AttributeIn(tag, L"Id");
-        e.strActive = AttributeIn(tag, L"active");
-        e.strNickname = Between(text, tagEnd, end, L"<NickName>", L"</NickName>").value_or(L"");
-        e.strPath = Between(text, tagEnd, end, L"<HistoryPath>", L"</HistoryPath>").value_or(L"");
+        e.strId = XmlUnescape(AttributeIn(tag, L"Id"));
+        e.strActive = XmlUnescape(AttributeIn(tag, L"active"));
+        e.strNickname =
+            XmlUnescape(Between(text, tagEnd, end, L"<NickName>", L"</NickName>").value_or(L""));
+        e.strPath = XmlUnescape(
+            Between(text, tagEnd, end, L"<HistoryPath>", L"</HistoryPath>").value_or(L""));
         e.strRate =
             Between(text, tagEnd, end, L"<CurrencyExchangeRate>", L"</CurrencyExchangeRate>");
         rooms.push_back(std::move(e));
@@ -160,6 +234,11 @@ std::wstring CTarnwickApp::RoomsFileText(const std::vector<RoomRow>& rows) {
     for (const RoomRow& row : rows) {
         CPokerRoom& room = mapRooms[row.strName];
         room.bActive = row.bActive;
+        // What is saved is what the session uses.
+        if (DropControlChars(room.strNickname) + DropControlChars(room.strHistoryPath) > 0)
+            WriteLogLine(Format(L"Room <%ls>: control characters in its nickname or folder "
+                                L"were dropped",
+                                row.strName.c_str()));
         text += L"<Room Id = \"" + XmlEscape(row.strName) + L"\" active = \"" +
                 (room.bActive ? L"1" : L"0") + L"\"><NickName>" + XmlEscape(room.strNickname) +
                 L"</NickName><HistoryPath>" + XmlEscape(room.strHistoryPath) +
@@ -208,11 +287,20 @@ bool CTarnwickApp::LoadRooms() {
     for (auto& [name, mark] : mapRoomNames)
         mark = 0;
 
+    // A stray control character would make the whole file not well-formed
+    // and hand it to the forgiving reader; the values never hold one.
+    std::size_t dropped = DropControlChars(text, true);
     std::vector<RoomEntry> entries;
     if (!ReadRoomsStrict(text, entries)) {
         entries.clear();
         ReadRoomsLoose(text, entries);
     }
+    for (RoomEntry& e : entries)
+        dropped += DropControlChars(e.strId) + DropControlChars(e.strNickname) +
+                   DropControlChars(e.strPath);
+    if (dropped > 0)
+        WriteLogLine(
+            Format(L"File <%ls>: %zu control characters were dropped", path.c_str(), dropped));
     for (const RoomEntry& e : entries) {
         const RoomNumber number = RoomNumberFromName(e.strId);
         if (number == kRoomNone) {

@@ -87,16 +87,13 @@ int CTarnwickApp::ReplayHistoryFile(const std::wstring& path, const std::wstring
     auto room = mapRooms.find(roomName);
     if (room == mapRooms.end())
         return EINVAL;
-    const std::int64_t size = HistoryFileSize(path);
-    if (size < 0) {
-        std::vector<std::wstring> none;
-        std::int64_t at = 0;
-        const int rc = ReadHistoryFileEx(path, at, none, 1, nullptr);
-        return rc != 0 ? rc : ENOENT;
-    }
+    // The reader finds a file's room by its folder: a bare name is "./name".
+    const std::size_t slash = path.find_last_of(L"/\\");
+    const std::wstring file = slash == std::wstring::npos ? L"./" + path : path;
+    if (const int rc = CheckHistoryFile(file); rc != 0)
+        return rc;
     // The room's folder is the file's own for the time of the replay.
     CPokerRoom saved = room->second;
-    std::size_t slash = path.find_last_of(L"/\\");
     room->second.strHistoryPath = slash == std::wstring::npos ? L"." : path.substr(0, slash);
     room->second.bActive = true;
     if (room->second.strHistoryPath.empty())
@@ -104,13 +101,13 @@ int CTarnwickApp::ReplayHistoryFile(const std::wstring& path, const std::wstring
 
     historyReader.nReadChunk = nReplayChunkBytes;
     historyReader.bTakeUnendedLast = true;
-    historyReader.FileAdded(path);
-    historyReader.FileModified(path);
+    historyReader.FileAdded(file);
+    historyReader.FileModified(file);
     historyReader.FlushAll();
     historyReader.bTakeUnendedLast = false;
     historyReader.nReadChunk = kHistoryReadChunk;
     room->second = saved;
-    return 0;
+    return historyReader.ReadError(file);
 }
 
 } // namespace tw

@@ -10,6 +10,7 @@
 #include "app/WorkLog.h"
 #include "model/SessionModel.h"
 #include "parsing/HandEngine.h"
+#include "session/SessionSettings.h"
 #include "support/HistoryFile.h"
 #include "watch/HistoryFileReader.h"
 
@@ -39,7 +40,7 @@ struct CAlarmSound {
     std::wstring File() const { return bFileExists ? strPath : std::wstring(); }
 };
 
-class CTarnwickApp : public CSessionModel {
+class CTarnwickApp : public CSessionModel, public CSessionSettings {
 public:
     struct Options {
         std::wstring strExecDir; // empty: the executable's folder
@@ -116,8 +117,6 @@ public:
 
     int bRunOnStart = 0;
     int bMinTrayAtStartup = 0;
-    int bAutoPause = 0;
-    int nAutoPauseMin = 3;
     // Colours as 0x00BBGGRR.
     int nColorText = 0xFFFFFF;
     int nColorText2 = 0x00C313;
@@ -126,35 +125,12 @@ public:
     int nOpacity = 100; // percent, 1 to 100
     int nSize = 0;      // window size: 0 Small, 1 Medium, 2 Large
 
-    // --- Alarms ---
-    int bHandsAlarm = 0;
-    int nHandsLimit = 700;
-    bool bHandsAlarmFired = false;
-    int bTimeAlarm = 0;
-    int nTimeLimit = 60;                  // minutes
-    std::wstring strAlarmTime = L"01:00"; // nTimeLimit as the clock shows it
-    bool bTimeAlarmFired = false;
-    int bMoneyAlarm = 0;
-    double dTakeProfitAmount = 50.0;
-    double dStopLossAmount = 0.0;
-    int bTakeProfit = 0;
-    int bStopLoss = 0;
-    int bStopLossBB = 0;
-    int nAlarmLossBB = -1000; // big blinds, negative
-    int bTrailingTakeProfit = 0;
-    int bTrailingStopLoss = 0;
-    double dTakeProfitLevel = 50.0;
-    double dStopLossLevel = 0.0;
-    double dBBStopInitial = -1000.0;
-    double dBBStopLevel = -1000.0;
+    // --- Alarm sounds (the alarms themselves are CSessionSettings') ---
     CAlarmSound soundHands;
     CAlarmSound soundTakeProfit;
     CAlarmSound soundStopLoss;
     CAlarmSound soundStopLossBB;
     CAlarmSound soundTime;
-
-    // "%02d:%02d" of hours and minutes of a time limit in minutes.
-    static std::wstring AlarmTimeText(int minutes);
 
     // --- Rooms file "Settings.xml" ---
     // Writes the rooms of `rows`, in that order, with each row's active flag
@@ -162,9 +138,12 @@ public:
     // the user is told and false is returned.
     bool SaveRooms(const std::vector<RoomRow>& rows);
     // Loads mapRooms and the marks of mapRoomNames from the rooms file. False
-    // when the file does not exist.
+    // when the file does not exist. Control characters in the file are
+    // dropped (and logged); a file that is not well-formed XML is read by its
+    // fixed tags, with its character references decoded all the same.
     bool LoadRooms();
-    // The rooms file's text for `rows` (sets each room's bActive).
+    // The rooms file's text for `rows` (sets each room's bActive and drops
+    // control characters from its nickname and folder, with a log line).
     std::wstring RoomsFileText(const std::vector<RoomRow>& rows);
 
     // --- Messages and the version notice ---
@@ -192,8 +171,10 @@ public:
     // added to the room's folder and written: a file-table entry at position
     // 0, reads of complete lines, hand splitting, and at the end the last
     // hand too. An iPoker file counts only when its <general> section is for
-    // real money. Returns 0 or the read's errno value; an unknown room gives
-    // EINVAL.
+    // real money. A bare file name is a file of the current folder. Returns 0
+    // when the whole file was read, else the read's error (see
+    // ReadHistoryFileEx: a folder, FIFO or device is never read); an unknown
+    // room gives EINVAL.
     int ReplayHistoryFile(const std::wstring& path, const std::wstring& roomName);
 
     // Most bytes one read of ReplayHistoryFile takes.

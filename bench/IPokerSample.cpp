@@ -64,8 +64,9 @@ IPokerSampleTotals CSampleWriter::Write() {
         Money(kBigBlind) + "</gametype>\n  <tablename>Sample " + std::to_string(o_.nSeed) +
         "</tablename>\n  <currency>" + (o_.bEuroAmounts ? "EUR" : "USD") +
         "</currency>\n  <nickname>" + o_.strHero + "</nickname>\n </general>\n");
+    // Game codes differ between seeds, as games of different documents do.
     for (int g = 0; g < o_.nGames; ++g)
-        WriteGame(4000000000LL + g);
+        WriteGame(4000000000LL + (static_cast<std::int64_t>(o_.nSeed) - 1) * 1000000LL + g);
     Put("</session>\n");
     totals_.nGames = o_.nGames;
     return totals_;

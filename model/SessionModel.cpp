@@ -40,6 +40,28 @@ void CSessionModel::SetRates(const std::wstring& usd, const std::wstring& eur,
     }
 }
 
+std::wstring CSessionModel::HandKey(RoomNumber room, const std::wstring& handId) {
+    std::wstring key = std::to_wstring(room);
+    key += L':';
+    key += handId;
+    return key;
+}
+
+bool CSessionModel::MarkHandCounted(RoomNumber room, const std::wstring& handId) {
+    if (handId.empty())
+        return true;
+    return setCountedHands.insert(HandKey(room, handId)).second;
+}
+
+bool CSessionModel::IsHandCounted(RoomNumber room, const std::wstring& handId) const {
+    return !handId.empty() && setCountedHands.count(HandKey(room, handId)) != 0;
+}
+
+void CSessionModel::BeginSession() {
+    setCountedHands.clear();
+    nUnreadHands = 0;
+}
+
 void CSessionModel::LogLine(const std::wstring& text) const {
     if (pLog)
         pLog->WriteLogLine(text);

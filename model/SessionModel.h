@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace tw {
@@ -74,8 +75,6 @@ public:
     double dTotalMoney = 0.0; // display-currency units
     double dTotalBB = 0.0;
     int nTotalHands = 0;
-    double dPeakMoney = 0.0;
-    double dPeakBB = 0.0;
 
     // History file path -> read position: the byte offset where the next
     // read starts. A file without an entry is never read.
@@ -83,17 +82,26 @@ public:
     // Serialises the history path with changes to mapFileTest.
     std::recursive_mutex csHistory;
 
-    // What the <general> section of each checked iPoker history file said,
-    // and the games of the file counted so far: a session document is
-    // rewritten as games are added, and a game read again never counts twice.
+    // What the <general> section of each checked iPoker history file said.
     struct IPokerFile {
-        bool bChecked = false;             // its <general> section has been read
-        bool bAccepted = false;            // a real-money table: its games count
-        CurrencyNumber nCurrency = -1;     // the stakes' currency; -1 unknown
-        bool bWinHoldsReturn = false;      // "win" includes the returned part of a bet
-        std::set<std::wstring> setCounted; // game codes counted, or played before the session
+        bool bChecked = false;         // its <general> section has been read
+        bool bAccepted = false;        // a real-money table: its games count
+        CurrencyNumber nCurrency = -1; // the stakes' currency; -1 unknown
+        bool bWinHoldsReturn = false;  // "win" includes the returned part of a bet
     };
     std::map<std::wstring, IPokerFile> mapIPokerFiles;
+
+    // Every hand counts once per session, however often its text is read: a
+    // file replaced by rename holds its old hands again, an iPoker document
+    // is rewritten whole as games are added. Hands are known by room and
+    // hand id; a hand without an id cannot be recognised and always counts.
+    // True when the hand was not known yet (it is known from now on).
+    bool MarkHandCounted(RoomNumber room, const std::wstring& handId);
+    bool IsHandCounted(RoomNumber room, const std::wstring& handId) const;
+    // Hands that named the hero but could not be read: not counted, logged.
+    int nUnreadHands = 0;
+    // Forgets the hands of the last session and its unread count.
+    void BeginSession();
 
     int bDebug = 0;
 
@@ -125,8 +133,11 @@ public:
     std::wstring strCurrentHistoryFile;
 
 private:
+    static std::wstring HandKey(RoomNumber room, const std::wstring& handId);
+
     ILogSink* pLog = nullptr;
     std::vector<IHandListener*> vecListeners;
+    std::unordered_set<std::wstring> setCountedHands; // HandKey of each hand counted
 };
 
 } // namespace tw

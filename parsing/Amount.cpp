@@ -4,6 +4,27 @@
 
 namespace tw {
 
+namespace {
+thread_local bool tAbsurdAmount = false;
+} // namespace
+
+void NoteAbsurdAmount() {
+    tAbsurdAmount = true;
+}
+
+bool TakeAbsurdAmountNote() {
+    const bool seen = tAbsurdAmount;
+    tAbsurdAmount = false;
+    return seen;
+}
+
+double CheckedAmount(double value) {
+    if (value > -kAbsurdAmount && value < kAbsurdAmount)
+        return value; // also false for NaN
+    NoteAbsurdAmount();
+    return 0.0;
+}
+
 double AmountFromGroup(std::wstring_view t) {
     double whole = 0;
     std::size_t i = 0;
@@ -26,7 +47,7 @@ double AmountFromGroup(std::wstring_view t) {
         if (scale > 1)
             whole += frac / scale;
     }
-    return whole;
+    return CheckedAmount(whole);
 }
 
 int CurrencyFromSign(std::wstring_view s) {
@@ -174,8 +195,10 @@ bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
     int nDigits = 0, nDecimals = 0;
     for (int g = 0; g < nGroups; ++g) {
         for (std::size_t k = groups[g].nBegin; k < groups[g].nEnd; ++k) {
-            if (++nDigits > 15)
+            if (++nDigits > 15) {
+                NoteAbsurdAmount();
                 return false;
+            }
             mantissa = mantissa * 10 + static_cast<std::uint64_t>(t[k] - L'0');
         }
         if (hasDecimals && g == nGroups - 1)
@@ -193,7 +216,10 @@ bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
         SkipBlanks(t, i);
     }
 
-    amount = static_cast<double>(mantissa) / scale;
+    const double value = static_cast<double>(mantissa) / scale;
+    if (CheckedAmount(value) != value)
+        return false;
+    amount = value;
     if (currencyOut)
         *currencyOut = currency;
     return true;

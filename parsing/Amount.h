@@ -5,9 +5,25 @@
 
 namespace tw {
 
+// An amount of this many currency units or more is no real stake: a file
+// that holds one is damaged or forged, and the hand holding it must not
+// reach the totals (one such amount would swamp every later hand).
+inline constexpr double kAbsurdAmount = 1e9;
+
+// The amount readers note an absurd amount (or one with absurdly many
+// digits) for the hand being read on this thread. The hand dispatch clears
+// the note before each hand and leaves a hand with a note uncounted.
+void NoteAbsurdAmount();
+// True when an absurd amount was noted since the last call; clears the note.
+bool TakeAbsurdAmountNote();
+// `value` when it is a real stake (finite, below kAbsurdAmount in size);
+// otherwise notes it and gives 0.
+double CheckedAmount(double value);
+
 // An amount as the PokerStars-family patterns capture it: digits, then one
 // optional character standing for the decimal point, then up to two
-// decimals ("0.25", "12", "1,50"). Returns 0 when no digit is present.
+// decimals ("0.25", "12", "1,50"). Returns 0 when no digit is present, and
+// for an absurd amount (noted).
 double AmountFromGroup(std::wstring_view text);
 
 // A currency sign or code: "$"/"USD" 0, "€"/"EUR"/"EURO" 1, "£"/"GBP" 2, else -1.
@@ -26,7 +42,8 @@ int CurrencyFromSign(std::wstring_view sign);
 // library's conversion of the plain decimal; `currency` (when given) the
 // currency number of the sign or code, -1 when none is written. Returns false,
 // leaving both untouched, for anything that is not one amount (two different
-// currencies, misplaced groups, letters, no digits, absurdly many digits).
+// currencies, misplaced groups, letters, no digits); an absurd amount or one
+// with absurdly many digits is noted too.
 bool ParseMoneyText(std::wstring_view text, double& amount, int* currency = nullptr);
 
 } // namespace tw

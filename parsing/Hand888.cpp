@@ -245,7 +245,7 @@ bool ParseHand888(const HandLines& hand, const std::wstring& nickname, double& m
         if (p.strName == nickname)
             hero = &p;
     if (!hero || !hero->bSeated)
-        return finish(Hand888Status::Rejected);
+        return finish(Hand888Status::Absent);
     if (cancelled || !dealt)
         return finish(Hand888Status::Cancelled); // every stake went back
     if (!summary && !hero->bFolded)

@@ -1,3 +1,4 @@
+#include "parsing/Amount.h"
 #include "parsing/HandEngine.h"
 #include "parsing/IPoker.h"
 #include "support/TextUtil.h"
@@ -11,134 +12,130 @@ std::wstring LookupName(RoomNumber room) {
     return RoomNameFromNumber(room);
 }
 
-// The record of one hand as the hand listeners see it; `resultHundredths` is
-// the parser's result, `moneyHundredths` the same in the display currency.
-HandRecord RecordOf(const CSessionModel& model, const HandLines& hand, RoomNumber room, double B,
-                    int currency, double resultHundredths, double moneyHundredths) {
-    HandRecord rec;
-    rec.strFile = model.strCurrentHistoryFile;
-    rec.nRoom = room;
-    rec.strHandId = HandIdOf(hand, room);
-    rec.nCurrency = currency;
-    rec.dBigBlind = B * 0.01;
-    rec.dResult = resultHundredths * 0.01;
-    rec.dMoney = moneyHundredths * 0.01;
-    return rec;
-}
+// What a room's reader made of one hand.
+enum class HandOutcome {
+    Counted,
+    Cancelled,
+    Absent,  // not the hero's hand, or no real money: nothing to count
+    Rejected // the reader could not read it
+};
 
-// Converts a text-format result (hundredths of the table currency) into the
-// display currency and adds it to the totals; `money` becomes the converted
-// value. B is the big blind in hundredths.
-void AddTextHand(CSessionModel& model, double B, int currency, double& money) {
-    money *= model.RateOf(currency);
-    model.dTotalMoney += money * 0.01;
-    // A hand without a known big blind leaves the big-blind total unchanged.
-    if (B > 0)
-        model.dTotalBB += money / B;
-}
-
-// 888poker: only a hand the parser accepts is counted and added.
-void MakeMoneyData888(CSessionModel& model, const HandLines& hand, double B, int currency,
-                      double& money) {
-    const std::wstring nickname = model.NicknameOf(LookupName(kRoom888));
-    Hand888Status status = Hand888Status::Rejected;
-    if (!ParseHand888(hand, nickname, money, &status)) {
-        money = 0;
-        if (status == Hand888Status::Cancelled) {
-            // The listeners learn of a cancelled hand, which changes no total.
-            HandRecord rec = RecordOf(model, hand, kRoom888, B, currency, 0, 0);
-            rec.bCounted = false;
-            model.NotifyHandCounted(rec);
-        }
-        return;
-    }
-    ++model.nTotalHands;
-    const double result = money;
-    AddTextHand(model, B, currency, money);
-    model.NotifyHandCounted(RecordOf(model, hand, kRoom888, B, currency, result, money));
-}
-
-// One iPoker game: the result is in whole units and counts only when the
-// game could be read.
-bool IPokerOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
-                   int& currency, double& money) {
-    // The big blind in whole units, as the parser reports it.
-    double B = bbInt * 0.01;
-    bool winHoldsReturn = false;
-    auto file = model.mapIPokerFiles.find(model.strCurrentHistoryFile);
-    if (file != model.mapIPokerFiles.end()) {
-        winHoldsReturn = file->second.bWinHoldsReturn;
-        // A game of this file that was counted already is read again when
-        // the client rewrites the document: it never counts twice.
-        if (file->second.setCounted.count(HandIdOf(hand, room)) != 0) {
-            money = 0;
-            return false;
-        }
-    }
-
-    const std::wstring nickname = model.NicknameOf(LookupName(room));
-    std::wstring gameCode;
-    if (!ParseHandIPoker(hand, nickname, money, currency, B, gameCode, winHoldsReturn)) {
-        money = 0;
+// True when some line of the hand names the hero: a hand of someone else's
+// that cannot be read is no loss to the player.
+bool NamesHero(const HandLines& hand, const std::wstring& nickname) {
+    if (nickname.empty())
         return false;
+    for (const std::wstring& l : hand)
+        if (l.find(nickname) != std::wstring::npos)
+            return true;
+    return false;
+}
+
+// Reads one hand with its room's reader: `result` in hundredths of the table
+// currency (whole units for iPoker), `B` the big blind in the same unit.
+HandOutcome ReadHand(CSessionModel& model, const HandLines& hand, RoomNumber room,
+                     const std::wstring& nickname, double& B, int& currency, double& result,
+                     std::wstring& handId) {
+    if (IsIPoker(room)) {
+        B *= 0.01; // the parser reports the big blind in whole units
+        bool winHoldsReturn = false;
+        auto file = model.mapIPokerFiles.find(model.strCurrentHistoryFile);
+        if (file != model.mapIPokerFiles.end())
+            winHoldsReturn = file->second.bWinHoldsReturn;
+        std::wstring gameCode;
+        const bool read =
+            ParseHandIPoker(hand, nickname, result, currency, B, gameCode, winHoldsReturn);
+        if (handId.empty())
+            handId = gameCode;
+        return read ? HandOutcome::Counted : HandOutcome::Rejected;
     }
-    if (file != model.mapIPokerFiles.end() && !gameCode.empty())
-        file->second.setCounted.insert(gameCode);
-    ++model.nTotalHands;
-    const double result = money;
-
-    money *= model.RateOf(currency);
-    model.dTotalMoney += money;
-    if (B > 0)
-        model.dTotalBB += money / B;
-
-    HandRecord rec;
-    rec.strFile = model.strCurrentHistoryFile;
-    rec.nRoom = room;
-    rec.strHandId = gameCode;
-    rec.nCurrency = currency;
-    rec.dBigBlind = B;
-    rec.dResult = result;
-    rec.dMoney = money;
-    model.NotifyHandCounted(rec);
-    return true;
+    if (room == kRoom888) {
+        Hand888Status status = Hand888Status::Rejected;
+        if (ParseHand888(hand, nickname, result, &status))
+            return HandOutcome::Counted;
+        if (status == Hand888Status::Cancelled)
+            return HandOutcome::Cancelled;
+        return status == Hand888Status::Absent ? HandOutcome::Absent : HandOutcome::Rejected;
+    }
+    if (IsPokerStarsFamily(room)) {
+        if (model.bDebug)
+            model.LogLine(Format(L"MakeMoneyDataOneHand: name = %ls", nickname.c_str()));
+        ParseHandPokerStars(hand, nickname, result, B);
+    } else if (room == kRoomPartyPoker) {
+        ParseHandPartyPoker(hand, nickname, result);
+    } else {
+        // A malformed hand still adds what was read before the fault.
+        ParseHandTigerGaming(hand, nickname, result);
+    }
+    return HandOutcome::Counted;
 }
 
 } // namespace
 
 bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
                           int& currency, double& money) {
-    double B = static_cast<double>(bbInt);
     money = 0;
-    if (IsIPoker(room))
-        return IPokerOneHand(model, hand, room, bbInt, currency, money);
-    if (room == kRoom888) {
-        MakeMoneyData888(model, hand, B, currency, money);
+    if (!IsIPoker(room) && room != kRoom888 && !IsPokerStarsFamily(room) &&
+        room != kRoomPartyPoker && room != kRoomTigerGaming)
         return true;
+
+    // A hand counted already this session (its file was replaced by one that
+    // holds the old hands too, or the document was rewritten) adds nothing.
+    std::wstring handId = HandIdOf(hand, room);
+    if (model.IsHandCounted(room, handId)) {
+        model.LogDebug(Format(L"Hand %ls is counted already", handId.c_str()));
+        return false;
     }
-    const bool stars = IsPokerStarsFamily(room);
-    if (!stars && room != kRoomPartyPoker && room != kRoomTigerGaming)
-        return true;
 
     // An unconfigured room parses with an empty nickname; the lookup never
     // creates a room record.
     const std::wstring nickname = model.NicknameOf(LookupName(room));
-    if (stars && model.bDebug)
-        model.LogLine(Format(L"MakeMoneyDataOneHand: name = %ls", nickname.c_str()));
-    ++model.nTotalHands;
-    if (stars) {
-        ParseHandPokerStars(hand, nickname, money, B);
-    } else if (room == kRoomPartyPoker) {
-        ParseHandPartyPoker(hand, nickname, money);
-    } else {
-        // A malformed hand still adds what was read before the fault.
-        ParseHandTigerGaming(hand, nickname, money);
+    double B = static_cast<double>(bbInt), result = 0;
+    TakeAbsurdAmountNote(); // a note of an earlier read is not this hand's
+    HandOutcome outcome = ReadHand(model, hand, room, nickname, B, currency, result, handId);
+    const std::wstring& file = model.strCurrentHistoryFile;
+    if (TakeAbsurdAmountNote()) {
+        model.LogLine(Format(L"Hand %ls in %ls holds an amount beyond any real stake: not counted",
+                             handId.c_str(), file.c_str()));
+        outcome = HandOutcome::Rejected;
     }
-    const double result = money;
-    AddTextHand(model, B, currency, money);
-    if (stars && model.bDebug)
+    if (outcome == HandOutcome::Absent)
+        return true; // part of the batch, like every 888poker hand passed on
+    if (outcome == HandOutcome::Rejected) {
+        if (NamesHero(hand, nickname)) {
+            ++model.nUnreadHands;
+            model.LogLine(Format(L"Hand %ls in %ls names %ls but cannot be read: not counted",
+                                 handId.c_str(), file.c_str(), nickname.c_str()));
+        }
+        return room == kRoom888; // an 888poker hand passed on is one of the batch's
+    }
+    // The record's big blind and results are in table-currency units.
+    const double unit = IsIPoker(room) ? 1.0 : 0.01;
+    HandRecord rec;
+    rec.strFile = file;
+    rec.nRoom = room;
+    rec.strHandId = handId;
+    rec.nCurrency = currency;
+    rec.dBigBlind = B * unit;
+    if (outcome == HandOutcome::Cancelled) {
+        // The listeners learn of a cancelled hand, which changes no total.
+        rec.bCounted = false;
+        model.NotifyHandCounted(rec);
+        return true;
+    }
+
+    model.MarkHandCounted(room, handId);
+    ++model.nTotalHands;
+    money = result * model.RateOf(currency);
+    model.dTotalMoney += money * unit;
+    // A hand without a known big blind leaves the big-blind total unchanged.
+    if (B > 0)
+        model.dTotalBB += money / B;
+    if (IsPokerStarsFamily(room) && model.bDebug)
         model.LogLine(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
-    model.NotifyHandCounted(RecordOf(model, hand, room, B, currency, result, money));
+    rec.dResult = result * unit;
+    rec.dMoney = money * unit;
+    model.NotifyHandCounted(rec);
     return true;
 }
 

@@ -24,8 +24,12 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
 // Parses one complete hand with the parser of its room, converts the result
 // with the currency rate and adds it to the totals. `money` receives the
 // converted result (hundredths for text formats, whole units for iPoker).
-// Returns false only for a hand that was not counted: an iPoker game that
-// could not be read.
+// A hand counted already this session (known by room and hand id) adds
+// nothing. A hand its reader rejects is not counted; when it names the hero it
+// is logged and counted in nUnreadHands, and a hand holding an absurd amount
+// is always logged. Returns false for a hand that adds nothing to the batch:
+// one counted already, or one rejected (except 888poker's, which are
+// part of the batch's count like its cancelled ones).
 bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
                           int& currency, double& money);
 

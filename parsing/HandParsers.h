@@ -35,7 +35,9 @@ enum class Hand888Status {
     Counted,   // a hand the hero played; the result is in `money`
     Cancelled, // the room called the hand off (no cards dealt, table closed,
                // connection lost): every stake went back, the result is 0
-    Rejected,  // not a hand of the hero, or cut off before its result
+    Absent,    // no seat of the hero's with real money: another player's
+               // hand, or a play-money table
+    Rejected,  // the hero's hand, but malformed or cut off before its result
 };
 
 // The hero's result of one 888poker hand (also Flopomania tables) in

@@ -76,18 +76,22 @@ bool StartsIPokerGame(std::wstring_view l) {
 // iPoker files: every line belongs to a game from the start; a game ends at
 // its "</game>" and is passed on there. A game whose end tag never came is
 // passed on when the next game starts or the batch ends; the parser decides
-// whether it can be read. Lines between games are dropped.
+// whether it can be read. Lines between games are dropped. Every game starts
+// from the file's currency (`currency` as given), so that a game whose
+// amounts carry no sign reads the same whichever batch it comes in.
 void SplitIPokerGames(CSessionModel& model, const std::vector<std::wstring>& lines,
                       RoomNumber& room, double& bigBlind, int& currency, double& batchMoney,
                       int& batchHands) {
     HandLines hand;
     hand.reserve(64);
     bool gameOpen = false;
+    const int fileCurrency = currency;
 
     auto passOn = [&] {
         if (gameOpen) {
             int bbInt = BigBlindHundredths(bigBlind);
             double money = 0;
+            currency = fileCurrency;
             if (MakeMoneyDataOneHand(model, hand, room, bbInt, currency, money)) {
                 ++batchHands;
                 batchMoney += money;
@@ -298,7 +302,9 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
             if (StartsWith(l, kPartyGame) || partyGameNo || StartsWith(l, kPartyTitle)) {
                 room = kRoomPartyPoker;
                 inHand = true;
-                bPartyCut = false;
+                // A hand's title that follows its "#Game No :" line belongs
+                // to the same hand: it must not pass on the number alone.
+                bPartyCut = StartsWith(l, kPartyGame) || StartsWith(l, k888GameNo);
                 if (!StartsWith(l, kPartyGame))
                     store(i); // "Game #N starts." carries nothing the hand needs
             } else if (ContainsStarsFamilyHeader(l)) {

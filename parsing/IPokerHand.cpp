@@ -81,8 +81,9 @@ bool ReadGroupedNumber(std::wstring_view s, double& value) {
             whole = whole * 10 + (s[i] - L'0');
         }
     }
-    value = scale > 1 ? whole + frac / scale : whole;
-    return true;
+    const double read = scale > 1 ? whole + frac / scale : whole;
+    value = CheckedAmount(read);
+    return value == read;
 }
 
 // One side of a stake pair in a game type such as "NL €0.05/€0.10" or
@@ -282,22 +283,60 @@ bool ParseHandIPoker(const HandLines& game, const std::wstring& nickname, double
     if (!Parse(root, doc))
         return false;
 
-    // The big blind: the first big-blind post (action type 2) of round 0.
-    bool found = false;
+    // The blinds of round 0. The big blind is the smallest big-blind post
+    // (action type 2). A player who missed the small blind posts it with the
+    // big blind, in one post of both or as a small-blind post (type 1) beside
+    // it. That small blind is dead: it is in the player's "bet" but matches
+    // no bet and never comes back.
+    struct Posts {
+        std::wstring_view name;
+        double dSmall = 0, dBig = 0;
+    };
+    std::vector<Posts> posts;
+    double gameBigBlind = 0;
     for (const auto& round : root.children) {
-        if (found)
-            break;
         if (round->name != L"round" || AttributeValue(*round, L"no") != L"0")
             continue;
         for (const auto& action : round->children) {
-            if (action->name == L"action" && AttributeValue(*action, L"type") == L"2") {
-                int ignored = 0;
-                bigBlind = IPokerAmount(AttributeValue(*action, L"sum"), ignored);
-                found = true;
-                break;
+            if (action->name != L"action")
+                continue;
+            const std::wstring_view type = AttributeValue(*action, L"type");
+            if (type != L"1" && type != L"2")
+                continue;
+            int ignored = 0;
+            const double sum = IPokerAmount(AttributeValue(*action, L"sum"), ignored);
+            const std::wstring_view name = AttributeValue(*action, L"player");
+            auto p = std::find_if(posts.begin(), posts.end(),
+                                  [&](const Posts& q) { return q.name == name; });
+            if (p == posts.end())
+                p = posts.insert(posts.end(), Posts{name});
+            if (type == L"1") {
+                p->dSmall += sum;
+            } else {
+                p->dBig += sum;
+                if (sum > 0 && (gameBigBlind == 0 || sum < gameBigBlind))
+                    gameBigBlind = sum;
             }
         }
+        break;
     }
+    if (gameBigBlind > 0)
+        bigBlind = gameBigBlind;
+    // The dead part of a player's posts: a small blind posted beside a big
+    // blind, and what a big-blind post holds above the big blind (no more
+    // than a big blind: a short big blind makes the others' posts look
+    // larger, not dead).
+    auto deadOf = [&](std::wstring_view name) {
+        for (const Posts& p : posts) {
+            if (p.name != name)
+                continue;
+            if (p.dBig <= 0)
+                return 0.0;
+            const double above = p.dBig - gameBigBlind;
+            return p.dSmall + (above > 0 && above <= gameBigBlind ? above : 0.0);
+        }
+        return 0.0;
+    };
 
     std::wstring playersText(kDeclaration);
     playersText += L"<players>";
@@ -308,7 +347,7 @@ bool ParseHandIPoker(const HandLines& game, const std::wstring& nickname, double
         return false;
 
     bool anyPlayer = false;
-    double largestOpponentBet = 0, heroWon = 0, heroBet = 0;
+    double largestOpponentLive = 0, heroWon = 0, heroBet = 0, heroDead = 0;
     for (const auto& player : players.children) {
         if (player->name != L"player")
             continue;
@@ -316,7 +355,8 @@ bool ParseHandIPoker(const HandLines& game, const std::wstring& nickname, double
         const double won = IPokerAmount(AttributeValue(*player, L"win"), currency);
         int ignored = 0;
         const double bet = IPokerAmount(AttributeValue(*player, L"bet"), ignored);
-        const bool hero = AttributeValue(*player, L"name") == nickname;
+        const std::wstring_view name = AttributeValue(*player, L"name");
+        const bool hero = name == nickname;
         if (won == 0 && bet == 0) {
             if (!hero)
                 continue;
@@ -326,18 +366,20 @@ bool ParseHandIPoker(const HandLines& game, const std::wstring& nickname, double
         if (hero) {
             heroWon = won;
             heroBet = bet;
+            heroDead = deadOf(name);
         } else {
-            largestOpponentBet = std::max(largestOpponentBet, bet);
+            largestOpponentLive = std::max(largestOpponentLive, bet - deadOf(name));
         }
     }
     // A game without players (cut off before them, or empty) cannot be read.
     if (!anyPlayer)
         return false;
 
-    // The part of a bet that no opponent matched came back. Older exports add
-    // it to "win" already; newer ones leave it out.
-    const double risked = winHoldsReturn ? heroBet : std::min(largestOpponentBet, heroBet);
-    result = heroWon - risked;
+    // The part of the hero's live bet that no opponent's live bet matched
+    // came back. Older exports add it to "win" already; newer ones leave it
+    // out.
+    const double returned = std::max(0.0, heroBet - heroDead - largestOpponentLive);
+    result = heroWon - (winHoldsReturn ? heroBet : heroBet - returned);
     return true;
 }
 

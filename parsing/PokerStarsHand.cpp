@@ -236,7 +236,9 @@ double TotalPot(const HandLines& hand) {
             if (c != L',')
                 digits.push_back(c);
         double v = 0;
-        return ParseDecimal(digits, v) ? v * 100.0 : -1.0;
+        if (!ParseDecimal(digits, v))
+            return -1.0;
+        return CheckedAmount(v) == v ? v * 100.0 : -1.0;
     }
     return -1.0;
 }

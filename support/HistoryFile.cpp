@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +45,31 @@ ssize_t PreadAll(int fd, char* buf, std::size_t len, std::int64_t off) {
         done += static_cast<std::size_t>(n);
     }
     return static_cast<ssize_t>(done);
+}
+
+int FileTypeError(mode_t mode) {
+    if (S_ISREG(mode))
+        return 0;
+    return S_ISDIR(mode) ? EISDIR : kHistoryNotAFile;
+}
+
+// Opens a history file for reading without ever blocking: its type is checked
+// before the open, so that a FIFO or a device is not opened at all, and again
+// on the open file, in case another file took the name in between (the open
+// does not wait for a FIFO's writer). `fd` is set whenever the open succeeded.
+int OpenHistoryFile(const std::wstring& path, int& fd, struct stat& st) {
+    fd = -1;
+    const std::string native = ToUtf8(path);
+    if (::stat(native.c_str(), &st) != 0)
+        return errno;
+    if (const int rc = FileTypeError(st.st_mode); rc != 0)
+        return rc;
+    fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return errno;
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    return FileTypeError(st.st_mode);
 }
 
 constexpr std::size_t kHeadCheck = 64u << 10;
@@ -159,18 +185,30 @@ std::int64_t HistoryFileSize(const std::wstring& path) {
     return static_cast<std::int64_t>(st.st_size);
 }
 
+int CheckHistoryFile(const std::wstring& path) {
+    struct stat st {};
+    int rawFd = -1;
+    const int rc = OpenHistoryFile(path, rawFd, st);
+    CFd fd(rawFd);
+    return rc;
+}
+
+std::wstring HistoryFileErrorText(int rc) {
+    if (rc == kHistoryNotAFile)
+        return L"not a regular file (a FIFO, socket or device)";
+    return FromUtf8(std::strerror(rc));
+}
+
 int ReadHistoryFileEx(const std::wstring& path, std::int64_t& pos, std::vector<std::wstring>& lines,
                       std::size_t maxBytes, ILogSink* log, bool takeUnendedLast) {
     if (pos < 0)
         return EINVAL;
-    CFd fd(::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return errno;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        return errno;
-    if (S_ISDIR(st.st_mode))
-        return EISDIR;
+    int rawFd = -1;
+    const int openRc = OpenHistoryFile(path, rawFd, st);
+    CFd fd(rawFd);
+    if (openRc != 0)
+        return openRc;
     const std::int64_t size = static_cast<std::int64_t>(st.st_size);
     if (size < pos) {
         if (log)

@@ -1,7 +1,7 @@
 // tarnwick-cli: the hand engine on the command line.
 //
 //   tarnwick-cli replay --room NAME --nick NICK [--rate USD=1.00] [--rate EUR=1.12]
-//                       [--rate GBP=1.42] [--display USD] [--debug] FILE...
+//                       [--rate GBP=1.42] [--display USD] [--read-bytes N] [--debug] FILE...
 //   tarnwick-cli watch --room NAME --nick NICK --folder DIR [--room ... --nick ... --folder ...]
 //                      [--seconds N] [--rate ...] [--display ...] [--debug]
 //
@@ -11,18 +11,31 @@
 // it is counted, with "delay_ms" from the file's last change to the count; a
 // room's folder that goes away or is missing is named on the standard error
 // stream, and so is its return.
+//
+// Both take the session window's alarms (`replay` all but the time limit):
+//   [--take-profit X] [--stop-loss X] [--bb-stop-loss N] [--trailing-take-profit]
+//   [--trailing-stop-loss] [--hands-limit N] [--time-limit HH:MM] [--bankroll X]
+// and print one JSON line when an alarm fires, after the hand that fired it.
+#include "app/SettingsValues.h"
 #include "app/TarnwickApp.h"
+#include "session/Session.h"
 #include "support/LogSink.h"
+#include "support/NumberText.h"
 #include "support/TextUtil.h"
 #include "watch/RoomWatches.h"
 
 #include <atomic>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -35,9 +48,12 @@ namespace {
 
 const char kUsage[] =
     "usage: tarnwick-cli replay --room NAME --nick NICK [--rate CUR=RATE]... [--display CUR] "
-    "[--debug] FILE...\n"
+    "[--read-bytes N] [--debug] FILE...\n"
     "       tarnwick-cli watch --room NAME --nick NICK --folder DIR [--room NAME --nick NICK "
-    "--folder DIR]... [--seconds N] [--rate CUR=RATE]... [--display CUR] [--debug]";
+    "--folder DIR]... [--seconds N] [--rate CUR=RATE]... [--display CUR] [--debug]\n"
+    "       alarms of both (replay: all but --time-limit): [--take-profit X] [--stop-loss X] "
+    "[--bb-stop-loss N] [--trailing-take-profit] [--trailing-stop-loss] [--hands-limit N] "
+    "[--time-limit HH:MM] [--bankroll X]";
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "tarnwick-cli: %s\n%s\n", message.c_str(), kUsage);
@@ -152,6 +168,138 @@ long PeakRssKb() {
     return ru.ru_maxrss;
 }
 
+// The session window's alarms, as the options set them.
+struct AlarmOptions {
+    bool bAny = false; // an alarm or the bankroll was given: the session's rules run
+    CSessionSettings settings;
+    bool bBankroll = false;
+    double dBankroll = 0.0;
+};
+
+// A whole option value as a number: a sign, digits, a point, an exponent.
+bool WholeNumber(const char* text, double& value) {
+    const std::wstring s = FromUtf8(text);
+    std::size_t pos = 0;
+    return ScanDouble(s, pos, value) && pos == s.size();
+}
+
+bool WholeInt(const char* text, int& value) {
+    const std::wstring s = FromUtf8(text);
+    std::size_t pos = 0;
+    return ScanInt(s, pos, value) && pos == s.size();
+}
+
+constexpr int kNotAnAlarmOption = -2;
+
+// Reads one alarm option (`value` takes its value from the command line).
+// Returns -1 when it was one, kNotAnAlarmOption when `a` is another option,
+// else the exit status of a usage error (already reported).
+int ParseAlarmOption(const std::string& a, const std::function<const char*()>& value, bool watch,
+                     AlarmOptions& o) {
+    CSessionSettings& s = o.settings;
+    if (a == "--trailing-take-profit") {
+        s.bTrailingTakeProfit = 1;
+    } else if (a == "--trailing-stop-loss") {
+        s.bTrailingStopLoss = 1;
+    } else if (a == "--take-profit" || a == "--stop-loss" || a == "--bankroll") {
+        const char* v = value();
+        double d = 0;
+        if (!v || !WholeNumber(v, d))
+            return UsageError(a + " takes an amount, like 50 or 12.5");
+        if (a == "--bankroll") {
+            o.bBankroll = true;
+            o.dBankroll = d;
+        } else if (a == "--take-profit") {
+            s.bMoneyAlarm = s.bTakeProfit = 1;
+            s.dTakeProfitAmount = d;
+        } else {
+            // A loss, however it is written.
+            s.bMoneyAlarm = s.bStopLoss = 1;
+            s.dStopLossAmount = -std::fabs(d);
+        }
+    } else if (a == "--bb-stop-loss") {
+        const char* v = value();
+        int n = 0;
+        if (!v || !WholeInt(v, n) || n < -999999 || n > 999999)
+            return UsageError("--bb-stop-loss takes a whole number of big blinds, up to 999999");
+        s.bMoneyAlarm = s.bStopLossBB = 1;
+        s.SetBBStop(-std::abs(n));
+    } else if (a == "--hands-limit") {
+        const char* v = value();
+        int n = 0;
+        if (!v || !WholeInt(v, n) || n < 1)
+            return UsageError("--hands-limit takes a number of hands from 1");
+        s.bHandsAlarm = 1;
+        s.SetHandsLimit(n);
+    } else if (a == "--time-limit") {
+        if (!watch)
+            return UsageError("--time-limit belongs to watch");
+        const char* v = value();
+        int minutes = 0;
+        std::wstring text;
+        if (!v || !ParseTimeLimit(FromUtf8(v), minutes, text))
+            return UsageError("--time-limit takes HH:MM, up to 99:59");
+        s.bTimeAlarm = 1;
+        s.SetTimeLimit(minutes, text);
+    } else {
+        return kNotAnAlarmOption;
+    }
+    o.bAny = true;
+    return -1;
+}
+
+const char* AlarmName(SessionAlarm alarm) {
+    switch (alarm) {
+    case SessionAlarm::kTakeProfit:
+        return "take_profit";
+    case SessionAlarm::kStopLoss:
+        return "stop_loss";
+    case SessionAlarm::kBBStopLoss:
+        return "bb_stop_loss";
+    case SessionAlarm::kHands:
+        return "hands";
+    case SessionAlarm::kTime:
+        return "time";
+    }
+    return "";
+}
+
+// Runs the session's rules on the application's totals as the session window
+// does, ticking after every hand (listed after the hand printer, so after the
+// hand's line) and whenever Tick is called, and prints one line per alarm
+// that fires. Tick it under csHistory: the hands arrive on another thread.
+class CAlarmTicker : public IHandListener {
+public:
+    // Puts the alarms of `o` into `app` and arms them as the program does at
+    // start-up; in bankroll mode the money total starts from the bankroll.
+    CAlarmTicker(CTarnwickApp& app, const AlarmOptions& o) : session(app, app) {
+        static_cast<CSessionSettings&>(app) = o.settings;
+        app.ResetMoneyLevels();
+        if (o.bBankroll)
+            app.dTotalMoney = o.dBankroll;
+    }
+
+    void Start(const std::function<void()>& fnStartWatches = {}) { session.Start(fnStartWatches); }
+    void HandCounted(const HandRecord&) override { Tick(); }
+
+    void Tick() {
+        for (SessionAlarm alarm : session.Refresh().vecFired) {
+            std::string line = "{\"alarm\":\"";
+            line += AlarmName(alarm);
+            line += "\",\"money\":" + Number(session.Money()) +
+                    ",\"bb\":" + Number(session.BigBlinds()) +
+                    ",\"hands\":" + std::to_string(session.ShownHands()) +
+                    ",\"seconds\":" + std::to_string(session.Seconds()) +
+                    ",\"level\":" + Number(session.Level(alarm)) + "}\n";
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            std::fflush(stdout);
+        }
+    }
+
+private:
+    CSession session;
+};
+
 // The options both commands share.
 struct Options {
     struct Room {
@@ -163,7 +311,9 @@ struct Options {
     std::wstring strDisplay = L"USD";
     std::vector<std::pair<std::wstring, std::wstring>> rates;
     std::vector<std::string> files;
-    double dSeconds = -1; // watch: run this long; -1 until a signal
+    double dSeconds = -1;       // watch: run this long; -1 until a signal
+    std::size_t nReadBytes = 0; // replay: most bytes one read takes; 0 the program's own
+    AlarmOptions alarms;
 };
 
 // Parses argv[2..]; returns -1 when fine, else the exit status of a usage
@@ -172,6 +322,11 @@ int ParseOptions(int argc, char** argv, bool watch, Options& o) {
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (int rc = ParseAlarmOption(a, value, watch, o.alarms); rc != kNotAnAlarmOption) {
+            if (rc >= 0)
+                return rc;
+            continue;
+        }
         if (a == "--room") {
             const char* v = value();
             if (!v)
@@ -216,6 +371,13 @@ int ParseOptions(int argc, char** argv, bool watch, Options& o) {
             if (!v || !ParseDecimal(FromUtf8(v), d))
                 return UsageError("--seconds takes a number of seconds");
             o.dSeconds = d;
+        } else if (a == "--read-bytes" && !watch) {
+            const char* v = value();
+            std::size_t n = 0;
+            const char* end = v ? v + std::strlen(v) : nullptr;
+            if (!v || std::from_chars(v, end, n).ptr != end || n == 0)
+                return UsageError("--read-bytes takes a number of bytes above 0");
+            o.nReadBytes = n;
         } else if (a == "--debug") {
             o.bDebug = true;
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
@@ -285,7 +447,7 @@ void PrintSummary(const CTarnwickApp& app, double seconds) {
     std::string summary =
         "{\"summary\":true,\"hands\":" + std::to_string(app.nTotalHands) +
         ",\"money\":" + Number(app.dTotalMoney) + ",\"bb\":" + Number(app.dTotalBB) +
-        ",\"seconds\":" + Number(seconds) +
+        ",\"unread\":" + std::to_string(app.nUnreadHands) + ",\"seconds\":" + Number(seconds) +
         ",\"hands_per_second\":" + Number(seconds > 0 ? app.nTotalHands / seconds : 0) +
         ",\"peak_rss_kb\":" + std::to_string(PeakRssKb()) + "}\n";
     std::fwrite(summary.data(), 1, summary.size(), stdout);
@@ -300,22 +462,32 @@ int Replay(int argc, char** argv) {
     CStderrLog log;
     app.SetLog(&log);
     Configure(app, o);
+    if (o.nReadBytes > 0)
+        app.nReplayChunkBytes = o.nReadBytes;
     const std::wstring room = o.rooms.front().strName;
 
     CJsonPrinter printer;
     app.AddHandListener(&printer);
+    std::unique_ptr<CAlarmTicker> ticker;
+    if (o.alarms.bAny) {
+        ticker = std::make_unique<CAlarmTicker>(app, o.alarms);
+        app.AddHandListener(ticker.get());
+        ticker->Start();
+    }
     int status = 0;
     auto t0 = std::chrono::steady_clock::now();
     for (const std::string& f : o.files) {
         int rc = app.ReplayHistoryFile(FromUtf8(f), room);
         if (rc != 0) {
             std::fprintf(stderr, "tarnwick-cli: cannot read %s: %s\n", f.c_str(),
-                         std::strerror(rc));
+                         ToUtf8(HistoryFileErrorText(rc)).c_str());
             status = 1;
         }
     }
     PrintSummary(app, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     app.RemoveHandListener(&printer);
+    if (ticker)
+        app.RemoveHandListener(ticker.get());
     return status;
 }
 
@@ -343,10 +515,23 @@ int Watch(int argc, char** argv) {
     CJsonPrinter printer;
     printer.bDelay = true;
     app.AddHandListener(&printer);
+    // The session's alarms tick after every hand and every second, as the
+    // window's clock does every 5 seconds.
+    std::unique_ptr<CAlarmTicker> ticker;
+    if (o.alarms.bAny) {
+        ticker = std::make_unique<CAlarmTicker>(app, o.alarms);
+        app.AddHandListener(ticker.get());
+    }
+    auto lastTick = std::chrono::steady_clock::now();
     const auto t0 = std::chrono::steady_clock::now();
     {
         CRoomWatches watches(app, app.historyReader);
-        watches.StartWatches(std::time(nullptr));
+        auto startWatches = [&] { watches.StartWatches(std::time(nullptr)); };
+        // The session counts from zero before the watches can count a hand.
+        if (ticker)
+            ticker->Start(startWatches);
+        else
+            startWatches();
         std::fprintf(stderr, "tarnwick-cli: watching %zu folder(s)\n", watches.WatchCount());
         while (!gStop) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -356,6 +541,11 @@ int Watch(int argc, char** argv) {
             // watched once it is there again; the work log (standard error
             // here) says when it goes and when it comes back.
             watches.CheckFolders(CRoomWatches::Clock::now());
+            if (ticker && std::chrono::steady_clock::now() - lastTick >= std::chrono::seconds(1)) {
+                std::lock_guard<std::recursive_mutex> lock(app.csHistory);
+                ticker->Tick();
+                lastTick = std::chrono::steady_clock::now();
+            }
             if (o.dSeconds >= 0 &&
                 std::chrono::steady_clock::now() - t0 >= std::chrono::duration<double>(o.dSeconds))
                 break;
@@ -366,6 +556,8 @@ int Watch(int argc, char** argv) {
     app.historyReader.FlushAll();
     PrintSummary(app, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     app.RemoveHandListener(&printer);
+    if (ticker)
+        app.RemoveHandListener(ticker.get());
     return 0;
 }
 

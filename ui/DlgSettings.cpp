@@ -1,5 +1,6 @@
 #include "ui/DlgSettings.h"
 
+#include "app/SettingsValues.h"
 #include "app/TarnwickApp.h"
 #include "support/NumberText.h"
 #include "support/TextUtil.h"
@@ -34,7 +35,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
 
 namespace tw {
 
@@ -58,9 +58,6 @@ const int kDefaultColorText3 = 0x00C0FF;
 const int kSoundHands = 156;
 const int kSoundMoney = 157;
 const int kSoundTime = 169;
-
-// The longest time limit the "hh:mm" field can show: 99:59.
-const int kMaxTimeLimit = 99 * 60 + 59;
 
 enum RoomColumn { kColRoom = 0, kColNickname = 1, kColPath = 2 };
 
@@ -103,17 +100,6 @@ QFrame* HorizontalLine(QWidget* parent) {
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     return line;
-}
-
-// A positive decimal number with a point: the only usable currency rate.
-bool IsPositiveNumber(const std::wstring& text, double& value) {
-    return ParseDecimal(TrimView(text), value) && value > 0.0 && std::isfinite(value);
-}
-
-// The new amount of a field that shows `opened` truncated: unchanged fields
-// keep the amount's cents.
-double AmountFromField(int field, double opened) {
-    return field == static_cast<int>(opened) ? opened : static_cast<double>(field);
 }
 
 } // namespace
@@ -692,16 +678,9 @@ void CDlgSettings::accept() {
     // Everything is checked before anything is stored: a refused OK leaves
     // the application as it was, and Cancel afterwards changes nothing.
 
-    // The time: four digits "hhmm"; minutes beyond 59 carry into the hours.
-    std::wstring time = W(editAlarmTime->displayText());
-    std::erase_if(time, [](wchar_t c) { return c == L'_' || c == L':' || IsTrimSpace(c); });
-    const bool digits = time.size() == 4 && std::all_of(time.begin(), time.end(), [](wchar_t c) {
-                            return c >= L'0' && c <= L'9';
-                        });
-    const int timeLimit = digits ? 60 * ((time[0] - L'0') * 10 + (time[1] - L'0')) +
-                                       (time[2] - L'0') * 10 + (time[3] - L'0')
-                                 : -1;
-    if (timeLimit < 0 || timeLimit > kMaxTimeLimit) {
+    int timeLimit = 0;
+    std::wstring timeText;
+    if (!ParseTimeLimit(W(editAlarmTime->displayText()), timeLimit, timeText)) {
         Tell(L"Alarm time format 00:00 !");
         editAlarmTime->setFocus();
         return;
@@ -713,13 +692,10 @@ void CDlgSettings::accept() {
         return;
     }
 
-    // A rate that is not a positive number would turn every hand in that
-    // currency into nothing or into its opposite.
     std::wstring rates[3];
     for (int c = 0; c < 3; ++c) {
         rates[c] = Trim(W(editRate[c]->text()));
-        double v = 0.0;
-        if (!IsPositiveNumber(rates[c], v)) {
+        if (double rate = 0.0; !ParseRate(rates[c], rate)) {
             Tell(L"Enter the currency exchange rate as a number greater than 0, like 1.12!");
             editRate[c]->setFocus();
             editRate[c]->selectAll();
@@ -727,22 +703,15 @@ void CDlgSettings::accept() {
         }
     }
 
-    // Alarms. A higher limit than before re-arms an alarm that has fired.
+    // Alarms. A higher limit than before re-arms an alarm that has fired; the
+    // time limit keeps the text it was entered with ("00:90").
     app.bHandsAlarm = checkAlarmHands->isChecked() ? 1 : 0;
     app.bMoneyAlarm = checkAlarmMoney->isChecked() ? 1 : 0;
     app.bTimeAlarm = checkAlarmTime->isChecked() ? 1 : 0;
-    if (spinHands->value() > app.nHandsLimit)
-        app.bHandsAlarmFired = false;
-    app.nHandsLimit = spinHands->value();
+    app.SetHandsLimit(spinHands->value());
     app.dTakeProfitAmount = AmountFromField(spinTakeProfit->value(), dTakeProfitOpened);
     app.dStopLossAmount = AmountFromField(spinStopLoss->value(), dStopLossOpened);
-    // The text stays as entered ("00:90"); the session clock fires the alarm
-    // by the minutes as well, so a limit written with minutes beyond 59 still
-    // fires when the clock shows 01:30.
-    if (app.nTimeLimit < timeLimit)
-        app.bTimeAlarmFired = false;
-    app.nTimeLimit = timeLimit;
-    app.strAlarmTime = time.substr(0, 2) + L":" + time.substr(2, 2);
+    app.SetTimeLimit(timeLimit, timeText);
 
     app.soundTime.Set(W(soundTime.edit->text()));
     app.soundHands.Set(W(soundHands.edit->text()));
@@ -764,8 +733,7 @@ void CDlgSettings::accept() {
 
     // The big-blind stop starts again from the new value; the money levels
     // take the new amounts at the next stop or start-up.
-    app.nAlarmLossBB = spinStopLossBB->value();
-    app.dBBStopInitial = app.dBBStopLevel = app.nAlarmLossBB;
+    app.SetBBStop(spinStopLossBB->value());
     app.bStopLossBB = checkStopLossBB->isChecked() ? 1 : 0;
     app.bTakeProfit = checkTakeProfit->isChecked() ? 1 : 0;
     app.bStopLoss = checkStopLoss->isChecked() ? 1 : 0;

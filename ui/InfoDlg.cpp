@@ -17,7 +17,8 @@ CInfoDlg::CInfoDlg(const CTarnwickApp& app, QWidget* parent)
     : QDialog(parent), dTakeProfitAmount(app.dTakeProfitAmount),
       dStopLossAmount(app.dStopLossAmount), dTakeProfitLevel(app.dTakeProfitLevel),
       dStopLossLevel(app.dStopLossLevel), dPeakMoney(app.dPeakMoney), dTotalBB(app.dTotalBB),
-      dPeakBB(app.dPeakBB), dBBStopInitial(app.dBBStopInitial), dBBStopLevel(app.dBBStopLevel) {
+      dPeakBB(app.dPeakBB), dBBStopInitial(app.dBBStopInitial), dBBStopLevel(app.dBBStopLevel),
+      nUnreadHands(app.nUnreadHands) {
     setWindowTitle(QStringLiteral("Info"));
 
     static const char* const kNames[9] = {
@@ -53,6 +54,16 @@ CInfoDlg::CInfoDlg(const CTarnwickApp& app, QWidget* parent)
     auto* bb = new QGridLayout(bbBox);
     block(bb, 5, {"Current", "Maximal", "Initial stop loss", "Trailing stop loss"});
 
+    // Hands that named the hero but could not be read are never silent: the
+    // work log names each one.
+    editUnread = new QLineEdit(this);
+    editUnread->setObjectName(QStringLiteral("editUnreadHands"));
+    editUnread->setReadOnly(true);
+    auto* unread = new QGridLayout;
+    unread->addWidget(new QLabel(QStringLiteral("Unread hands (named in the work log)"), this), 0,
+                      0);
+    unread->addWidget(editUnread, 0, 1);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setCursor(Qt::PointingHandCursor);
     connect(buttons, &QDialogButtonBox::accepted, this, &CInfoDlg::accept);
@@ -61,6 +72,7 @@ CInfoDlg::CInfoDlg(const CTarnwickApp& app, QWidget* parent)
     top->addLayout(money);
     top->addSpacing(6);
     top->addWidget(bbBox);
+    top->addLayout(unread);
     top->addWidget(buttons);
     top->setSizeConstraint(QLayout::SetFixedSize);
     Show();
@@ -83,6 +95,7 @@ void CInfoDlg::Show() {
                               dPeakBB,           dBBStopInitial,  dBBStopLevel};
     for (int i = 0; i < 9; ++i)
         fields[i]->setText(QString::fromStdWString(FormatValue(values[i])));
+    editUnread->setText(QString::number(nUnreadHands));
 }
 
 } // namespace tw

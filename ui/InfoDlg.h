@@ -14,7 +14,7 @@ class CTarnwickApp;
 
 class CInfoDlg : public QDialog {
 public:
-    // Takes the nine figures from `app` (the dialog keeps no reference).
+    // Takes the figures from `app` (the dialog keeps no reference).
     explicit CInfoDlg(const CTarnwickApp& app, QWidget* parent = nullptr);
 
     // A figure as the dialog shows it: up to 15 significant digits, no
@@ -32,6 +32,8 @@ public:
     double dPeakBB = 0.0;
     double dBBStopInitial = 0.0;
     double dBBStopLevel = 0.0;
+    // Hands of the session that named the hero but could not be read.
+    int nUnreadHands = 0;
 
 protected:
     // Shows the figures as they are when the dialog opens.
@@ -41,6 +43,7 @@ private:
     void Show();
 
     QLineEdit* fields[9] = {};
+    QLineEdit* editUnread = nullptr;
 };
 
 } // namespace tw

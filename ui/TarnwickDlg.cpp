@@ -22,7 +22,6 @@
 #include <QWindow>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace tw {
 
@@ -58,10 +57,6 @@ const QString kSans = QStringLiteral("Arial");
 
 QString Q(const std::wstring& s) {
     return QString::fromStdWString(s);
-}
-
-std::int64_t SystemNow() {
-    return static_cast<std::int64_t>(std::time(nullptr));
 }
 
 int ScreenDpi(bool horizontal) {
@@ -100,8 +95,8 @@ CTarnwickDlg::CTarnwickDlg(CTarnwickApp& application) : CTarnwickDlg(application
 
 CTarnwickDlg::CTarnwickDlg(CTarnwickApp& application, const Options& options)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
-      app(application), fnNow(options.clock ? options.clock : Clock(SystemNow)),
-      pSound(options.pSound), fnTrayAvailable(options.fnTrayAvailable) {
+      app(application), session(application, application, options.clock), pSound(options.pSound),
+      fnTrayAvailable(options.fnTrayAvailable) {
     InitResources();
     if (!pSound) {
         ownSound = std::make_unique<CQtAlarmSound>();
@@ -135,10 +130,6 @@ CTarnwickDlg::CTarnwickDlg(CTarnwickApp& application, const Options& options)
 
 CTarnwickDlg::~CTarnwickDlg() {
     DestroyWindow();
-}
-
-std::int64_t CTarnwickDlg::Now() const {
-    return fnNow();
 }
 
 QRect CTarnwickDlg::DialogRect(int x, int y, int w, int h) const {
@@ -237,7 +228,7 @@ void CTarnwickDlg::InitDialog() {
     btnStop->hide();
     btnPause->hide();
 
-    if (!bRunning && app.mapRooms.empty())
+    if (!session.IsRunning() && app.mapRooms.empty())
         btnStart->setEnabled(false);
     else if (app.bRunOnStart)
         StartSession();
@@ -505,29 +496,18 @@ void CTarnwickDlg::KillClockTimer() {
 }
 
 void CTarnwickDlg::StartSession() {
-    app.nTotalHands = 0;
-    tLastHand = Now();
-    if (fnStartWatches)
-        fnStartWatches();
+    // The hand count starts from zero before the watches can count a hand.
+    session.Start(fnStartWatches);
 
     KillClockTimer();
-    bRunning = false;
-    bPaused = false;
     btnStart->setEnabled(true);
     btnStart->setChecked(false);
     btnStart->hide();
 
-    strTimeText = L"00:00";
-    nShownMinutes = 0;
+    strTimeText = session.TimeText();
     nShownHands = 0;
-    app.bHandsAlarmFired = false;
     strMoneyText = app.bBankroll ? FormatFixed(app.dTotalMoney, 2) : L"0.00";
-
-    tStart = Now();
     nClockTimerId = startTimer(kClockPeriodMs);
-    bRunning = true;
-    bPaused = false;
-    app.bTimeAlarmFired = false;
 
     lblTime->show();
     lblHands->show();
@@ -544,12 +524,11 @@ void CTarnwickDlg::StopSession() {
         fnStopWatches();
 
     KillClockTimer();
-    bRunning = false;
-    bPaused = false;
+    session.Stop();
     btnStart->setEnabled(true);
     btnStart->setChecked(false);
 
-    strTimeText = L"0:00";
+    strTimeText = session.TimeText();
     nShownHands = 0;
     strMoneyText = FormatFixed(app.dTotalMoney, 2);
 
@@ -565,62 +544,31 @@ void CTarnwickDlg::StopSession() {
 }
 
 void CTarnwickDlg::TogglePause() {
-    const std::int64_t now = Now();
-    if (bPaused) {
-        tStart += now - tPauseStart; // the clock skips the pause
-        tLastHand = now;
-    } else {
-        tPauseStart = now;
-    }
-    bPaused = !bPaused;
+    session.TogglePause();
     PushFigures();
 }
 
-void CTarnwickDlg::UpdateClockText(std::int64_t now) {
-    // A system clock set back must not show a negative time.
-    const std::int64_t elapsed = std::max<std::int64_t>(now - tStart, 0);
-    const std::int64_t minutes = elapsed / 60;
-    const std::int64_t hours = minutes / 60;
-    strTimeText = Format(L"%02lld:%02lld", static_cast<long long>(hours),
-                         static_cast<long long>(minutes - 60 * hours));
-    nShownMinutes = static_cast<int>(std::min<std::int64_t>(minutes, INT32_MAX));
-}
-
 void CTarnwickDlg::RefreshSession() {
-    if (!bRunning)
+    if (!session.IsRunning())
         return;
-    const std::int64_t now = Now();
-    if (!bPaused)
-        UpdateClockText(now);
-    UpdateTrailingLevels();
+    const SessionTick tick = session.Refresh();
+    strTimeText = session.TimeText();
+    // The clock pauses after a quiet stretch and resumes with a hand by
+    // itself: Pause shows which.
+    btnPause->setChecked(session.IsPaused());
 
-    if (app.nTotalHands != nShownHands) {
-        const std::int64_t gap = tPauseStart - tLastHand;
-        tLastHand = now;
-        if (bPaused) {
-            // A hand ends the pause and takes out all the time since the
-            // last hand before it.
-            tStart += gap;
-            TogglePause();
-            btnPause->setChecked(false);
-            UpdateClockText(now);
-        }
-        nShownHands = app.nTotalHands;
-
+    if (tick.bNewHands) {
+        nShownHands = session.ShownHands();
         const int height = MoneyFontHeightFor(app.dTotalMoney, nAppliedSize);
         if (height != nMoneyFontHeight || std::fabs(app.dTotalMoney) >= 100000)
             SetMoneyFont(height);
         strMoneyText = MoneyText(app.dTotalMoney);
         PushFigures();
-
-        CheckHandsAndMoneyAlarms();
-    } else if (!bPaused && app.bAutoPause &&
-               now - tLastHand > static_cast<std::int64_t>(app.nAutoPauseMin) * 60) {
-        TogglePause();
-        btnPause->setChecked(true);
     }
-
-    CheckTimeAlarm();
+    // A message box runs its own event loop, in which the clock keeps
+    // ticking; the alarms of this tick are marked fired already.
+    for (SessionAlarm alarm : tick.vecFired)
+        ActOnAlarm(alarm);
     PushFigures();
 }
 
@@ -633,59 +581,31 @@ void CTarnwickDlg::timerEvent(QTimerEvent* event) {
 
 // --- Alarms ---------------------------------------------------------------------
 
-void CTarnwickDlg::UpdateTrailingLevels() {
-    if (app.dTotalMoney > app.dPeakMoney) {
-        app.dPeakMoney = app.dTotalMoney;
-        if (app.bTrailingTakeProfit)
-            app.dTakeProfitLevel = app.dTakeProfitAmount + app.dTotalMoney;
-        if (app.bTrailingStopLoss)
-            app.dStopLossLevel = app.dStopLossAmount + app.dTotalMoney;
-    }
-    if (app.dTotalBB > app.dPeakBB) {
-        app.dPeakBB = app.dTotalBB;
-        if (app.bTrailingStopLoss)
-            app.dBBStopLevel = app.dBBStopInitial + app.dTotalBB;
-    }
-}
-
-void CTarnwickDlg::CheckHandsAndMoneyAlarms() {
-    // Each alarm is marked before its message box opens: the box's own event
-    // loop keeps the clock ticking, and a marked alarm cannot fire again.
-    if (app.bHandsAlarm && nShownHands >= app.nHandsLimit && !app.bHandsAlarmFired) {
-        app.bHandsAlarmFired = true;
+void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
+    switch (alarm) {
+    case SessionAlarm::kHands:
         PlayAlarmSound(app.soundHands.File(), kIdSoundHands);
         if (app.bHandMessage)
             app.ShowTimedMessage(L"You have reached the maximum hands!", L"Alarm hands");
-    }
-    if (!app.bMoneyAlarm)
-        return;
-    if (app.dTotalMoney >= app.dTakeProfitLevel && app.bTakeProfit) {
-        app.bTakeProfit = 0;
+        break;
+    case SessionAlarm::kTakeProfit:
         PlayAlarmSound(app.soundTakeProfit.File(), kIdSoundMoney);
         app.ShowTimedMessage(L"You have reached the maximum profit!", L"Take profit!");
-    } else if (app.dTotalMoney <= app.dStopLossLevel && app.bStopLoss) {
-        app.bStopLoss = 0;
+        break;
+    case SessionAlarm::kStopLoss:
         PlayAlarmSound(app.soundStopLoss.File(), kIdSoundMoney);
         app.ShowTimedMessage(L"You have reached the maximum loss!", L"Stop loss!");
-    }
-    if (app.dTotalBB <= app.dBBStopLevel && app.bStopLossBB) {
-        app.bStopLossBB = 0;
+        break;
+    case SessionAlarm::kBBStopLoss:
         PlayAlarmSound(app.soundStopLossBB.File(), kIdSoundMoney);
         app.ShowTimedMessage(L"You have reached the maximum loss in BBs!", L"Stop loss BBs!");
+        break;
+    case SessionAlarm::kTime:
+        PlayAlarmSound(app.soundTime.File(), kIdSoundTime);
+        if (app.bTimeMessage)
+            app.ShowTimedMessage(L"You have run out of time!", L"Alarm time");
+        break;
     }
-}
-
-void CTarnwickDlg::CheckTimeAlarm() {
-    // The clock text matches the limit during its minute; a minute the tick
-    // missed (a suspended machine) is caught by the minutes passing it.
-    if (app.bTimeAlarmFired || !app.bTimeAlarm)
-        return;
-    if (app.strAlarmTime != strTimeText && nShownMinutes < app.nTimeLimit)
-        return;
-    app.bTimeAlarmFired = true;
-    PlayAlarmSound(app.soundTime.File(), kIdSoundTime);
-    if (app.bTimeMessage)
-        app.ShowTimedMessage(L"You have run out of time!", L"Alarm time");
 }
 
 void CTarnwickDlg::PlayAlarmSound(const std::wstring& file, int resourceId) {
@@ -773,7 +693,7 @@ void CTarnwickDlg::OpenSettings() {
 void CTarnwickDlg::ApplySettings() {
     ShowAlarmIndicators();
     ApplyOpacity();
-    if (!bRunning && !app.mapRooms.empty())
+    if (!session.IsRunning() && !app.mapRooms.empty())
         btnStart->setEnabled(true);
     ApplySize(app.nSize);
     PushFigures();
@@ -884,10 +804,9 @@ void CTarnwickDlg::SaveWindowPosition() {
 void CTarnwickDlg::DestroyWindow() {
     KillClockTimer();
     // Watches must not deliver to a window that is going away.
-    if (bRunning && fnStopWatches)
+    if (session.IsRunning() && fnStopWatches)
         fnStopWatches();
-    bRunning = false;
-    bPaused = false;
+    session.Stop();
     if (btnStart) {
         btnStart->setEnabled(true);
         btnStart->setChecked(false);

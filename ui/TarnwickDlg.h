@@ -2,15 +2,17 @@
 // shows the session time, the hands played and the money won or lost, with
 // Start, Stop and Pause buttons, three icons for the alarms that are on and
 // a warning mark while a room's folder is not watched.
-// It runs the session clock (a tick every 5 seconds), the automatic pause,
-// the alarms with their trailing levels, the notification-area icon and the
-// two pop-up menus.
+// Its clock timer ticks the session's rules (CSession: the clock, the pauses,
+// the trailing levels, the alarms) every 5 seconds; the window shows the
+// figures and acts on the alarms that fired with their sounds and messages.
+// It also keeps the notification-area icon and the two pop-up menus.
 //
 // Everything runs on the UI thread. The totals are read from the
 // application object, which the history path updates on the same thread.
 #pragma once
 
 #include "app/TarnwickApp.h"
+#include "session/Session.h"
 #include "watch/RoomWatches.h"
 
 #include <QRect>
@@ -66,7 +68,7 @@ enum SessionCommand : int {
 class CTarnwickDlg : public QWidget {
 public:
     // Seconds since 1970-01-01 UTC.
-    using Clock = std::function<std::int64_t()>;
+    using Clock = CSession::Clock;
 
     struct Options {
         Clock clock;                   // empty: the system clock
@@ -109,9 +111,10 @@ public:
     void StartSession();
     void StopSession();
     void TogglePause();
-    // The clock tick: the time, the trailing levels, the hands and money
-    // (when hands arrived), the automatic pause and the alarms.
+    // The clock tick: the session's rules, then the figures they changed and
+    // the alarms that fired.
     void RefreshSession();
+    const CSession& Session() const { return session; }
 
     // --- Layout ---
     // Lays the window out for size 0 (Small), 1 (Medium) or 2 (Large).
@@ -143,6 +146,8 @@ public:
 
     // --- Alarms ---
     void PlayAlarmSound(const std::wstring& file, int resourceId);
+    // The sound of an alarm that fired, and its message where it shows one.
+    void ActOnAlarm(SessionAlarm alarm);
 
     // --- Figures, pushed to the controls by PushFigures ---
     std::wstring strTimeText = L"00:00";
@@ -151,12 +156,6 @@ public:
     void PushFigures();
     void PullFigures();
 
-    // --- Clock ---
-    std::int64_t tStart = 0;
-    std::int64_t tLastHand = 0;
-    std::int64_t tPauseStart = 0;
-    bool bRunning = false;
-    bool bPaused = false;
     int nMoneyFontHeight = 28;
     int ClockTimerId() const { return nClockTimerId; }
 
@@ -196,7 +195,6 @@ public:
     void setVisible(bool visible) override;
 
 private:
-    std::int64_t Now() const;
     void CreateControls();
     QRect DialogRect(int x, int y, int w, int h) const;
     void SetFigureFonts(int timeCell, int handsCell, int moneyCell);
@@ -206,10 +204,6 @@ private:
     void ApplyOpacity();
     void MoveToStoredPosition();
     QPoint BringOnScreen(const QRect& rect) const;
-    void UpdateClockText(std::int64_t now);
-    void UpdateTrailingLevels();
-    void CheckHandsAndMoneyAlarms();
-    void CheckTimeAlarm();
     void KillClockTimer();
     void CreateTrayIcon();
     void DeleteTrayIcon();
@@ -219,7 +213,7 @@ private:
     bool TrayAvailable() const;
 
     CTarnwickApp& app;
-    Clock fnNow;
+    CSession session;
     IAlarmSound* pSound = nullptr;
     std::unique_ptr<CQtAlarmSound> ownSound;
     std::function<bool()> fnTrayAvailable;
@@ -227,7 +221,6 @@ private:
     int nDpiX = 96;
     int nDpiY = 96;
     int nClockTimerId = 0;
-    int nShownMinutes = 0; // the minutes the clock text shows
     bool bInitialised = false;
     bool bClosed = false;
     QEventLoop* pLoop = nullptr;

@@ -5,6 +5,7 @@
 #include "support/TextUtil.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <set>
 #include <sys/stat.h>
@@ -54,14 +55,46 @@ void CHistoryFileReader::FileAdded(const std::wstring& path) {
     if (m.mapFileTest.count(path) != 0 && SameFileAsRead(path))
         return;
     // A file added again starts over.
-    m.mapFileTest[path] = 0;
+    Forget(path);
+    StartFile(path);
+}
+
+bool CHistoryFileReader::WrittenBeforeSession(const std::wstring& path, std::int64_t& size) const {
+    if (tSessionStart == 0)
+        return false;
+    struct stat st {};
+    if (::stat(ToUtf8(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    size = static_cast<std::int64_t>(st.st_size);
+    return st.st_mtim.tv_sec < tSessionStart;
+}
+
+void CHistoryFileReader::Forget(const std::wstring& path) {
+    m.mapFileTest.erase(path);
     mapPending.erase(path);
     m.mapIPokerFiles.erase(path);
+    mapIdentity.erase(path);
+}
+
+void CHistoryFileReader::StartFile(const std::wstring& path) {
+    // A file that comes in with text written before the session (an old
+    // history file moved into the folder) is one the session found there:
+    // only what is appended from now on counts. A file written during the
+    // session is read from its start; hands counted already never count again.
+    std::int64_t size = 0;
+    if (WrittenBeforeSession(path, size)) {
+        m.LogLine(Format(L"File %ls comes in with text written before the session: only new "
+                         L"hands count",
+                         path.c_str()));
+        FileOpenedBefore(path, size);
+        return;
+    }
+    m.mapFileTest[path] = 0;
     FileIdentity id;
     if (IdentityOf(path, id))
         mapIdentity[path] = id;
-    else
-        mapIdentity.erase(path);
+    // A FIFO, a folder or a file that may not be read is named once, now.
+    NoteReadResult(path, CheckHistoryFile(path));
 }
 
 void CHistoryFileReader::FileRemoved(const std::wstring& path) {
@@ -79,16 +112,23 @@ void CHistoryFileReader::FileRemoved(const std::wstring& path) {
     m.mapFileTest.erase(path);
     m.mapIPokerFiles.erase(path);
     mapIdentity.erase(path);
+    mapReadError.erase(path);
 }
 
 void CHistoryFileReader::FileRenamed(const std::wstring& oldPath, const std::wstring& newPath) {
     std::lock_guard<std::recursive_mutex> lock(m.csHistory);
     auto entry = m.mapFileTest.find(oldPath);
     if (entry == m.mapFileTest.end()) {
-        m.mapFileTest[newPath] = 0;
+        // Renamed from a name that was not read (a temporary file, a file
+        // outside the room's filter): a new file, which may replace the one
+        // read under that name. What waited of the old one's text is gone.
+        Forget(newPath);
+        StartFile(newPath);
     } else {
-        m.mapFileTest[newPath] = entry->second;
+        const std::int64_t pos = entry->second;
         m.mapFileTest.erase(entry);
+        Forget(newPath); // a file it replaced is gone
+        m.mapFileTest[newPath] = pos;
         auto p = mapPending.find(oldPath);
         if (p != mapPending.end()) {
             mapPending[newPath] = std::move(p->second);
@@ -128,15 +168,11 @@ void CHistoryFileReader::FileOpenedBefore(const std::wstring& path, std::int64_t
             if (ReadHistoryFileEx(path, at, lines, nReadChunk, m.Log()) != 0 || at == before)
                 break;
         }
-        auto& seen = m.mapIPokerFiles[path].setCounted;
         for (const std::wstring& l : lines) {
             std::wstring_view t = TrimView(l);
             for (std::size_t at = t.find(kIPokerGameStart); at != std::wstring_view::npos;
-                 at = t.find(kIPokerGameStart, at + 1)) {
-                std::wstring code = IPokerGameCode(t.substr(at));
-                if (!code.empty())
-                    seen.insert(code);
-            }
+                 at = t.find(kIPokerGameStart, at + 1))
+                m.MarkHandCounted(room->nRoomNumber, IPokerGameCode(t.substr(at)));
         }
     }
 }
@@ -264,6 +300,7 @@ void CHistoryFileReader::ModifiedText(const std::wstring& path, std::int64_t& po
         if (m.bDebug)
             m.LogLine(
                 Format(L"ReadHistoryFileEx: i = %d n = %d", rc, static_cast<int>(lines.size())));
+        NoteReadResult(path, rc);
         if (rc != 0)
             return;
         Pending& p = mapPending[path];
@@ -327,24 +364,21 @@ void CHistoryFileReader::Process(const std::wstring& path, std::vector<std::wstr
     m.strCurrentHistoryFile.clear();
 }
 
-bool CHistoryFileReader::IPokerAccepted(const std::wstring& path,
-                                        const std::vector<std::wstring>& lines,
-                                        std::int64_t readStart) {
+bool CHistoryFileReader::IPokerAccepted(const std::wstring& path) {
     auto known = m.mapIPokerFiles.find(path);
     if (known != m.mapIPokerFiles.end() && known->second.bChecked)
         return known->second.bAccepted;
-    // The <general> section stands at the top of the document.
+    // The <general> section stands at the top of the document. It is read
+    // there on its own, whatever part of the file the batch holds: a read
+    // that ends inside the section must not decide the file.
     std::vector<std::wstring> head;
-    const std::vector<std::wstring>* text = &lines;
-    if (readStart > 0) {
-        std::int64_t at = 0;
-        ReadHistoryFileEx(path, at, head, static_cast<std::size_t>(kIPokerBackUp), m.Log());
-        text = &head;
-    }
+    std::int64_t at = 0;
+    ReadHistoryFileEx(path, at, head, static_cast<std::size_t>(kIPokerBackUp), m.Log(),
+                      bTakeUnendedLast);
     int generalBigBlind = 0;
     CSessionModel::IPokerFile file;
     const int check =
-        CheckIPokerGeneral(*text, generalBigBlind, file.nCurrency, &file.bWinHoldsReturn);
+        CheckIPokerGeneral(head, generalBigBlind, file.nCurrency, &file.bWinHoldsReturn);
     m.LogDebug(Format(L"CheckIPokerGeneral = %d: %ls", check, path.c_str()));
     if (check == kIPokerNoGeneral || check == kIPokerOpenGeneral)
         return false; // not written yet: asked again with the next change
@@ -358,12 +392,15 @@ bool CHistoryFileReader::IPokerAccepted(const std::wstring& path,
 
 void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& pos,
                                         std::int64_t size, const CPokerRoom& room) {
-    if (size < 0)
+    if (size < 0) {
+        NoteReadResult(path, CheckHistoryFile(path));
         return;
+    }
     if (size < pos)
         pos = 0; // rewritten shorter: read anew; counted games do not count again
-    else if (size < pos + 20)
-        return; // fewer than 20 new bytes hold no game
+    else if (size == pos)
+        return;
+    const std::int64_t stored = pos;
     std::int64_t readStart = std::max<std::int64_t>(0, pos - kIPokerBackUp);
     pos = readStart;
 
@@ -376,13 +413,19 @@ void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& 
         if (m.bDebug)
             m.LogLine(
                 Format(L"ReadHistoryFileEx: i = %d n = %d", rc, static_cast<int>(lines.size())));
+        NoteReadResult(path, rc);
         if (rc != 0) {
-            m.LogLine(Format(L"Error %d while ReadHistoryFileEx: %ls", rc, path.c_str()));
             if (lines.size() < 2)
                 return;
         }
-        if (first && !IPokerAccepted(path, lines, readStart))
+        if (first && !IPokerAccepted(path)) {
+            // A <general> section not written whole yet is read again, with
+            // the games after it, at the next change.
+            const auto file = m.mapIPokerFiles.find(path);
+            if (file == m.mapIPokerFiles.end() || !file->second.bChecked)
+                pos = stored;
             return;
+        }
         if (first && nIPokerBatches < 10) {
             ++nIPokerBatches;
             for (std::size_t i = 0; i < lines.size() && i < 10; ++i)
@@ -433,6 +476,27 @@ void CHistoryFileReader::FlushAll() {
 
 bool CHistoryFileReader::HasPending() const {
     return !mapPending.empty();
+}
+
+int CHistoryFileReader::ReadError(const std::wstring& path) const {
+    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    auto it = mapReadError.find(path);
+    return it == mapReadError.end() ? 0 : it->second;
+}
+
+void CHistoryFileReader::NoteReadResult(const std::wstring& path, int rc) {
+    if (rc == 0) {
+        mapReadError.erase(path);
+        return;
+    }
+    auto [it, added] = mapReadError.try_emplace(path, rc);
+    if (!added && it->second == rc)
+        return;
+    it->second = rc;
+    // A file gone before it was read is no fault: its removal follows.
+    if (rc != ENOENT)
+        m.LogLine(
+            Format(L"File %ls is skipped: %ls", path.c_str(), HistoryFileErrorText(rc).c_str()));
 }
 
 } // namespace tw

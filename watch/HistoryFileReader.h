@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,11 +33,17 @@ public:
     CHistoryFileReader(const CHistoryFileReader&) = delete;
     CHistoryFileReader& operator=(const CHistoryFileReader&) = delete;
 
-    // A new file: its text is read from the start.
+    // When the session started (0: no session, as in a replay). A file that
+    // comes into a folder with text written before then is read like a file
+    // that was there at the start: only what is appended counts.
+    void SetSessionStart(std::time_t start) { tSessionStart = start; }
+
+    // A new file: its text is read from the start (see SetSessionStart).
     void FileAdded(const std::wstring& path);
     void FileRemoved(const std::wstring& path);
     // A renamed file keeps its read position and waiting text under its new
-    // name; a file renamed into the folder is read as a new one.
+    // name; a file renamed into the folder, or from a name that was not
+    // read, is a new file (see FileAdded) and replaces any file of its name.
     void FileRenamed(const std::wstring& oldPath, const std::wstring& newPath);
     // A file that existed before the watch began: only text appended from
     // now on counts.
@@ -60,6 +67,9 @@ public:
     // Counts every waiting hand now (the text is complete, as in a replay).
     void FlushAll();
     bool HasPending() const;
+    // The result of the last read of a file (see ReadHistoryFileEx): 0 when
+    // it was read or never tried.
+    int ReadError(const std::wstring& path) const;
 
     // Most bytes one read takes (the reads go on to the file's end).
     std::size_t nReadChunk = kHistoryReadChunk;
@@ -95,6 +105,14 @@ private:
         Clock::time_point tLast;
     };
 
+    // Drops everything known of the file at `path`.
+    void Forget(const std::wstring& path);
+    // Enters a file that came into the folder into the file table.
+    void StartFile(const std::wstring& path);
+    // True when `path` is a regular file last written before the session
+    // started; `size` gets its size.
+    bool WrittenBeforeSession(const std::wstring& path, std::int64_t& size) const;
+
     // The configured room whose folder holds `path`, or null.
     const CPokerRoom* RoomOf(const std::wstring& path) const;
     void ModifiedText(const std::wstring& path, std::int64_t& pos, const CPokerRoom& room);
@@ -107,13 +125,19 @@ private:
                  const std::wstring& nickname, int currency = 0);
     // Checks the <general> section of an iPoker file once; true when its
     // games count.
-    bool IPokerAccepted(const std::wstring& path, const std::vector<std::wstring>& lines,
-                        std::int64_t readStart);
+    bool IPokerAccepted(const std::wstring& path);
+
+    // Keeps the result of a read of `path`. A file's first failure (and a
+    // different one later) gets a log line, a repeated one none: a FIFO or
+    // an unreadable file that changes often must not flood the log.
+    void NoteReadResult(const std::wstring& path, int rc);
 
     CSessionModel& m;
     std::map<std::wstring, Pending> mapPending;
     std::map<std::wstring, FileIdentity> mapIdentity; // of the file last read at each path
+    std::map<std::wstring, int> mapReadError;         // files whose last read failed
     int nIPokerBatches = 0;
+    std::time_t tSessionStart = 0;
 };
 
 } // namespace tw

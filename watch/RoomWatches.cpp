@@ -137,6 +137,7 @@ void CRoomWatches::StartWatches(std::time_t now) {
     }
     {
         Busy busy(nBusy);
+        rReader.SetSessionStart(now);
         const auto seen = WallClock::now();
         for (auto& [name, room] : m.mapRooms) {
             RoomFilter filter;

@@ -37,7 +37,9 @@ GeneratedText GeneratePokerStars(int hands, std::uint32_t seed) {
     GeneratedText out;
     out.text.reserve(static_cast<std::size_t>(hands) * 1400);
     std::string& t = out.text;
-    long long handNo = 200000000000LL;
+    // Hand numbers differ between seeds (a million apart), so that files
+    // generated with different seeds hold different hands.
+    long long handNo = 200000000000LL + (static_cast<long long>(seed) - 1) * 1000000LL;
     for (int h = 0; h < hands; ++h) {
         ++handNo;
         t += "PokerStars Hand #" + std::to_string(handNo) +

@@ -14,7 +14,8 @@ struct GeneratedText {
 };
 
 // `hands` hands at $0.05/$0.10 USD with hero "HERO" and five opponents, some
-// of them with names that start with the hero's name. Deterministic for a seed.
+// of them with names that start with the hero's name. Deterministic for a seed;
+// hand numbers differ between seeds.
 GeneratedText GeneratePokerStars(int hands, std::uint32_t seed = 1);
 
 } // namespace twgen

@@ -1,12 +1,16 @@
 #include "app/TarnwickApp.h"
-#include "bench/gen/PokerStarsGen.h"
+#include "bench/gen/AnyFormatGen.h"
 #include "support/HistoryFile.h"
+#include "support/LogSink.h"
 #include "support/TextUtil.h"
 #include "tests/TestUtil.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <regex>
 #include <set>
+#include <sstream>
 
 using namespace tw;
 using twtest::TempDir;
@@ -89,4 +93,108 @@ TEST(Replay, BadInputNeverCrashesOrCounts) {
     EXPECT_TRUE(std::isfinite(app->dTotalMoney));
     EXPECT_NE(app->ReplayHistoryFile(FromUtf8(dir.file("missing.txt")), L"PokerStars"), 0);
     EXPECT_NE(app->ReplayHistoryFile(FromUtf8(dir.file("empty.txt")), L"Titan poker"), 0);
+}
+
+namespace {
+
+// What a replay of one file of a generated format counted.
+struct Replayed {
+    std::vector<HandRecord> hands;
+    int nUnread = 0;
+    double dMoney = 0;
+    std::vector<std::wstring> log;
+};
+
+struct Recorder : IHandListener, ILogSink {
+    std::vector<HandRecord> hands;
+    std::vector<std::wstring> log;
+    void HandCounted(const HandRecord& h) override { hands.push_back(h); }
+    void WriteLogLine(const std::wstring& t) override { log.push_back(t); }
+};
+
+// Replays `texts` as files of `format`'s room, one after the other in one
+// session, hero "HERO".
+Replayed ReplayTexts(const std::string& format, const std::vector<std::string>& texts) {
+    CTarnwickApp::Options o;
+    o.bOpenLog = false;
+    o.bLoadSettingsFile = false;
+    CTarnwickApp app(o);
+    const std::wstring room = twgen::RoomOfFormat(format);
+    CPokerRoom r;
+    r.nRoomNumber = RoomNumberFromName(room);
+    r.strNickname = L"HERO";
+    app.mapRooms[room] = r;
+    app.SetRates(L"1.00", L"1.12", L"1.42");
+    Recorder rec;
+    app.AddHandListener(&rec);
+    app.SetLog(&rec);
+    TempDir dir;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string path =
+            dir.file("HH" + std::to_string(i) + (format == "ipoker" ? ".xml" : ".txt"));
+        WriteBytes(path, texts[i]);
+        EXPECT_EQ(app.ReplayHistoryFile(FromUtf8(path), room), 0);
+    }
+    app.RemoveHandListener(&rec);
+    return {rec.hands, app.nUnreadHands, app.dTotalMoney, rec.log};
+}
+
+} // namespace
+
+TEST(Replay, EveryFormatCountsAHandOncePerSessionWhateverFileHoldsIt) {
+    // A table file replaced by a copy that holds its old hands and new ones:
+    // only the new ones count.
+    for (const char* format : twgen::kFormats) {
+        SCOPED_TRACE(format);
+        twgen::GeneratedText g;
+        ASSERT_TRUE(twgen::Generate(format, 8, g));
+        const Replayed once = ReplayTexts(format, {g.text});
+        ASSERT_EQ(once.hands.size(), 8u);
+        EXPECT_NEAR(once.dMoney, g.heroCents / 100.0, 1e-6);
+        const Replayed twice = ReplayTexts(format, {g.text, g.text});
+        EXPECT_EQ(twice.hands.size(), 8u);
+        EXPECT_NEAR(twice.dMoney, once.dMoney, 1e-9);
+    }
+}
+
+TEST(Replay, AHandWithAnAbsurdAmountIsLeftOutAndCountedUnreadInEveryFormat) {
+    // Every amount on the hero's lines of one hand gets 300 more digits: that
+    // hand is left out with a log line, every other hand keeps its result.
+    const std::regex amount("([0-9]+)([.,][0-9][0-9])");
+    for (const char* format : twgen::kFormats) {
+        SCOPED_TRACE(format);
+        twgen::GeneratedText g;
+        ASSERT_TRUE(twgen::Generate(format, 8, g));
+        const Replayed clean = ReplayTexts(format, {g.text});
+        ASSERT_EQ(clean.hands.size(), 8u);
+        ASSERT_EQ(clean.nUnread, 0);
+        std::size_t k = 0;
+        while (k + 1 < clean.hands.size() && clean.hands[k].dResult == 0)
+            ++k;
+        ASSERT_LT(k + 1, clean.hands.size());
+        // From the line that first names hand k to the one that names hand k + 1.
+        std::size_t from = g.text.find(ToUtf8(clean.hands[k].strHandId));
+        std::size_t to = g.text.find(ToUtf8(clean.hands[k + 1].strHandId), from);
+        ASSERT_NE(to, std::string::npos);
+        from = g.text.rfind('\n', from) + 1;
+        to = g.text.rfind('\n', to) + 1;
+        std::string text = g.text.substr(0, from);
+        std::istringstream hand(g.text.substr(from, to - from));
+        for (std::string line; std::getline(hand, line);)
+            text += (line.find("HERO") != std::string::npos
+                         ? std::regex_replace(line, amount, std::string(300, '9') + "$1$2")
+                         : line) +
+                    "\n";
+        text += g.text.substr(to);
+
+        const Replayed bad = ReplayTexts(format, {text});
+        EXPECT_EQ(bad.hands.size(), 7u);
+        EXPECT_EQ(bad.nUnread, 1);
+        EXPECT_NEAR(bad.dMoney, clean.dMoney - clean.hands[k].dMoney, 1e-6);
+        const bool logged = std::any_of(bad.log.begin(), bad.log.end(), [&](const std::wstring& l) {
+            return l.find(clean.hands[k].strHandId) != std::wstring::npos &&
+                   l.find(L"beyond any real stake") != std::wstring::npos;
+        });
+        EXPECT_TRUE(logged);
+    }
 }

@@ -216,3 +216,70 @@ TEST(RoomsFile, AFailedSaveKeepsTheOldFileAndTellsTheUser) {
               2); // no temporary file left
     EXPECT_NE(LogOf(dir).find("could not be written"), std::string::npos);
 }
+
+TEST(RoomsFile, ControlCharactersAreDroppedAndEveryLoadAndSaveKeepsTheValues) {
+    // The nickname as the file holds it, escaped; a NUL or another control
+    // character elsewhere must not change how it is read.
+    const std::string nickXml = "O&apos;Brien &amp; &lt;Co&gt; &quot;q&quot;";
+    const std::wstring nick = L"O'Brien & <Co> \"q\"";
+    struct Case {
+        const char* name;
+        std::string nick, path, otherPath;
+        std::wstring wantPath, wantOtherPath;
+    } cases[] = {
+        {"NUL in a path", nickXml, std::string("/hh/Sta\0rs", 10), "/hh/888", L"/hh/Stars",
+         L"/hh/888"},
+        {"control characters in the nickname",
+         "O&apos;Brien\x01 &amp; &lt;Co&gt;\x1F &quot;q\t&quot;", "/hh/Stars", "/hh/888",
+         L"/hh/Stars", L"/hh/888"},
+        // A bare "<" makes the file not well-formed: the forgiving reader
+        // takes over and must decode the entities all the same.
+        {"NUL and a bare angle bracket", nickXml, std::string("/hh/Sta\0rs", 10),
+         "D:\\<Hands & Co>", L"/hh/Stars", L"D:\\<Hands & Co>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        WriteBytes(dir.file("Settings.xml"),
+                   "<?xml version=\"1.0\" encoding=\"utf-8\"?><Settings><Rooms>\n"
+                   "<Room Id = \"PokerStars\" active = \"1\"><NickName>" +
+                       c.nick + "</NickName><HistoryPath>" + c.path +
+                       "</HistoryPath><CurrencyExchangeRate>1.0000</CurrencyExchangeRate>"
+                       "</Room>\n<Room Id = \"888 poker\" active = \"0\"><NickName>" +
+                       nickXml + "</NickName><HistoryPath>" + c.otherPath +
+                       "</HistoryPath></Room>\n</Rooms>\n\t</Settings>");
+        std::string firstSave;
+        for (int round = 0; round < 2; ++round) {
+            auto app = AppIn(dir);
+            ASSERT_TRUE(app->LoadRooms());
+            ASSERT_EQ(app->mapRooms.size(), 2u);
+            EXPECT_EQ(app->mapRooms.at(L"PokerStars").strNickname, nick) << "round " << round;
+            EXPECT_EQ(app->mapRooms.at(L"PokerStars").strHistoryPath, c.wantPath);
+            EXPECT_EQ(app->mapRooms.at(L"888 poker").strNickname, nick);
+            EXPECT_EQ(app->mapRooms.at(L"888 poker").strHistoryPath, c.wantOtherPath);
+            if (round == 0) {
+                EXPECT_NE(LogOf(dir).find("control character"), std::string::npos);
+            }
+            ASSERT_TRUE(app->SaveRooms({{L"PokerStars", true}, {L"888 poker", false}}));
+            const std::string saved = ReadBytes(dir.file("Settings.xml"));
+            for (unsigned char b : saved)
+                ASSERT_TRUE(b >= 0x20 || b == '\n' || b == '\t') << "byte " << int(b);
+            if (round == 0)
+                firstSave = saved;
+            else
+                EXPECT_EQ(saved, firstSave); // nothing grows from one save to the next
+        }
+    }
+}
+
+TEST(RoomsFile, ASaveDropsControlCharactersTypedIntoARoom) {
+    TempDir dir;
+    auto app = AppIn(dir);
+    AddRoom(*app, L"PokerStars", L"He\x7Fro\n", L"/hh/\x85stars\r");
+    ASSERT_TRUE(app->SaveRooms({{L"PokerStars", true}}));
+    EXPECT_EQ(app->mapRooms.at(L"PokerStars").strNickname, L"Hero");
+    EXPECT_NE(ReadBytes(dir.file("Settings.xml"))
+                  .find("<NickName>Hero</NickName><HistoryPath>/hh/stars</HistoryPath>"),
+              std::string::npos);
+    EXPECT_NE(LogOf(dir).find("control character"), std::string::npos);
+}

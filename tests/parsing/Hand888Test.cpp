@@ -344,7 +344,7 @@ Hero collected [ $0.63 ]
     EXPECT_EQ(Parse(cut).status, Hand888Status::Rejected);
     EXPECT_EQ(Parse(cut).dMoney, 0);
     // Somebody else's hand, and a hand without a nickname.
-    EXPECT_EQ(Parse(played, L"Stranger").status, Hand888Status::Rejected);
+    EXPECT_EQ(Parse(played, L"Stranger").status, Hand888Status::Absent);
     EXPECT_EQ(Parse(played, L"").status, Hand888Status::Rejected);
     // A seat without a name.
     std::wstring blank = played;
@@ -353,7 +353,7 @@ Hero collected [ $0.63 ]
     // Play money: the stakes carry no currency.
     std::wstring chips = played;
     chips.replace(chips.find(L"( $2,095.00 )"), 13, L"( 2,095.00 )");
-    EXPECT_EQ(Parse(chips).status, Hand888Status::Rejected);
+    EXPECT_EQ(Parse(chips).status, Hand888Status::Absent);
 
     // A hand the hero folded is whole at the fold.
     std::wstring folded = played.substr(0, played.find(L"Hero calls"));

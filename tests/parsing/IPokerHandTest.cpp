@@ -10,7 +10,9 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <tuple>
 #include <unistd.h>
+#include <vector>
 
 using namespace tw;
 
@@ -25,20 +27,33 @@ std::wstring PlayerLine(const Seat& s) {
            s.win + L"\" bet=\"" + s.bet + L"\"/>";
 }
 
-// One game as the client writes it, a line per element.
-HandLines Game(const std::wstring& code, const std::vector<Seat>& seats,
-               const std::wstring& bigBlind = L"$0.10") {
+// A post of round 0: type 1 a small blind, 2 a big blind.
+struct Post {
+    std::wstring player, type, sum;
+};
+
+// One game as the client writes it, a line per element: the players, then
+// round 0 with its posts.
+HandLines GameWithPosts(const std::wstring& code, const std::vector<Seat>& seats,
+                        const std::vector<Post>& posts) {
     HandLines g = {L" <game gamecode=\"" + code + L"\">", L"  <general>", L"   <players>"};
     for (const Seat& s : seats)
         g.push_back(L"    " + PlayerLine(s));
-    for (const wchar_t* l :
-         {L"   </players>", L"  </general>", L"  <round no=\"0\">",
-          L"   <action no=\"1\" player=\"Opp\" type=\"1\" sum=\"$0.05\" cards=\"\"/>"})
+    for (const wchar_t* l : {L"   </players>", L"  </general>", L"  <round no=\"0\">"})
         g.push_back(l);
-    g.push_back(L"   <action no=\"2\" player=\"Hero\" type=\"2\" sum=\"" + bigBlind + L"\"/>");
+    for (std::size_t i = 0; i < posts.size(); ++i)
+        g.push_back(L"   <action no=\"" + std::to_wstring(i + 1) + L"\" player=\"" +
+                    posts[i].player + L"\" type=\"" + posts[i].type + L"\" sum=\"" + posts[i].sum +
+                    L"\" cards=\"\"/>");
     g.push_back(L"  </round>");
     g.push_back(L" </game>");
     return g;
+}
+
+// A game whose blinds are the opponent's $0.05 and the hero's `bigBlind`.
+HandLines Game(const std::wstring& code, const std::vector<Seat>& seats,
+               const std::wstring& bigBlind = L"$0.10") {
+    return GameWithPosts(code, seats, {{L"Opp", L"1", L"$0.05"}, {L"Hero", L"2", bigBlind}});
 }
 
 struct Parsed {
@@ -201,6 +216,87 @@ TEST(ParseHandIPoker, OlderExportsFoldTheReturnedBetIntoWin) {
     EXPECT_DOUBLE_EQ(ParseGame(lost, false).dResult, -3.00);
 }
 
+TEST(ParseHandIPoker, ADeadSmallBlindNeitherMatchesNorComesBack) {
+    // Blinds $0.10/$0.20; no rake. Opp1 posts the small blind and completes
+    // to $0.20, Opp2 posts the big blind. A player who missed the small blind
+    // posts it dead with the big blind: $0.30, of which $0.20 is live.
+    //
+    // Opponent's dead blind: the newcomer posts $0.30 and checks, the hero
+    // raises to $1.00 and nobody calls. The largest live opponent bet is 0.20,
+    // so 0.80 of the hero's 1.00 comes back; the pot of 0.20 + 0.20 + 0.30 +
+    // 1.00 = 1.70 less 0.80 pays the hero 0.90 (newer exports) and the hero
+    // risked 0.20: +0.70, the opponents' 0.70. (Matching the newcomer's whole
+    // 0.30 gives 0.60.)
+    //
+    // The hero's dead blind: a limper calls 0.20 instead, the hero posts $0.30
+    // and raises to $1.00 live, $1.10 in all. 0.80 comes back; the pot of
+    // 0.20 + 0.20 + 0.20 + 1.10 = 1.70 less 0.80 pays 0.90 and the hero risked
+    // 1.10 - 0.80 = 0.30: +0.60, the opponents' 0.60. (Matching 0.20 of the
+    // 1.10 gives 0.70.) Older exports pay the whole 1.70 and the result is
+    // 1.70 less the whole bet.
+    //
+    // Called: Opp1 folds the small blind, Opp2 raises to $0.60, the hero
+    // posts $0.30, calls to $0.60 live ($0.70 in all) and loses: -0.70, none
+    // of the dead 0.10 came back. (Matching 0.60 of the 0.70 gives -0.60.)
+    const std::vector<Seat> opponentDead = {
+        {L"Opp1", L"$0", L"$0.20"}, {L"Opp2", L"$0", L"$0.20"}, {L"Newcomer", L"$0", L"$0.30"}};
+    const std::vector<Seat> heroDead = {
+        {L"Opp1", L"$0", L"$0.20"}, {L"Opp2", L"$0", L"$0.20"}, {L"Limper", L"$0", L"$0.20"}};
+    auto with = [](std::vector<Seat> seats, const Seat& hero) {
+        seats.push_back(hero);
+        return seats;
+    };
+    const std::vector<Post> blinds = {{L"Opp1", L"1", L"$0.10"}, {L"Opp2", L"2", L"$0.20"}};
+    auto plus = [&](std::vector<Post> more) {
+        more.insert(more.begin(), blinds.begin(), blinds.end());
+        return more;
+    };
+    struct Case {
+        const char* what;
+        HandLines game;
+        bool winHoldsReturn;
+        double result;
+    } cases[] = {
+        {"opponent's dead blind",
+         GameWithPosts(L"1", with(opponentDead, {L"Hero", L"$0.90", L"$1.00"}),
+                       plus({{L"Newcomer", L"2", L"$0.30"}})),
+         false, 0.70},
+        {"opponent's dead blind posted before the big blind",
+         GameWithPosts(L"2", with(opponentDead, {L"Hero", L"$0.90", L"$1.00"}),
+                       {{L"Newcomer", L"2", L"$0.30"}, blinds[0], blinds[1]}),
+         false, 0.70},
+        {"opponent's dead blind, older export",
+         GameWithPosts(L"3", with(opponentDead, {L"Hero", L"$1.70", L"$1.00"}),
+                       plus({{L"Newcomer", L"2", L"$0.30"}})),
+         true, 0.70},
+        {"hero's dead blind",
+         GameWithPosts(L"4", with(heroDead, {L"Hero", L"$0.90", L"$1.10"}),
+                       plus({{L"Hero", L"2", L"$0.30"}})),
+         false, 0.60},
+        {"hero's dead blind as a post of its own",
+         GameWithPosts(L"5", with(heroDead, {L"Hero", L"$0.90", L"$1.10"}),
+                       plus({{L"Hero", L"1", L"$0.10"}, {L"Hero", L"2", L"$0.20"}})),
+         false, 0.60},
+        {"hero's dead blind, older export",
+         GameWithPosts(L"6", with(heroDead, {L"Hero", L"$1.70", L"$1.10"}),
+                       plus({{L"Hero", L"2", L"$0.30"}})),
+         true, 0.60},
+        {"hero's dead blind, raise called",
+         GameWithPosts(L"7",
+                       {{L"Opp1", L"$0", L"$0.10"},
+                        {L"Opp2", L"$1.40", L"$0.60"},
+                        {L"Hero", L"$0", L"$0.70"}},
+                       plus({{L"Hero", L"2", L"$0.30"}})),
+         false, -0.70},
+    };
+    for (const Case& c : cases) {
+        const Parsed p = ParseGame(c.game, c.winHoldsReturn);
+        ASSERT_TRUE(p.bOk) << c.what;
+        EXPECT_NEAR(p.dResult, c.result, 1e-9) << c.what;
+        EXPECT_DOUBLE_EQ(p.dBigBlind, 0.20) << c.what; // never the post of both
+    }
+}
+
 TEST(ParseHandIPoker, SatOutMissingOrSilentHeroCountsZero) {
     Parsed p = ParseGame(Game(L"5", {{L"Hero", L"\u00A30", L"\u00A30"}, {L"Opp", L"$1", L"$1"}}));
     EXPECT_TRUE(p.bOk);
@@ -288,8 +384,10 @@ TEST_F(IPokerSplitting, CountsEveryGameOnceWhereverTheBatchEnds) {
     // A batch that ends with "</game>" counts its last game.
     EXPECT_EQ(Split(lines), 3);
     EXPECT_EQ(Ids(), (std::vector<std::wstring>{L"1", L"2", L"3"}));
-    // One that ends with "</session>" counts every game once.
+    // One that ends with "</session>" counts every game once (in a session
+    // of its own: a session never counts a game twice).
     recorder.hands.clear();
+    app.BeginSession();
     lines.push_back(L"</session>");
     EXPECT_EQ(Split(lines), 3);
     EXPECT_EQ(recorder.hands.size(), 3u);
@@ -451,4 +549,62 @@ TEST_F(IPokerReplay, PlayMoneyAndHeadlessFilesCountNothing) {
     EXPECT_EQ(app.ReplayHistoryFile(Write("junk.xml", real.substr(0, 80) + junk), L"Betfair poker"),
               0);
     EXPECT_EQ(app.nTotalHands, 1);
+}
+
+TEST_F(IPokerReplay, EveryReadSizeGivesTheGamesOfOneWholeRead) {
+    // What a replay counted: each game's code, result and money, then the totals.
+    using Outcome = std::vector<std::tuple<std::wstring, double, double>>;
+    auto replay = [](const std::wstring& file, std::size_t readBytes) {
+        CTarnwickApp::Options opt;
+        opt.bOpenLog = false;
+        opt.bLoadSettingsFile = false;
+        CTarnwickApp app(opt);
+        CPokerRoom room;
+        room.nRoomNumber = kRoomTitan;
+        room.strNickname = L"HERO";
+        app.mapRooms[L"Titan poker"] = room;
+        CRecorder recorder;
+        app.AddHandListener(&recorder);
+        app.SetRates(L"1.00", L"1.00", L"1.00");
+        app.nReplayChunkBytes = readBytes;
+        EXPECT_EQ(app.ReplayHistoryFile(file, L"Titan poker"), 0);
+        app.RemoveHandListener(&recorder);
+        Outcome out;
+        for (const HandRecord& h : recorder.hands)
+            out.emplace_back(h.strHandId, h.dResult, h.dMoney);
+        out.emplace_back(L"total " + std::to_wstring(app.nTotalHands), app.dTotalMoney,
+                         app.dTotalBB);
+        return out;
+    };
+
+    IPokerSampleOptions newer;
+    newer.nGames = 3;
+    newer.nSeed = 12;
+    IPokerSampleOptions older = newer;
+    older.nSeed = 13;
+    older.bClientVersion = false;
+    older.bEuroAmounts = true;
+    for (const IPokerSampleOptions& o : {newer, older}) {
+        IPokerSampleTotals totals;
+        const std::wstring file =
+            WriteSample("sample" + std::to_string(o.nSeed) + ".xml", o, totals);
+        const Outcome whole = replay(file, 0);
+        ASSERT_EQ(whole.size(), 4u);
+        EXPECT_NEAR(std::get<1>(whole.back()), totals.nHeroNetCents / 100.0, 1e-9);
+
+        // Read sizes whose ends fall inside <general>, lines, games and amounts.
+        std::vector<std::size_t> sizes;
+        for (std::size_t n = 16; n <= 600; ++n)
+            sizes.push_back(n);
+        for (std::size_t n : {777u, 1024u, 1500u, 4096u, 65536u})
+            sizes.push_back(n);
+        std::vector<std::size_t> differing;
+        for (std::size_t n : sizes) {
+            if (replay(file, n) != whole)
+                differing.push_back(n);
+        }
+        EXPECT_TRUE(differing.empty())
+            << differing.size() << " read sizes differ from one whole read, the first "
+            << differing.front() << " bytes (seed " << o.nSeed << ")";
+    }
 }

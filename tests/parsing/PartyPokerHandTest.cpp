@@ -223,3 +223,23 @@ TEST(PartyPokerBatch, GarbageAndHugeLinesNeverCount) {
     EXPECT_EQ(model.nTotalHands, 2);
     EXPECT_DOUBLE_EQ(model.dTotalMoney, -0.20);
 }
+
+TEST(PartyPokerBatch, AHandThatOpensWithItsGameNumberIsOneHand) {
+    // Newer files open a hand with "#Game No :" and then its title; the
+    // number alone was once passed on as a hand of its own.
+    CSessionModel model;
+    model.mapRooms[L"PartyPoker"].strNickname = L"Hero";
+    model.SetRates(L"1.00", L"1.12", L"1.42");
+    HandLines batch = tw::test::Lines(LR"(#Game No : 14
+***** Hand History for Game 14 *****
+$5/$10 USD NL Texas Hold'em - Friday, August 01, 22:45:59 CEST 2014
+Hero posts big blind [$10 USD].
+Hero wins $25 USD)");
+    RoomNumber room = kRoomPartyPoker;
+    double sb = 0, bb = 0, batchMoney = 0;
+    int currency = 0, batchHands = 0;
+    MakeMoneyData(model, batch, room, L"Hero", sb, bb, currency, batchMoney, batchHands);
+    EXPECT_EQ(batchHands, 1);
+    EXPECT_EQ(model.nTotalHands, 1);
+    EXPECT_DOUBLE_EQ(model.dTotalMoney, 15.0);
+}

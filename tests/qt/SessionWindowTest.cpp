@@ -121,7 +121,7 @@ TEST_F(SessionWindow, StartNeedsARoomOrStartsAtOnce) {
     app->bRunOnStart = 1;
     calls.clear();
     Open();
-    EXPECT_TRUE(dlg->bRunning);
+    EXPECT_TRUE(dlg->Session().IsRunning());
     EXPECT_EQ(calls, std::vector<std::string>{"start watches"});
 }
 

@@ -4,7 +4,14 @@
 #include "tests/TestUtil.h"
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace tw;
 using twtest::TempDir;
@@ -225,4 +232,42 @@ TEST(ReadHistoryFile, ChunkedReadsReturnEveryLineOnce) {
     ASSERT_EQ(all.size(), 5000u);
     EXPECT_EQ(all[4999], L"line 4999");
     EXPECT_EQ(all[1234], L"line 1234");
+}
+
+TEST(ReadHistoryFile, FoldersFifosSocketsAndDevicesAreRefusedWithoutBlocking) {
+    TempDir dir;
+    const std::string folder = dir.file("folder.txt"), fifo = dir.file("fifo.txt"),
+                      sock = dir.file("socket.txt");
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    // A writer holds the FIFO open, so that even a read that wrongly opens
+    // it cannot hang the test.
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    ASSERT_LT(sock.size(), sizeof addr.sun_path);
+    std::strcpy(addr.sun_path, sock.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+
+    const struct {
+        std::string path;
+        int want;
+    } cases[] = {{folder, EISDIR},
+                 {fifo, kHistoryNotAFile},
+                 {sock, kHistoryNotAFile},
+                 {"/dev/null", kHistoryNotAFile}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(CheckHistoryFile(FromUtf8(c.path)), c.want);
+        EXPECT_EQ(HistoryFileSize(FromUtf8(c.path)), -1);
+        std::int64_t pos = 0;
+        int rc = 0;
+        EXPECT_TRUE(ReadAll(c.path, pos, &rc).empty());
+        EXPECT_EQ(rc, c.want);
+        EXPECT_EQ(pos, 0);
+    }
+    ::close(writer);
+    ::close(listener);
 }

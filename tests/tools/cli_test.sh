@@ -2,8 +2,8 @@
 # Checks tarnwick-cli's command line: usage errors, unreadable files, output, and a
 # watch whose folder goes and comes back.
 set -u
-CLI="$1"
-GEN="$2"
+CLI="$(realpath "$1")"
+GEN="$(realpath "$2")"
 TMP="$(mktemp -d)"
 trap 'rm -rf "$TMP"' EXIT
 fail=0
@@ -31,12 +31,86 @@ expect_status 2 "no nick" "$CLI" replay --room PokerStars "$TMP/h.txt"
 expect_status 2 "no file" "$CLI" replay --room PokerStars --nick HERO
 expect_status 2 "bad rate" "$CLI" replay --room PokerStars --nick HERO --rate USD=abc "$TMP/h.txt"
 expect_status 2 "bad display" "$CLI" replay --room PokerStars --nick HERO --display JPY "$TMP/h.txt"
+expect_status 2 "bad read size" "$CLI" replay --room PokerStars --nick HERO --read-bytes 0 "$TMP/h.txt"
 if [ "$(wc -l <"$TMP/err")" -lt 1 ]; then echo "FAIL usage error prints no message"; fail=$((fail + 1)); fi
 
 # An unreadable file is named, the others still count, exit 1.
 expect_status 1 "missing file" "$CLI" replay --room PokerStars --nick HERO "$TMP/missing.txt" "$TMP/h.txt"
 if ! grep -q "missing.txt" "$TMP/err"; then echo "FAIL missing file not named"; fail=$((fail + 1)); fi
 if [ "$(grep -c '"hand":' "$TMP/out")" -ne 20 ]; then echo "FAIL other file not processed"; fail=$((fail + 1)); fi
+
+# The generated file's true total for the hero.
+summary_of_gen() {
+    python3 -c 'import json,sys; print("%.2f" % json.load(open(sys.argv[1]))["hero_total"])' "$TMP/gen.json"
+}
+
+# The summary's hand count and money, and the hand lines: "HANDS MONEY LINES".
+summary() {
+    python3 -c 'import json,sys
+lines = open(sys.argv[1]).read().splitlines()
+o = json.loads(lines[-1]); assert o["summary"]
+print(o["hands"], "%.2f" % o["money"], sum("\"hand\":" in l for l in lines))' "$TMP/out" 2>/dev/null
+}
+
+# A bare file name is a file of the current folder: "*.txt" typed in the
+# history folder counts what the absolute paths count.
+same_in_folder() { # name folder room nick
+    local name="$1" dir="$2" room="$3" nick="$4" there
+    expect_status 0 "$name in its folder" sh -c 'cd "$1" && shift && exec "$@" *.txt' - "$dir" \
+        "$CLI" replay --room "$room" --nick "$nick"
+    here=$(summary)
+    expect_status 0 "$name by absolute paths" "$CLI" replay --room "$room" --nick "$nick" "$dir"/*.txt
+    there=$(summary)
+    if [ "$here" != "$there" ] || [ "${here%% *}" -eq 0 ]; then
+        echo "FAIL $name: in its folder $here, by absolute paths $there (hands money lines)"
+        fail=$((fail + 1))
+    fi
+}
+here=""
+mkdir "$TMP/hh"
+cp "$TMP/h.txt" "$TMP/hh/a.txt"
+sed 's/PokerStars Hand #2/PokerStars Hand #3/' "$TMP/h.txt" >"$TMP/hh/b c.txt" # other hand ids
+same_in_folder generated "$TMP/hh" PokerStars HERO
+if [ "${here%% *}" != 40 ]; then echo "FAIL generated: $here, wanted 40 hands"; fail=$((fail + 1)); fi
+CORPUS="$(cd "$(dirname "$0")/../.." && pwd)/../shared/hh-corpus"
+if [ -d "$CORPUS" ]; then
+    same_in_folder "corpus pokerstars" "$CORPUS/pokerstars" PokerStars Hero
+    same_in_folder "corpus 888" "$CORPUS/888" "888 poker" Borr_09
+    same_in_folder "corpus partypoker" "$CORPUS/partypoker" PartyPoker Hero
+    same_in_folder "corpus ipoker" "$CORPUS/ipoker" "Titan poker" Hero
+else
+    echo "no hand-history corpus at $CORPUS: its cases skipped"
+fi
+
+# A folder, a FIFO and a file that may not be read, under history names: each
+# is named, the others still count, exit 1, and nothing waits on the FIFO (the
+# time-out only ends a run that hangs). Root reads any file whatever its
+# mode, so as root the run goes as "nobody" (setpriv); without setpriv the
+# unreadable file is left out.
+mkdir "$TMP/bad" "$TMP/bad/folder.txt"
+mkfifo "$TMP/bad/fifo.txt"
+cp "$TMP/h.txt" "$TMP/bad/good.txt"
+bad="folder.txt fifo.txt"
+as_user=""
+if [ "$(id -u)" -ne 0 ]; then
+    bad="$bad locked.txt"
+elif command -v setpriv >/dev/null; then
+    bad="$bad locked.txt"
+    as_user="setpriv --reuid=65534 --regid=65534 --clear-groups"
+    chmod 755 "$TMP"
+else
+    echo "SKIP unreadable file: running as root without setpriv"
+fi
+case "$bad" in *locked.txt*) cp "$TMP/h.txt" "$TMP/bad/locked.txt" && chmod 000 "$TMP/bad/locked.txt" ;; esac
+expect_status 1 "unreadable files" timeout 30 $as_user sh -c 'cd "$1" && shift && exec "$@" *.txt' - \
+    "$TMP/bad" "$CLI" replay --room PokerStars --nick HERO
+for f in $bad; do
+    if ! grep -q "cannot read $f" "$TMP/err"; then echo "FAIL $f not named"; cat "$TMP/err"; fail=$((fail + 1)); fi
+done
+beside=$(summary)
+if [ "$beside" != "20 $(summary_of_gen) 20" ]; then
+    echo "FAIL the readable file beside them: $beside (hands money lines)"; fail=$((fail + 1))
+fi
 
 # Output: one line per hand, then the summary with the true total.
 expect_status 0 "replay" "$CLI" replay --room PokerStars --nick HERO --rate USD=2.00 "$TMP/h.txt"

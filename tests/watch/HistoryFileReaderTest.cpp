@@ -251,6 +251,35 @@ TEST(HistoryFileReader, ARewrittenIPokerDocumentCountsEveryGameOnce) {
     }
 }
 
+TEST(HistoryFileReader, AnIPokerDocumentAppendedInPiecesCountsAsWholeAtEveryReadSize) {
+    std::int64_t cents = 0;
+    std::string doc = IPokerDocument(5, 40, &cents);
+    doc.erase(doc.rfind("</session>")); // the table is still open
+    std::mt19937 rng(17);
+    // Pieces that end anywhere: inside <general>, inside lines; a last piece
+    // of a few bytes that only ends the last game.
+    std::vector<std::vector<std::size_t>> splits = {{100, 200, 300, doc.rfind("</game>")}};
+    for (int i = 0; i < 3; ++i) {
+        std::vector<std::size_t> cuts;
+        for (int k = 0; k < 15; ++k)
+            cuts.push_back(rng() % doc.size());
+        splits.push_back(cuts);
+    }
+    for (std::size_t readBytes : {16u, 50u, 128u, 333u, 600u, 4096u, 4u << 20}) {
+        for (const auto& cuts : splits) {
+            Live live(L"Titan poker", L"Hero");
+            live.reader.nReadChunk = readBytes;
+            const std::string path = live.File("session.xml");
+            WriteBytes(path, "");
+            live.reader.FileAdded(FromUtf8(path));
+            WriteInPieces(live, path, doc, cuts);
+            ASSERT_EQ(live.app.nTotalHands, 5) << readBytes << " bytes a read";
+            ASSERT_TRUE(live.rec.NoneTwice());
+            ASSERT_NEAR(live.app.dTotalMoney, cents / 100.0, 1e-9) << readBytes << " bytes a read";
+        }
+    }
+}
+
 TEST(HistoryFileReader, PlayMoneyIPokerDocumentsCountNoGame) {
     Live live(L"Titan poker", L"Hero");
     std::string doc = IPokerDocument(3, 10, nullptr);

@@ -8,14 +8,18 @@
 #include "tests/TestUtil.h"
 #include "watch/RoomWatches.h"
 
+#include <atomic>
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <random>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace tw;
 namespace fs = std::filesystem;
@@ -91,8 +95,8 @@ protected:
 
     // Waits (settling quiet files as the window's timer does) until the
     // expected hands are counted; a deadline only ends a test that failed.
-    void WaitForCount() {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    void WaitForCount(std::chrono::seconds wait = std::chrono::seconds(20)) {
+        auto deadline = std::chrono::steady_clock::now() + wait;
         while (std::chrono::steady_clock::now() < deadline) {
             Check();
             app.historyReader.FlushIdle(CHistoryFileReader::Clock::now());
@@ -198,6 +202,64 @@ TEST_F(LiveSession, EveryHandWrittenCountsOnceWhateverTheWayItIsWritten) {
 
     watches.StopWatches();
     EXPECT_EQ(watches.WatchCount(), 0u);
+}
+
+TEST_F(LiveSession, FilesReplacedOrMovedInCountEachHandOnce) {
+    const fs::path outside = dir.path() / "elsewhere"; // not watched
+    fs::create_directories(outside);
+    // An old history file kept outside, last written the day before.
+    const std::string oldHands = Hands(4, 33, false);
+    WriteBytes((outside / "HH20261101 Old.txt").string(), oldHands);
+    fs::last_write_time(outside / "HH20261101 Old.txt",
+                        fs::file_time_type::clock::now() - std::chrono::hours(24));
+
+    CRoomWatches watches(app, app.historyReader);
+    watches.StartWatches(std::time(nullptr));
+    const fs::path table = hh / "HH20261208 Table.txt";
+    const std::string first = Hands(10, 30);
+    WriteBytes(table.string(), first);
+    WaitForCount();
+
+    // The client rewrites the table into a temporary file (no history name)
+    // with the old hands and new ones, and renames it over the table.
+    const std::string second = Hands(5, 31);
+    WriteBytes((hh / "HH20261208 Table.tmp").string(), first + second);
+    fs::rename(hh / "HH20261208 Table.tmp", table);
+    WaitForCount();
+    // The same from a folder outside the watched tree.
+    const std::string third = Hands(3, 32);
+    WriteBytes((outside / "table.new").string(), first + second + third);
+    fs::rename(outside / "table.new", table);
+    WaitForCount();
+
+    // The old file moved in: its hands were played before the session; what
+    // is appended after the move counts.
+    const fs::path movedOld = hh / "HH20261101 Old.txt";
+    fs::rename(outside / "HH20261101 Old.txt", movedOld);
+    const auto known = [&] {
+        std::lock_guard<std::recursive_mutex> lock(app.csHistory);
+        return app.mapFileTest.count(FromUtf8(movedOld.string())) != 0;
+    };
+    for (int i = 0; i < 2000 && !known(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(known());
+    WriteBytes(movedOld.string(), Hands(2, 34), true);
+    WaitForCount();
+    // A file written during the session and moved in counts whole.
+    WriteBytes((outside / "HH20261208 New.txt").string(), Hands(2, 35));
+    fs::rename(outside / "HH20261208 New.txt", hh / "HH20261208 New.txt");
+    WaitForCount();
+
+    // Two thousand tables at once.
+    fs::create_directories(hh / "many");
+    for (std::uint32_t i = 0; i < 2000; ++i)
+        WriteBytes((hh / "many" / ("HH table " + std::to_string(i) + ".txt")).string(),
+                   Hands(1, 100 + i));
+    WaitForCount(std::chrono::seconds(120)); // a slow machine takes its time
+    // Nothing more arrives late.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    app.historyReader.FlushAll();
+    WaitForCount();
 }
 
 TEST_F(LiveSession, AWatchedFolderRemovedDoesNotStopTheOthers) {
@@ -354,6 +416,48 @@ TEST_F(LiveSession, SessionStartLogsEachRoomAndSkipsMissingFolders) {
     EXPECT_EQ(log.lines[2].rfind(L"Start WatchDirectory OK!\n", 0), 0u);
     EXPECT_EQ(log.lines.back(), L"PokerRoom UPoker2: history folder " + r.strHistoryPath +
                                     L" does not exist: not watched until it does");
+}
+
+TEST_F(LiveSession, AFifoUnderAHistoryNameIsSkippedWithOneLogLineAndBlocksNothing) {
+    CRoomWatches watches(app, app.historyReader);
+    watches.StartWatches(std::time(nullptr));
+    const fs::path fifo = hh / "HH20261208 Fifo.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    // Whatever opens the FIFO for reading is caught, and let go: a writer's
+    // open succeeds only while a reader holds the FIFO or waits in open().
+    struct Watchdog {
+        const fs::path& path;
+        std::atomic<bool> bStop{false}, bOpened{false};
+        std::thread thread{[this] {
+            while (!bStop) {
+                const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    bOpened = true;
+                    ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }};
+        ~Watchdog() {
+            bStop = true;
+            thread.join();
+        }
+    } watchdog{fifo};
+    // Another FIFO renamed over it: the renamed file is read at once, where
+    // an open that waits for a writer would wait for ever, on the thread that
+    // counts every hand.
+    const fs::path next = hh / "next.fifo";
+    ASSERT_EQ(::mkfifo(next.c_str(), 0644), 0);
+    fs::rename(next, fifo);
+    WriteBytes((hh / "HH20261208 After.txt").string(), Hands(2, 30));
+    WaitForCount();
+
+    EXPECT_FALSE(watchdog.bOpened);
+    std::lock_guard<std::mutex> lock(log.cs);
+    int named = 0;
+    for (const auto& l : log.lines)
+        named += l.find(FromUtf8(fifo.string())) != std::wstring::npos;
+    EXPECT_EQ(named, 1);
 }
 
 TEST(RoomFilters, EachRoomWatchesItsOwnFiles) {

@@ -1,0 +1,30 @@
+// The values typed into the settings, checked and converted the same way
+// wherever they are typed (the settings dialog, the command-line tool).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// The longest time limit "hh:mm" can hold, in minutes: 99:59.
+constexpr int kMaxTimeLimit = 99 * 60 + 59;
+
+// A time limit typed as "hh:mm"; blanks, input-mask placeholders ('_') and
+// the colon are ignored, and exactly four digits must remain. Minutes beyond
+// 59 carry into the hours ("00:90" is 90 minutes). True with the minutes and
+// the text as written ("00:90"); false for anything else or a limit beyond
+// kMaxTimeLimit.
+bool ParseTimeLimit(std::wstring_view typed, int& minutes, std::wstring& text);
+
+// A currency rate as typed: a positive decimal number with a point, blanks
+// around it ignored. "1,12", "0" and numbers too large to hold are refused:
+// such a rate would turn every hand in its currency into nothing, its
+// opposite or infinity.
+bool ParseRate(std::wstring_view typed, double& rate);
+
+// The amount of a whole-number field that showed `opened` truncated: a field
+// left as it was keeps the amount's cents.
+double AmountFromField(int field, double opened);
+
+} // namespace tw

@@ -1,0 +1,173 @@
+#include "session/Session.h"
+
+#include "support/TextUtil.h"
+
+#include <algorithm>
+#include <climits>
+#include <ctime>
+
+namespace tw {
+
+namespace {
+
+std::int64_t SystemNow() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+} // namespace
+
+CSession::CSession(CSessionModel& totals, CSessionSettings& settings, Clock clock)
+    : model(totals), s(settings), fnNow(clock ? std::move(clock) : Clock(SystemNow)) {}
+
+void CSession::Start(const std::function<void()>& fnStartWatches) {
+    model.nTotalHands = 0;
+    model.BeginSession();
+    tLastHand = fnNow();
+    if (fnStartWatches)
+        fnStartWatches();
+
+    strTimeText = L"00:00";
+    nSeconds = 0;
+    nShownMinutes = 0;
+    nShownHands = 0;
+    s.bHandsAlarmFired = false;
+    dStartMoney = model.dTotalMoney;
+    dStartBB = model.dTotalBB;
+
+    tStart = fnNow();
+    bRunning = true;
+    bPaused = false;
+    s.bTimeAlarmFired = false;
+}
+
+void CSession::Stop() {
+    bRunning = false;
+    bPaused = false;
+    strTimeText = L"0:00";
+    nShownHands = 0;
+}
+
+void CSession::TogglePause() {
+    PauseOrResumeAt(fnNow());
+}
+
+void CSession::PauseOrResumeAt(std::int64_t now) {
+    if (bPaused) {
+        tStart += now - tPauseStart; // the clock skips the pause
+        tLastHand = now;
+    } else {
+        tPauseStart = now;
+    }
+    bPaused = !bPaused;
+}
+
+void CSession::UpdateClock(std::int64_t now) {
+    // A system clock set back must not show a negative time.
+    nSeconds = std::max<std::int64_t>(now - tStart, 0);
+    const std::int64_t minutes = nSeconds / 60;
+    const std::int64_t hours = minutes / 60;
+    strTimeText = Format(L"%02lld:%02lld", static_cast<long long>(hours),
+                         static_cast<long long>(minutes - 60 * hours));
+    nShownMinutes = static_cast<int>(std::min<std::int64_t>(minutes, INT_MAX));
+}
+
+SessionTick CSession::Refresh() {
+    SessionTick tick;
+    if (!bRunning)
+        return tick;
+    const std::int64_t now = fnNow();
+    if (!bPaused)
+        UpdateClock(now);
+    UpdateTrailingLevels();
+
+    if (model.nTotalHands != nShownHands) {
+        const std::int64_t gap = tPauseStart - tLastHand;
+        tLastHand = now;
+        if (bPaused) {
+            // A hand ends the pause and takes out all the time since the
+            // last hand before it.
+            tStart += gap;
+            PauseOrResumeAt(now);
+            UpdateClock(now);
+        }
+        nShownHands = model.nTotalHands;
+        tick.bNewHands = true;
+        CheckHandsAndMoney(tick.vecFired);
+    } else if (!bPaused && s.bAutoPause &&
+               now - tLastHand > static_cast<std::int64_t>(s.nAutoPauseMin) * 60) {
+        PauseOrResumeAt(now);
+    }
+
+    CheckTime(tick.vecFired);
+    return tick;
+}
+
+void CSession::UpdateTrailingLevels() {
+    const double money = Money();
+    if (money > s.dPeakMoney) {
+        s.dPeakMoney = money;
+        if (s.bTrailingTakeProfit)
+            s.dTakeProfitLevel = s.dTakeProfitAmount + money;
+        if (s.bTrailingStopLoss)
+            s.dStopLossLevel = s.dStopLossAmount + money;
+    }
+    const double bigBlinds = BigBlinds();
+    if (bigBlinds > s.dPeakBB) {
+        s.dPeakBB = bigBlinds;
+        if (s.bTrailingStopLoss)
+            s.dBBStopLevel = s.dBBStopInitial + bigBlinds;
+    }
+}
+
+void CSession::CheckHandsAndMoney(std::vector<SessionAlarm>& fired) {
+    // Each alarm is marked as it fires: the caller's message box may run an
+    // event loop that ticks again, and a marked alarm cannot fire twice.
+    if (s.bHandsAlarm && nShownHands >= s.nHandsLimit && !s.bHandsAlarmFired) {
+        s.bHandsAlarmFired = true;
+        fired.push_back(SessionAlarm::kHands);
+    }
+    if (!s.bMoneyAlarm)
+        return;
+    // Take profit wins a tick where both money levels are reached (a take
+    // profit at or below the stop loss); the stop loss waits for a later hand.
+    if (Money() >= s.dTakeProfitLevel && s.bTakeProfit) {
+        s.bTakeProfit = 0;
+        fired.push_back(SessionAlarm::kTakeProfit);
+    } else if (Money() <= s.dStopLossLevel && s.bStopLoss) {
+        s.bStopLoss = 0;
+        fired.push_back(SessionAlarm::kStopLoss);
+    }
+    if (BigBlinds() <= s.dBBStopLevel && s.bStopLossBB) {
+        s.bStopLossBB = 0;
+        fired.push_back(SessionAlarm::kBBStopLoss);
+    }
+}
+
+void CSession::CheckTime(std::vector<SessionAlarm>& fired) {
+    // The clock text matches the limit during its minute; a minute the tick
+    // missed (a suspended machine) is caught by the minutes passing it.
+    if (s.bTimeAlarmFired || !s.bTimeAlarm)
+        return;
+    if (s.strAlarmTime != strTimeText && nShownMinutes < s.nTimeLimit)
+        return;
+    s.bTimeAlarmFired = true;
+    fired.push_back(SessionAlarm::kTime);
+}
+
+double CSession::Level(SessionAlarm alarm) const {
+    switch (alarm) {
+    case SessionAlarm::kHands:
+        return s.nHandsLimit;
+    case SessionAlarm::kTakeProfit:
+        return s.dTakeProfitLevel;
+    case SessionAlarm::kStopLoss:
+        return s.dStopLossLevel;
+    case SessionAlarm::kBBStopLoss:
+        return s.dBBStopLevel;
+    case SessionAlarm::kTime:
+        return s.nTimeLimit;
+    }
+    return 0.0;
+}
+
+} // namespace tw

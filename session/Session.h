@@ -1,0 +1,101 @@
+// The rules of a session: the clock with its pauses (by hand, after a quiet
+// stretch, ended by the next hand), the hand count the last tick saw, the
+// peaks with the trailing levels, and the alarms. It reads the totals the
+// history path keeps, takes the time from an injected clock and reports what
+// each tick fired; acting on an alarm (a sound, a message) is the caller's.
+//
+// Not thread-safe: tick it where the totals are written (the program's UI
+// thread; under csHistory in the command-line tool).
+#pragma once
+
+#include "model/SessionModel.h"
+#include "session/SessionSettings.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+enum class SessionAlarm { kHands, kTakeProfit, kStopLoss, kBBStopLoss, kTime };
+
+// What one clock tick did.
+struct SessionTick {
+    bool bNewHands = false;             // hands arrived since the last tick
+    std::vector<SessionAlarm> vecFired; // each marked fired already, in firing order
+};
+
+class CSession {
+public:
+    // Seconds since 1970-01-01 UTC.
+    using Clock = std::function<std::int64_t()>;
+
+    // `totals` and `settings` must outlive the session. An empty clock: the
+    // system time.
+    CSession(CSessionModel& totals, CSessionSettings& settings, Clock clock = {});
+
+    // Starts a session: the hand count from zero (the hands of earlier
+    // sessions forgotten), then `fnStartWatches`, then the clock from zero;
+    // the hands and time alarms are armed again.
+    void Start(const std::function<void()>& fnStartWatches = {});
+    // Ends the session: the clock stops and shows "0:00". The totals stay.
+    void Stop();
+    // Pauses the clock, or resumes it without the time the pause took.
+    void TogglePause();
+
+    // The clock tick (the window's comes every 5 seconds), in this order: the
+    // clock text unless paused, the trailing levels; then, when hands arrived,
+    // the end of a pause (without the quiet time before it) and the hands and
+    // money alarms; else the automatic pause; last the time alarm. Does
+    // nothing while no session runs.
+    SessionTick Refresh();
+
+    bool IsRunning() const { return bRunning; }
+    bool IsPaused() const { return bPaused; }
+    // Hours and minutes of unpaused time at the last tick ("01:02", "100:00").
+    const std::wstring& TimeText() const { return strTimeText; }
+    // Unpaused seconds at the last tick.
+    std::int64_t Seconds() const { return nSeconds; }
+    // The hand count the last tick saw.
+    int ShownHands() const { return nShownHands; }
+
+    // The money and big blinds the alarms and peaks measure. Today the money
+    // is the running total of the whole run (from the stored bankroll in
+    // bankroll mode, carried over from earlier sessions); the session's own
+    // result would be the total less StartMoney().
+    double Money() const { return model.dTotalMoney; }
+    double BigBlinds() const { return model.dTotalBB; }
+    // The totals when the session started.
+    double StartMoney() const { return dStartMoney; }
+    double StartBigBlinds() const { return dStartBB; }
+
+    // The level or limit an alarm compares with: money for take profit and
+    // stop loss, big blinds for the big-blind stop, hands, minutes.
+    double Level(SessionAlarm alarm) const;
+
+private:
+    void PauseOrResumeAt(std::int64_t now);
+    void UpdateClock(std::int64_t now);
+    void UpdateTrailingLevels();
+    void CheckHandsAndMoney(std::vector<SessionAlarm>& fired);
+    void CheckTime(std::vector<SessionAlarm>& fired);
+
+    CSessionModel& model;
+    CSessionSettings& s;
+    Clock fnNow;
+
+    std::int64_t tStart = 0;
+    std::int64_t tLastHand = 0; // the last hand seen, the start or the last resume
+    std::int64_t tPauseStart = 0;
+    bool bRunning = false;
+    bool bPaused = false;
+    std::wstring strTimeText = L"00:00";
+    std::int64_t nSeconds = 0;
+    int nShownMinutes = 0;
+    int nShownHands = 0;
+    double dStartMoney = 0.0;
+    double dStartBB = 0.0;
+};
+
+} // namespace tw
