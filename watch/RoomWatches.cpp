@@ -138,7 +138,7 @@ void CRoomWatches::StartWatches(std::time_t now) {
     {
         Busy busy(nBusy);
         rReader.SetSessionStart(now);
-        const auto seen = WallClock::now();
+        tSessionStart = now;
         for (auto& [name, room] : m.mapRooms) {
             RoomFilter filter;
             if (!RoomFilterFor(name, room.strNickname, filter))
@@ -169,7 +169,6 @@ void CRoomWatches::StartWatches(std::time_t now) {
                 w->bWasWatched = false;
                 w->nError = ENOENT;
                 w->nStartError = 0;
-                w->tSeen = seen;
             }
             for (const std::wstring& folder : {before, room.strHistoryPath})
                 if (!folder.empty() && w->pWatcher->FindWatchedDirectory(folder))
@@ -232,7 +231,6 @@ bool CRoomWatches::StartRoom(RoomWatch& w) {
     w.bWatched = true;
     w.bWasWatched = true;
     w.id = id;
-    w.tSeen = WallClock::now();
     w.nError = 0;
     w.nStartError = 0;
     return true;
@@ -278,7 +276,6 @@ void CRoomWatches::CheckFolders(Clock::time_point now) {
             RoomWatch* w = nullptr;
             bool watched = false;
             FolderId held;
-            WallClock::time_point since;
             {
                 std::lock_guard<std::mutex> lock(csWatches);
                 auto it = mapWatches.find(name);
@@ -287,18 +284,13 @@ void CRoomWatches::CheckFolders(Clock::time_point now) {
                 w = &it->second;
                 watched = w->bWatched;
                 held = w->id;
-                since = w->tSeen - kWriteTimeSlack;
             }
-            const auto seen = WallClock::now();
             FolderId id;
             std::uint32_t error = 0;
             const bool there = FolderIdOf(w->strFolder, id, error);
             if (watched) {
-                if (there && id == held) {
-                    std::lock_guard<std::mutex> lock(csWatches);
-                    w->tSeen = seen;
+                if (there && id == held)
                     continue;
-                }
                 // The path leads elsewhere now (a parent folder renamed, a
                 // drive gone): the watch holds a folder no longer there.
                 w->pWatcher->StopWatchingDirectory(w->strFolder);
@@ -310,7 +302,7 @@ void CRoomWatches::CheckFolders(Clock::time_point now) {
                 continue;
             m.LogLine(Format(L"PokerRoom %ls: history folder %ls is there %ls: watched from now on",
                              name.c_str(), w->strFolder.c_str(), again ? L"again" : L"now"));
-            ResumeFiles(*w, since, WallClock::to_time_t(seen));
+            ResumeFiles(*w, std::time(nullptr));
             resumed = true;
         }
     }
@@ -326,7 +318,7 @@ void CRoomWatches::RegisterOpenFiles(const std::wstring& folder, const RoomFilte
             rReader.FileOpenedBefore(f.strPath, f.nSize);
 }
 
-void CRoomWatches::ResumeFiles(const RoomWatch& w, WallClock::time_point since, std::time_t now) {
+void CRoomWatches::ResumeFiles(const RoomWatch& w, std::time_t now) {
     const std::vector<TreeFile> files = FilesOfTree(w.strFolder, w.filter);
     std::vector<std::wstring> paths;
     paths.reserve(files.size());
@@ -337,13 +329,16 @@ void CRoomWatches::ResumeFiles(const RoomWatch& w, WallClock::time_point since, 
     for (const TreeFile& f : files) {
         if (!isUnknown.count(f.strPath))
             continue;
-        if (f.tWritten >= since) {
-            // Written after the folder went: a new file, read from its start.
+        const std::time_t written = WallClock::to_time_t(f.tWritten);
+        if (written >= tSessionStart) {
+            // Written during the session while the folder was not watched
+            // (a new table, one moved in): read from its start.
             rReader.FileAdded(f.strPath);
             rReader.FileModified(f.strPath);
-        } else if (WallClock::to_time_t(f.tWritten) >= now - kOpenTableAge) {
-            // There before (a drive mounted again, a folder moved back): as at
-            // a session start, only what is written from now on counts.
+        } else if (written >= now - kOpenTableAge) {
+            // There before the session (a drive mounted again, a folder moved
+            // back): as at the session's start, only what is written from now
+            // on counts, and older files not at all.
             rReader.FileOpenedBefore(f.strPath, f.nSize);
         }
     }

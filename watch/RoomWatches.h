@@ -41,10 +41,6 @@ public:
     static constexpr std::time_t kOpenTableAge = 20 * 60 * 60;
     // How often the rooms' folders are looked at (see CheckFolders).
     static constexpr std::chrono::milliseconds kFolderCheckPeriod{1000};
-    // File systems keep modification times coarser than the clock (FAT to
-    // 2 s): a file written this long before its folder was last seen watched
-    // may still have been written after the folder went.
-    static constexpr std::chrono::seconds kWriteTimeSlack{2};
 
     // A configured room whose folder is not watched during the session.
     struct UnwatchedRoom {
@@ -109,7 +105,6 @@ private:
         bool bWatched = false;
         bool bWasWatched = false;      // at some time of the session
         FolderId id;                   // of the folder the watch holds
-        WallClock::time_point tSeen;   // the folder was last seen watched (or missing)
         std::uint32_t nError = 0;      // why it is not watched
         std::uint32_t nStartError = 0; // the last failed start, logged once
     };
@@ -120,9 +115,9 @@ private:
     void FolderGone(const std::wstring& name, std::uint32_t error);
     void RegisterOpenFiles(const std::wstring& folder, const RoomFilter& filter, std::time_t now);
     // The files of a folder whose watch started again: those read before go
-    // on from their positions, those written since `since` are read from
-    // their start, older ones are taken as at a session start.
-    void ResumeFiles(const RoomWatch& w, WallClock::time_point since, std::time_t now);
+    // on from their positions, those written during the session are read
+    // from their start, older ones are taken as at the session's start.
+    void ResumeFiles(const RoomWatch& w, std::time_t now);
     void Changed();
 
     // Starting a watch waits for its worker, and on the user-interface thread
@@ -139,6 +134,7 @@ private:
     mutable std::mutex csWatches;
     std::map<std::wstring, RoomWatch> mapWatches;
     Clock::time_point tNextCheck{};
+    std::time_t tSessionStart = 0;
     int nBusy = 0;
     bool bStopDeferred = false;
     bool bStartDeferred = false;
