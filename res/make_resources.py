@@ -13,7 +13,7 @@ Numbering (the ids the program asks for):
            Medium  Start 180 181 182, Stop 184 185 186, Pause 177 178 179, mask 183
            Large   Start 167 169 168, Stop 174 175 176, Pause 171 173 172, mask 170
            (normal, down, disabled)
-  icons    128 application, 129 hands, 130 money, 154 time
+  icons    128 application, 129 hands, 130 money, 154 time, 155 a room not watched
   sounds   156 hands alarm, 157 money alarms, 169 time alarm
 """
 import math
@@ -331,7 +331,23 @@ def icon_app(n):
     ]
 
 
-ICONS = {128: icon_app, 129: icon_hands, 130: icon_money, 154: icon_time}
+def icon_unwatched(n):
+    """A warning sign: an amber triangle with an exclamation mark."""
+    c = n / 2
+    d = max(1.0, n / 14)
+    outer = polygon([(c, n * 0.04), (n * 0.98, n * 0.93), (n * 0.02, n * 0.93)])
+    inner = polygon([(c, n * 0.04 + 2.2 * d), (n * 0.98 - 1.8 * d, n * 0.93 - d),
+                     (n * 0.02 + 1.8 * d, n * 0.93 - d)])
+    ink = (44, 32, 0)
+    return [
+        (outer, solid((92, 60, 0))),
+        (inner, vertical_gradient((255, 214, 64), (244, 168, 0), 0, n)),
+        (segment(c, n * 0.36, c, n * 0.62, n * 0.07), solid(ink)),
+        (circle(c, n * 0.76, n * 0.075), solid(ink)),
+    ]
+
+
+ICONS = {128: icon_app, 129: icon_hands, 130: icon_money, 154: icon_time, 155: icon_unwatched}
 ICON_SIZES = (16, 24, 32, 48)
 
 

@@ -3,8 +3,9 @@
 # temporary folder: one configured room, bankroll mode with a stored total so
 # the money figure shows, all three alarms on, the session started at once.
 #
-# Expects ROOT and SIZE (0 Small, 1 Medium, 2 Large); sets TMP, APP_PID,
-# DISPLAY; cleans up on exit.
+# Expects ROOT and SIZE (0 Small, 1 Medium, 2 Large); with HH_MISSING=1 the
+# room's history folder does not exist, so the window shows the room as not
+# watched. Sets TMP, APP_PID, DISPLAY; cleans up on exit.
 
 BUILD="${TARNWICK_BUILD_DIR:-$ROOT/build}"
 "$ROOT/scripts/build" >/dev/null
@@ -24,7 +25,8 @@ cleanup() {
 trap cleanup EXIT
 
 BIN="$TMP/bin"
-mkdir -p "$BIN" "$TMP/home/.config/Quillfen" "$TMP/runtime" "$TMP/hh"
+mkdir -p "$BIN" "$TMP/home/.config/Quillfen" "$TMP/runtime"
+[ "${HH_MISSING:-0}" = 1 ] || mkdir -p "$TMP/hh"
 chmod 700 "$TMP/runtime"
 cp "$BUILD/tarnwick" "$BIN/tarnwick"
 export HOME="$TMP/home" XDG_CONFIG_HOME="$TMP/home/.config" XDG_RUNTIME_DIR="$TMP/runtime"

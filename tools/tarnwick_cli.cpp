@@ -8,7 +8,9 @@
 // Prints one JSON line per counted hand, one marked "counted":false per hand
 // the room cancelled (which changes no total), and a summary line. `watch`
 // watches the rooms' folders as the live program does and prints each hand as
-// it is counted, with "delay_ms" from the file's last change to the count.
+// it is counted, with "delay_ms" from the file's last change to the count; a
+// room's folder that goes away or is missing is named on the standard error
+// stream, and so is its return.
 //
 // Both take the session window's alarms (`replay` all but the time limit):
 //   [--take-profit X] [--stop-loss X] [--bb-stop-loss N] [--trailing-take-profit]
@@ -503,12 +505,6 @@ int Watch(int argc, char** argv) {
     CStderrLog log;
     app.SetLog(&log);
     Configure(app, o);
-    for (const auto& r : o.rooms) {
-        struct stat st {};
-        if (::stat(ToUtf8(r.strFolder).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-            std::fprintf(stderr, "tarnwick-cli: folder %s of room %s does not exist: not watched\n",
-                         ToUtf8(r.strFolder).c_str(), ToUtf8(r.strName).c_str());
-    }
 
     struct sigaction sa {};
     sa.sa_handler = OnStopSignal;
@@ -541,6 +537,10 @@ int Watch(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             // Hands whose file went quiet count now.
             app.historyReader.FlushIdle(CHistoryFileReader::Clock::now());
+            // A folder that went away, or was missing from the start, is
+            // watched once it is there again; the work log (standard error
+            // here) says when it goes and when it comes back.
+            watches.CheckFolders(CRoomWatches::Clock::now());
             if (ticker && std::chrono::steady_clock::now() - lastTick >= std::chrono::seconds(1)) {
                 std::lock_guard<std::recursive_mutex> lock(app.csHistory);
                 ticker->Tick();

@@ -17,6 +17,7 @@ enum ResourceId : int {
     kIdHandsIcon = 129,
     kIdMoneyIcon = 130,
     kIdTimeIcon = 154,
+    kIdUnwatchedIcon = 155,
     kIdSoundHands = 156,
     kIdSoundMoney = 157,
     kIdSoundTime = 169,

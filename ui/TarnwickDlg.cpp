@@ -107,6 +107,9 @@ CTarnwickDlg::CTarnwickDlg(CTarnwickApp& application, const Options& options)
 
     setWindowTitle(QStringLiteral("Tarnwick"));
     setAttribute(Qt::WA_QuitOnClose, false);
+    // The window stays above the poker tables without being the active one:
+    // its tips (the rooms not watched, the buttons) show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     CreateControls();
 
     timerIdle.setInterval(kIdlePeriodMs);
@@ -180,6 +183,9 @@ void CTarnwickDlg::CreateControls() {
     icoTime->setPixmap(LoadIconPixmap(kIdTimeIcon, 32));
     icoHands->setPixmap(LoadIconPixmap(kIdHandsIcon, 32));
     icoMoney->setPixmap(LoadIconPixmap(kIdMoneyIcon, 32));
+    // Shown while a room of the session is not watched.
+    icoUnwatched = new QLabel(this);
+    icoUnwatched->hide();
 
     mapControls = {{kCtlTime, lblTime},
                    {kCtlHands, lblHands},
@@ -191,7 +197,8 @@ void CTarnwickDlg::CreateControls() {
                    {kCtlPause, btnPause},
                    {kCtlTimeIcon, icoTime},
                    {kCtlHandsIcon, icoHands},
-                   {kCtlMoneyIcon, icoMoney}};
+                   {kCtlMoneyIcon, icoMoney},
+                   {kCtlUnwatchedIcon, icoUnwatched}};
 
     const QRect templ = DialogRect(0, 0, kTemplateWidthDu, kTemplateHeightDu);
     resize(templ.size());
@@ -425,7 +432,30 @@ void CTarnwickDlg::PlaceAlarmIcons() {
     icoHands->setPixmap(LoadIconPixmap(kIdHandsIcon, iconSize));
     icoMoney->setPixmap(LoadIconPixmap(kIdMoneyIcon, iconSize));
     icoTime->setPixmap(LoadIconPixmap(kIdTimeIcon, iconSize));
+    // The warning mark keeps its place after the alarm icons, whichever of
+    // them show, clear of the session time.
+    icoUnwatched->setGeometry(at.x() + money + iconSize + (small ? 3 : 4), at.y(), iconSize,
+                              iconSize);
+    icoUnwatched->setPixmap(LoadIconPixmap(kIdUnwatchedIcon, iconSize));
     update();
+}
+
+void CTarnwickDlg::ShowUnwatchedRooms(const std::vector<CRoomWatches::UnwatchedRoom>& rooms) {
+    vecUnwatched = rooms;
+    QString tip;
+    if (!rooms.empty()) {
+        tip = QStringLiteral("Not watched until the folder is there again:");
+        for (const auto& room : rooms)
+            tip += QStringLiteral("\n%1: %2 (%3)")
+                       .arg(Q(room.strRoom), Q(room.strFolder), Q(DescribeWatchError(room.nError)));
+    }
+    icoUnwatched->setToolTip(tip);
+    icoUnwatched->setVisible(!rooms.empty());
+    if (pTray)
+        pTray->setToolTip(
+            rooms.empty()
+                ? QStringLiteral("Tarnwick")
+                : QStringLiteral("Tarnwick: %1 room(s) not watched").arg(qsizetype(rooms.size())));
 }
 
 void CTarnwickDlg::ShowAlarmIndicators() {
@@ -626,6 +656,12 @@ std::unique_ptr<QMenu> CTarnwickDlg::MakeWindowMenu() {
         action->setEnabled(enabled);
         QObject::connect(action, &QAction::triggered, this, [run] { run(); });
     };
+    // The rooms not watched come first, where the menu opens.
+    for (const auto& room : vecUnwatched)
+        add(QStringLiteral("Not watched: %1 (%2)").arg(Q(room.strRoom), Q(room.strFolder)),
+            kCmdUnwatchedRoom, false, [] {});
+    if (!vecUnwatched.empty())
+        menu->addSeparator();
     add(QStringLiteral("Settings"), kCmdSettings, bool(fnOpenSettings), [this] { OpenSettings(); });
     add(QStringLiteral("Info"), kCmdInfo, bool(fnShowInfo), [this] { ShowInfo(); });
     // Without a notification area a hidden window could not be brought back.
@@ -722,6 +758,7 @@ void CTarnwickDlg::CreateTrayIcon() {
         return;
     pTray = new QSystemTrayIcon(LoadIconResource(kIdAppIcon), this);
     pTray->setToolTip(QStringLiteral("Tarnwick"));
+    ShowUnwatchedRooms(vecUnwatched);
     trayMenu = MakeTrayMenu();
     pTray->setContextMenu(trayMenu.get());
     QObject::connect(pTray, &QSystemTrayIcon::activated, this,

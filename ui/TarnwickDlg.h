@@ -1,6 +1,7 @@
 // The session window: a small frameless, always-on-top tool window that
 // shows the session time, the hands played and the money won or lost, with
-// Start, Stop and Pause buttons and three icons for the alarms that are on.
+// Start, Stop and Pause buttons, three icons for the alarms that are on and
+// a warning mark while a room's folder is not watched.
 // Its clock timer ticks the session's rules (CSession: the clock, the pauses,
 // the trailing levels, the alarms) every 5 seconds; the window shows the
 // figures and acts on the alarms that fired with their sounds and messages.
@@ -12,6 +13,7 @@
 
 #include "app/TarnwickApp.h"
 #include "session/Session.h"
+#include "watch/RoomWatches.h"
 
 #include <QRect>
 #include <QRegion>
@@ -22,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QEventLoop;
 class QLabel;
@@ -48,6 +51,7 @@ enum SessionControl : int {
     kCtlTimeIcon = 1007,
     kCtlHandsIcon = 1004,
     kCtlMoneyIcon = 1006,
+    kCtlUnwatchedIcon = 1008,
 };
 
 // Command ids of the two menus (each QAction's data()).
@@ -58,6 +62,7 @@ enum SessionCommand : int {
     kCmdAbout = 57664,
     kCmdExit = 57665,
     kCmdDefaultPosition = 32777,
+    kCmdUnwatchedRoom = 32778, // the line of a room not watched (disabled)
 };
 
 class CTarnwickDlg : public QWidget {
@@ -118,6 +123,11 @@ public:
     void PlaceAlarmIcons();
     // Shows the indicators of the alarms that are switched on.
     void ShowAlarmIndicators();
+    // Shows which rooms of the session are not watched (their folders are
+    // missing or went away): a warning mark beside the alarm icons, whose
+    // tip names each room and folder, a line per room at the top of the
+    // window menu, and the tray icon's tip. An empty list clears them.
+    void ShowUnwatchedRooms(const std::vector<CRoomWatches::UnwatchedRoom>& rooms);
 
     // --- Commands ---
     void OpenSettings();
@@ -226,7 +236,9 @@ private:
     QLabel* icoTime = nullptr;
     QLabel* icoHands = nullptr;
     QLabel* icoMoney = nullptr;
+    QLabel* icoUnwatched = nullptr;
     std::map<int, QWidget*> mapControls;
+    std::vector<CRoomWatches::UnwatchedRoom> vecUnwatched;
 
     QSystemTrayIcon* pTray = nullptr;
     std::unique_ptr<QMenu> trayMenu;

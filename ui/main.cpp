@@ -65,14 +65,21 @@ int main(int argc, char* argv[]) {
         // One folder watch per configured room while a session runs; the
         // notices are delivered here, on the user-interface thread.
         tw::CRoomWatches watches(app, app.historyReader, tw::CDelayedNotificationWindow::Factory());
+        // A room whose folder is missing or went away shows a mark until its
+        // folder is back and watched again.
+        watches.fnWatchesChanged = [&] { dlg.ShowUnwatchedRooms(watches.UnwatchedRooms()); };
         dlg.fnStartWatches = [&] { watches.StartWatches(std::time(nullptr)); };
         dlg.fnStopWatches = [&] {
             watches.StopWatches();
             // What was written before the stop counts.
             app.historyReader.FlushAll();
         };
-        // A hand whose file went quiet before its end could be told counts.
-        dlg.fnIdleTick = [&] { app.historyReader.FlushIdle(tw::CHistoryFileReader::Clock::now()); };
+        // A hand whose file went quiet before its end could be told counts;
+        // a room's folder that is back is watched again.
+        dlg.fnIdleTick = [&] {
+            app.historyReader.FlushIdle(tw::CHistoryFileReader::Clock::now());
+            watches.CheckFolders(tw::CRoomWatches::Clock::now());
+        };
         dlg.fnOpenSettings = [&] {
             tw::CDlgSettings settings(app, &dlg);
             // A colour picked shows at once, and stays for this run even

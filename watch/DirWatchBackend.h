@@ -15,8 +15,9 @@ class CDirWatchInfo;
 class CDirWatchBackend {
 public:
     // Called on the worker thread when a watch ended on its own (its folder
-    // went away or could no longer be read), after ReadChangesError was
-    // reported through the watch's handler.
+    // went away or could no longer be read), before ReadChangesError is
+    // queued to the watch's handler: a handler told of the end finds the
+    // folder unwatched already and may watch it anew.
     using WatchEndedFn = std::function<void(const std::shared_ptr<CDirWatchInfo>&)>;
 
     virtual ~CDirWatchBackend() = default;

@@ -10,6 +10,13 @@ namespace tw {
 CDirectoryChangeHandler::~CDirectoryChangeHandler() {
     // The derived part is gone already: no pending notice may reach this
     // object any more, so cut it off from its wrappers before anything else.
+    CutOffNotices();
+    StopAllWatches();
+}
+
+void CDirectoryChangeHandler::CutOffNotices() {
+    // The wrappers' references go now; the object is being destroyed and must
+    // not delete itself when the count falls.
     bDestroying = true;
     std::vector<std::shared_ptr<CDelayedDirectoryChangeHandler>> wrappers;
     {
@@ -20,8 +27,6 @@ CDirectoryChangeHandler::~CDirectoryChangeHandler() {
     }
     for (const auto& wrapper : wrappers)
         wrapper->Detach();
-    wrappers.clear();
-    StopAllWatches();
 }
 
 void CDirectoryChangeHandler::FileAdded(const std::wstring&) {}

@@ -95,6 +95,14 @@ public:
     long WatchCount() const;
     CDirectoryChangeWatcher* Watcher() const;
 
+protected:
+    // Cuts the handler off from every notice still on its way to it, waiting
+    // for a call in progress on another thread. The base destructor does it
+    // too, but only after the derived part is gone: a derived handler whose
+    // watch may have ended on its own (its last notices still queued) calls
+    // it in its own destructor, after StopAllWatches.
+    void CutOffNotices();
+
 private:
     friend class CDirectoryChangeWatcher;
     friend class CDelayedDirectoryChangeHandler;

@@ -237,8 +237,8 @@ std::size_t CDirectoryChangeWatcher::StopWatchesOf(CDirectoryChangeHandler* hand
 }
 
 void CDirectoryChangeWatcher::WatchEndedByWorker(const std::shared_ptr<CDirWatchInfo>& watch) {
-    // The handler keeps its wrapper until the queued ReadChangesError has
-    // been delivered; only the table entry goes now.
+    // The handler keeps its wrapper until the ReadChangesError queued next
+    // has been delivered; only the table entry goes now.
     std::lock_guard<std::mutex> lock(csTable);
     for (std::size_t i = 0; i < vecWatches.size(); ++i)
         if (vecWatches[i] == watch) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 
 namespace tw {
@@ -15,6 +16,14 @@ namespace {
 
 bool IsSeparator(wchar_t c) {
     return c == L'/' || c == L'\\';
+}
+
+// True when `path` lies in the tree of `folder` (as a whole path component).
+bool InFolder(const std::wstring& path, std::wstring folder) {
+    if (!folder.empty() && IsSeparator(folder.back()))
+        folder.pop_back();
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           IsSeparator(path[folder.size()]);
 }
 
 } // namespace
@@ -194,6 +203,52 @@ const CPokerRoom* CHistoryFileReader::RoomOf(const std::wstring& path) const {
         }
     }
     return best;
+}
+
+std::vector<std::wstring>
+CHistoryFileReader::FilesFoundOnResume(const std::wstring& folder,
+                                       const std::vector<std::wstring>& paths) {
+    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    const std::set<std::wstring> found(paths.begin(), paths.end());
+    // Files read before whose names were not found again: one of them may
+    // have been renamed while its folder was away.
+    std::vector<std::pair<std::wstring, FileIdentity>> missing;
+    for (const auto& [path, pos] : m.mapFileTest) {
+        auto id = mapIdentity.find(path);
+        if (InFolder(path, folder) && !found.count(path) && id != mapIdentity.end())
+            missing.emplace_back(path, id->second);
+    }
+    std::vector<std::wstring> unknown;
+    for (const std::wstring& path : paths) {
+        FileIdentity now;
+        if (!IdentityOf(path, now))
+            continue; // gone again already
+        auto known = mapIdentity.find(path);
+        if (m.mapFileTest.count(path) != 0 && known != mapIdentity.end() &&
+            known->second.SameAcrossMounts(now)) {
+            known->second = now;
+            FileModified(path);
+            continue;
+        }
+        auto renamed = std::find_if(missing.begin(), missing.end(), [&](const auto& entry) {
+            return entry.second.nBirth != 0 && entry.second.SameAcrossMounts(now);
+        });
+        if (renamed != missing.end()) {
+            const std::wstring oldPath = renamed->first;
+            missing.erase(renamed);
+            mapIdentity[oldPath] = now;
+            FileRenamed(oldPath, path); // reads what it gained under its new name
+            continue;
+        }
+        if (m.mapFileTest.count(path) != 0)
+            FileRemoved(path); // another file holds the name now
+        unknown.push_back(path);
+    }
+    // A file still there under its name (a file of another room in a
+    // sub-folder, say) stays; FileRemoved tells them apart.
+    for (const auto& entry : missing)
+        FileRemoved(entry.first);
+    return unknown;
 }
 
 void CHistoryFileReader::FileModified(const std::wstring& path) {

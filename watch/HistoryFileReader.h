@@ -51,6 +51,15 @@ public:
     // Reads what was appended to a file and counts every hand that is
     // finished; an unfinished last hand waits for more text.
     void FileModified(const std::wstring& path);
+    // The files found under `folder` when its watch starts again after the
+    // folder was away (deleted, moved, on a drive that went away) or missing.
+    // A file read before, under its name or under a name of the folder that
+    // is gone now, keeps its read position, and what was appended to it
+    // meanwhile is read; a file read before that did not come back leaves
+    // the table. Returns the files it has never read, for the caller to
+    // decide where their reading starts.
+    std::vector<std::wstring> FilesFoundOnResume(const std::wstring& folder,
+                                                 const std::vector<std::wstring>& paths);
 
     // Counts the waiting last hand of every file that got no new text for
     // `idle`.
@@ -74,6 +83,14 @@ private:
         std::uint64_t nDevice = 0, nInode = 0;
         std::int64_t nBirth = 0; // creation time in ns; 0 where unknown
         bool operator==(const FileIdentity&) const = default;
+        // The same file, on a drive that may have been mounted again under
+        // another device number: with a known birth time the device is not
+        // compared.
+        bool SameAcrossMounts(const FileIdentity& other) const {
+            if (nBirth != 0 && other.nBirth != 0)
+                return nInode == other.nInode && nBirth == other.nBirth;
+            return *this == other;
+        }
     };
     static bool IdentityOf(const std::wstring& path, FileIdentity& id);
     // Notices of one file can arrive out of order around a delete and a new

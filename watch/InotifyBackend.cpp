@@ -210,9 +210,9 @@ void CInotifyBackend::ReapEnded() {
         std::shared_ptr<CDirWatchInfo> info = vecActive[i].pInfo;
         const std::uint32_t error = vecActive[i].pTree->EndError();
         vecActive.erase(vecActive.begin() + static_cast<std::ptrdiff_t>(i));
-        info->pHandler->ReadChangesError(error, info->strFolder);
         if (fnWatchEnded)
             fnWatchEnded(info);
+        info->pHandler->ReadChangesError(error, info->strFolder);
     }
 }
 

@@ -255,7 +255,7 @@ TEST_F(SessionWindow, EveryResourceTheWindowAsksForExists) {
     // The images of one size match their mask.
     EXPECT_EQ(LoadBitmapResource(171).size(), LoadBitmapResource(170).size());
     EXPECT_EQ(LoadBitmapResource(184).size(), LoadBitmapResource(183).size());
-    for (int id : {kIdAppIcon, kIdHandsIcon, kIdMoneyIcon, kIdTimeIcon}) {
+    for (int id : {kIdAppIcon, kIdHandsIcon, kIdMoneyIcon, kIdTimeIcon, kIdUnwatchedIcon}) {
         EXPECT_EQ(LoadIconPixmap(id, 16).size(), QSize(16, 16)) << id;
         EXPECT_EQ(LoadIconPixmap(id, 24).size(), QSize(24, 24)) << id;
     }

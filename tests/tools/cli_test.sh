@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Checks tarnwick-cli's command line: usage errors, unreadable files, output.
+# Checks tarnwick-cli's command line: usage errors, unreadable files, output, and a
+# watch whose folder goes and comes back.
 set -u
 CLI="$(realpath "$1")"
 GEN="$(realpath "$2")"
@@ -119,6 +120,47 @@ if [ "$got" != "$want" ]; then echo "FAIL summary money $got, wanted $want"; fai
 if ! head -1 "$TMP/out" | python3 -c 'import json,sys; o=json.loads(sys.stdin.read()); assert set(o) == {"file","hand","room","currency","bb","result","money"}, o; assert o["money"] == 2 * o["result"]'; then
     echo "FAIL hand line"; fail=$((fail + 1))
 fi
+
+# watch: a room's folder that goes and comes back, and one missing from the
+# start, are named on stderr; the hands written into the folder once it is
+# back all count, and stdout stays one JSON object per line.
+wait_for() { # pattern file [tries of 50 ms]
+    for _ in $(seq "${3:-400}"); do
+        grep -q "$1" "$2" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
+check() { # name command...
+    local name="$1"
+    shift
+    if "$@"; then passed=$((passed + 1)); else echo "FAIL $name"; cat "$TMP/werr"; fail=$((fail + 1)); fi
+}
+mkdir -p "$TMP/w/hh"
+"$CLI" watch --room PokerStars --nick HERO --folder "$TMP/w/hh" --room "888 poker" --nick HERO \
+    --folder "$TMP/w/later" --seconds 120 >"$TMP/wout" 2>"$TMP/werr" &
+wpid=$!
+check "watch starts" wait_for "watching 1 folder" "$TMP/werr"
+check "missing folder named" grep -q "888 poker: history folder $TMP/w/later does not exist" "$TMP/werr"
+rm -rf "$TMP/w/hh"
+check "gone folder named" wait_for "PokerStars: history folder $TMP/w/hh is gone" "$TMP/werr"
+mkdir "$TMP/w/hh"
+cp "$TMP/h.txt" "$TMP/w/hh/HH1.txt"
+check "return named" wait_for "PokerStars: history folder $TMP/w/hh is there again" "$TMP/werr"
+for _ in $(seq 400); do
+    [ "$(grep -c '"hand":' "$TMP/wout")" -ge 20 ] && break
+    sleep 0.05
+done
+kill -INT "$wpid"
+wait "$wpid"
+check "watch output" python3 -c '
+import json, sys
+lines = [json.loads(l) for l in open(sys.argv[1])]
+hands = [l for l in lines if "hand" in l]
+assert len(hands) == 20 and len({h["hand"] for h in hands}) == 20, len(hands)
+assert all(set(h) == {"file","hand","room","currency","bb","result","money","delay_ms"} for h in hands)
+assert lines[-1]["summary"] and lines[-1]["hands"] == 20, lines[-1]
+' "$TMP/wout"
 
 echo "$passed passed, $fail failed"
 [ "$fail" -eq 0 ]

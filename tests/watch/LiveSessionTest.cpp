@@ -12,6 +12,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <random>
@@ -83,11 +84,21 @@ protected:
         return text;
     }
 
+    // Runs the watches' folder check, as the window's timer does; each call
+    // is a check period later than the last.
+    CRoomWatches* pChecked = nullptr;
+    CRoomWatches::Clock::time_point tCheck = CRoomWatches::Clock::now();
+    void Check() {
+        if (pChecked)
+            pChecked->CheckFolders(tCheck += CRoomWatches::kFolderCheckPeriod);
+    }
+
     // Waits (settling quiet files as the window's timer does) until the
     // expected hands are counted; a deadline only ends a test that failed.
     void WaitForCount(std::chrono::seconds wait = std::chrono::seconds(20)) {
         auto deadline = std::chrono::steady_clock::now() + wait;
         while (std::chrono::steady_clock::now() < deadline) {
+            Check();
             app.historyReader.FlushIdle(CHistoryFileReader::Clock::now());
             {
                 std::lock_guard<std::recursive_mutex> lock(app.csHistory);
@@ -101,6 +112,24 @@ protected:
         ASSERT_NEAR(app.dTotalMoney, expectCents / 100.0, 1e-6);
         ASSERT_EQ(std::set<std::wstring>(counter.ids.begin(), counter.ids.end()).size(),
                   counter.ids.size());
+    }
+
+    // Waits until the room's folder is reported not watched.
+    void WaitUntilUnwatched(const CRoomWatches& watches) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (watches.UnwatchedRooms().empty() && std::chrono::steady_clock::now() < deadline) {
+            Check();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_EQ(watches.UnwatchedRooms().size(), 1u);
+    }
+
+    bool Logged(const std::wstring& a, const std::wstring& b, const std::wstring& c) {
+        std::lock_guard<std::mutex> lock(log.cs);
+        for (const std::wstring& l : log.lines)
+            if (l.find(a) != l.npos && l.find(b) != l.npos && l.find(c) != l.npos)
+                return true;
+        return false;
     }
 
     void AppendInPieces(const fs::path& file, const std::string& text, std::mt19937& rng) {
@@ -256,6 +285,115 @@ TEST_F(LiveSession, AWatchedFolderRemovedDoesNotStopTheOthers) {
     WaitForCount();
 }
 
+// A watched folder that goes away and comes back, or that is missing when
+// the session starts: it is reported not watched meanwhile, watched again by
+// itself, and every hand written into it counts once. Files read before go
+// on from their positions, files written meanwhile are read from their
+// start, old files never count.
+TEST_F(LiveSession, AFolderThatGoesAndComesBackIsWatchedAgainCountingEachHandOnce) {
+    struct Way {
+        const char* szName;
+        // Takes the folder `f` away (or, missing at the start, hides it before);
+        // returns where its files are meanwhile (empty: gone).
+        std::function<fs::path(const fs::path& f)> fnAway;
+        std::function<void(const fs::path& f, const fs::path& away)> fnBack;
+        bool bMissingAtStart = false;
+        bool bRenameTableAway = false; // the open table is renamed while away
+    };
+    auto renameTo = [](const fs::path& from, const fs::path& to) {
+        fs::rename(from, to);
+        return to;
+    };
+    const std::vector<Way> ways = {
+        {"deleted and made again",
+         [](const fs::path& f) {
+             fs::remove_all(f);
+             return fs::path();
+         },
+         [](const fs::path& f, const fs::path&) { fs::create_directories(f); }},
+        {"renamed away and back",
+         [&](const fs::path& f) { return renameTo(f, f.string() + ".away"); },
+         [](const fs::path& f, const fs::path& away) { fs::rename(away, f); }},
+        // No event reaches the watch: the periodic check sees it.
+        {"its parent renamed away and back",
+         [&](const fs::path& f) {
+             return renameTo(f.parent_path(), f.parent_path().string() + ".away") / f.filename();
+         },
+         [](const fs::path& f, const fs::path& away) {
+             fs::rename(away.parent_path(), f.parent_path());
+         },
+         false, true},
+        // Files that were there before it appeared (a drive mounted later).
+        {"missing at the start",
+         [&](const fs::path& f) { return renameTo(f, f.string() + ".elsewhere"); },
+         [](const fs::path& f, const fs::path& away) { fs::rename(away, f); }, true},
+    };
+    std::uint32_t seed = 40;
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.szName);
+        const fs::path f = dir.path() / ("way" + std::to_string(seed)) / "hh";
+        fs::create_directories(f);
+        app.mapRooms[L"PokerStars"].strHistoryPath = FromUtf8(f.string());
+        // An open table and an old file, both there before the start.
+        fs::path open = f / "HH open.txt";
+        const fs::path old = f / "HH old.txt";
+        WriteBytes(open.string(), Hands(2, ++seed, false));
+        WriteBytes(old.string(), Hands(2, ++seed, false));
+        const auto now = fs::file_time_type::clock::now();
+        fs::last_write_time(old, now - std::chrono::hours(48));
+        fs::last_write_time(open, now - std::chrono::hours(1));
+
+        fs::path away;
+        if (way.bMissingAtStart)
+            away = way.fnAway(f);
+        CRoomWatches watches(app, app.historyReader);
+        pChecked = &watches;
+        watches.StartWatches(std::time(nullptr));
+        if (!way.bMissingAtStart) {
+            WriteBytes(open.string(), Hands(2, ++seed), true);
+            WaitForCount();
+            EXPECT_TRUE(watches.UnwatchedRooms().empty());
+            away = way.fnAway(f);
+        }
+        WaitUntilUnwatched(watches);
+        const auto unwatched = watches.UnwatchedRooms();
+        EXPECT_EQ(unwatched.at(0).strRoom, L"PokerStars");
+        EXPECT_EQ(unwatched.at(0).strFolder, FromUtf8(f.string()));
+        EXPECT_TRUE(Logged(L"PokerStars", FromUtf8(f.string()),
+                           way.bMissingAtStart ? L"does not exist" : L"is gone"));
+
+        if (!away.empty() && !way.bMissingAtStart) {
+            // Written to a table read up to its position while its folder is
+            // away (and maybe renamed there): the new hand counts once it is
+            // back, the others do not count again.
+            WriteBytes((away / open.filename()).string(), Hands(1, ++seed), true);
+            if (way.bRenameTableAway) {
+                fs::rename(away / open.filename(), away / "HH open renamed.txt");
+                open = f / "HH open renamed.txt";
+            }
+        }
+        way.fnBack(f, away);
+        // Written before the watch is back: read from its start.
+        const fs::path fresh = f / "HH fresh.txt";
+        WriteBytes(fresh.string(), Hands(2, ++seed));
+        if (away.empty()) {
+            // A new table under the name of one that went with the folder.
+            WriteBytes(open.string(), Hands(1, ++seed));
+        }
+        WaitForCount();
+        EXPECT_TRUE(watches.UnwatchedRooms().empty());
+        EXPECT_TRUE(Logged(L"PokerStars", FromUtf8(f.string()),
+                           way.bMissingAtStart ? L"is there now" : L"is there again"));
+
+        // Watched as before.
+        WriteBytes(fresh.string(), Hands(1, ++seed), true);
+        WriteBytes(open.string(), Hands(1, ++seed), true);
+        WaitForCount();
+        watches.StopWatches();
+        pChecked = nullptr;
+    }
+}
+
 TEST_F(LiveSession, SessionStartLogsEachRoomAndSkipsMissingFolders) {
     CPokerRoom r;
     r.nRoomNumber = 5;
@@ -265,13 +403,19 @@ TEST_F(LiveSession, SessionStartLogsEachRoomAndSkipsMissingFolders) {
     CRoomWatches watches(app, app.historyReader);
     watches.StartWatches(std::time(nullptr));
     EXPECT_EQ(watches.WatchCount(), 1u);
+    // A missing folder is not watched, but never silently: the log names it
+    // with its room, and the room is reported not watched.
+    const auto unwatched = watches.UnwatchedRooms();
+    ASSERT_EQ(unwatched.size(), 1u);
+    EXPECT_EQ(unwatched[0].strRoom, L"UPoker2");
+    EXPECT_EQ(unwatched[0].strFolder, r.strHistoryPath);
     std::lock_guard<std::mutex> lock(log.cs);
     ASSERT_GE(log.lines.size(), 3u);
     EXPECT_EQ(log.lines[0], L"Nickname = HERO PokerRoom number = 2 PokerRoom name = PokerStars");
     EXPECT_EQ(log.lines[1], L"PokerRoom path = " + FromUtf8(hh.string()));
     EXPECT_EQ(log.lines[2].rfind(L"Start WatchDirectory OK!\n", 0), 0u);
-    for (const auto& l : log.lines)
-        EXPECT_EQ(l.find(L"nowhere"), std::wstring::npos); // a missing folder is skipped silently
+    EXPECT_EQ(log.lines.back(), L"PokerRoom UPoker2: history folder " + r.strHistoryPath +
+                                    L" does not exist: not watched until it does");
 }
 
 TEST_F(LiveSession, AFifoUnderAHistoryNameIsSkippedWithOneLogLineAndBlocksNothing) {
