@@ -40,7 +40,24 @@ void CSessionModel::SetRates(const std::wstring& usd, const std::wstring& eur,
     }
 }
 
-std::wstring CSessionModel::HandKey(RoomNumber room, const std::wstring& handId) {
+bool CSessionModel::NumericKey(RoomNumber room, const std::wstring& handId, std::uint64_t& key) {
+    // 17 digits stay below 2^59; room numbers fit the five bits above.
+    if (handId.empty() || handId.size() > 17 || room < 0 || room >= 32)
+        return false;
+    std::uint64_t value = 0;
+    for (wchar_t c : handId) {
+        if (c < L'0' || c > L'9')
+            return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - L'0');
+    }
+    // "007" and "7" are different ids: a leading zero keeps the text form.
+    if (handId.size() > 1 && handId[0] == L'0')
+        return false;
+    key = (static_cast<std::uint64_t>(room) << 59) | value;
+    return true;
+}
+
+std::wstring CSessionModel::TextKey(RoomNumber room, const std::wstring& handId) {
     std::wstring key = std::to_wstring(room);
     key += L':';
     key += handId;
@@ -50,15 +67,24 @@ std::wstring CSessionModel::HandKey(RoomNumber room, const std::wstring& handId)
 bool CSessionModel::MarkHandCounted(RoomNumber room, const std::wstring& handId) {
     if (handId.empty())
         return true;
-    return setCountedHands.insert(HandKey(room, handId)).second;
+    std::uint64_t key = 0;
+    if (NumericKey(room, handId, key))
+        return setCountedNumbers.Insert(key);
+    return setCountedTexts.insert(TextKey(room, handId)).second;
 }
 
 bool CSessionModel::IsHandCounted(RoomNumber room, const std::wstring& handId) const {
-    return !handId.empty() && setCountedHands.count(HandKey(room, handId)) != 0;
+    if (handId.empty())
+        return false;
+    std::uint64_t key = 0;
+    if (NumericKey(room, handId, key))
+        return setCountedNumbers.Contains(key);
+    return setCountedTexts.count(TextKey(room, handId)) != 0;
 }
 
 void CSessionModel::BeginSession() {
-    setCountedHands.clear();
+    setCountedNumbers.Clear();
+    setCountedTexts.clear();
     nUnreadHands = 0;
 }
 

@@ -2,6 +2,7 @@
 // history files with their read positions, and the running totals.
 #pragma once
 
+#include "model/KeySet.h"
 #include "model/RoomTable.h"
 
 #include <cstdint>
@@ -133,11 +134,16 @@ public:
     std::wstring strCurrentHistoryFile;
 
 private:
-    static std::wstring HandKey(RoomNumber room, const std::wstring& handId);
+    // A hand number of up to 17 digits is kept as a number with its room
+    // in the top bits (no allocation on the path of every hand); other ids
+    // as text.
+    static bool NumericKey(RoomNumber room, const std::wstring& handId, std::uint64_t& key);
+    static std::wstring TextKey(RoomNumber room, const std::wstring& handId);
 
     ILogSink* pLog = nullptr;
     std::vector<IHandListener*> vecListeners;
-    std::unordered_set<std::wstring> setCountedHands; // HandKey of each hand counted
+    CKeySet setCountedNumbers;                        // NumericKey of each hand counted
+    std::unordered_set<std::wstring> setCountedTexts; // TextKey of the others
 };
 
 } // namespace tw

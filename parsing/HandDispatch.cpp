@@ -115,12 +115,14 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
         }
         return room == kRoom888; // an 888poker hand passed on is one of the batch's
     }
+    if (outcome == HandOutcome::Counted)
+        model.MarkHandCounted(room, handId);
     // The record's big blind and results are in table-currency units.
     const double unit = IsIPoker(room) ? 1.0 : 0.01;
     HandRecord rec;
     rec.strFile = file;
     rec.nRoom = room;
-    rec.strHandId = handId;
+    rec.strHandId = std::move(handId);
     rec.nCurrency = currency;
     rec.dBigBlind = B * unit;
     if (outcome == HandOutcome::Cancelled) {
@@ -130,7 +132,6 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
         return true;
     }
 
-    model.MarkHandCounted(room, handId);
     ++model.nTotalHands;
     money = result * model.RateOf(currency);
     model.dTotalMoney += money * unit;

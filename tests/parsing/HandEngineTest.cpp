@@ -179,3 +179,32 @@ TEST(HandEngine, MissingRateAddsNothingAndInventsNoRate) {
     EXPECT_EQ(e.app.dTotalMoney, 0);
     EXPECT_TRUE(e.app.mapCurrency.empty());
 }
+
+TEST(HandEngine, AHandIsKnownByItsRoomAndItsExactId) {
+    CSessionModel model;
+    const struct {
+        RoomNumber nRoom;
+        std::wstring strId;
+        bool bNew;
+    } steps[] = {
+        {kRoomPokerStars, L"258721013274", true},
+        {kRoomPokerStars, L"258721013274", false},
+        {kRoomPokerStars2, L"258721013274", true}, // another room
+        {kRoom888, L"7", true},
+        {kRoom888, L"007", true}, // another id
+        {kRoom888, L"007", false},
+        {kRoomPartyPoker, L"123456789012345678901", true}, // longer than a number holds
+        {kRoomPartyPoker, L"123456789012345678901", false},
+        {kRoomPartyPoker, L"12345678901234567890", true},
+        {17, L"AB-123", true},
+        {17, L"AB-123", false},
+        {17, L"", true}, // no id: never recognised
+        {17, L"", true},
+    };
+    for (const auto& s : steps) {
+        EXPECT_EQ(model.IsHandCounted(s.nRoom, s.strId), !s.bNew) << ToUtf8(s.strId);
+        EXPECT_EQ(model.MarkHandCounted(s.nRoom, s.strId), s.bNew) << ToUtf8(s.strId);
+    }
+    model.BeginSession(); // a new session knows none
+    EXPECT_TRUE(model.MarkHandCounted(kRoomPokerStars, L"258721013274"));
+}
