@@ -129,9 +129,6 @@ public:
     void RemoveHandListener(IHandListener* listener);
     void NotifyHandCounted(const HandRecord& hand) const;
 
-    // The history file whose lines are being parsed (for the hand records).
-    std::wstring strCurrentHistoryFile;
-
 private:
     static std::wstring HandKey(RoomNumber room, const std::wstring& handId);
 

@@ -1,7 +1,7 @@
 #include "watch/HistoryFileReader.h"
 
 #include "parsing/HandEngine.h"
-#include "parsing/IPoker.h"
+#include "parsing/formats/ipoker/IPoker.h"
 #include "support/TextUtil.h"
 
 #include <algorithm>
@@ -301,12 +301,14 @@ void CHistoryFileReader::Process(const std::wstring& path, std::vector<std::wstr
                          static_cast<int>(lines.size())));
         m.LogLine(lines.empty() ? std::wstring() : lines.front());
     }
-    m.strCurrentHistoryFile = path;
+    HandSource source{path};
+    auto ip = m.mapIPokerFiles.find(path);
+    if (ip != m.mapIPokerFiles.end())
+        source.bWinHoldsReturn = ip->second.bWinHoldsReturn;
     RoomNumber r = room;
     double smallBlind = 0, bigBlind = 0, batchMoney = 0;
     int batchHands = 0;
-    MakeMoneyData(m, lines, r, nickname, smallBlind, bigBlind, currency, batchMoney, batchHands);
-    m.strCurrentHistoryFile.clear();
+    MakeMoneyData(m, lines, r, source, smallBlind, bigBlind, currency, batchMoney, batchHands);
 }
 
 bool CHistoryFileReader::IPokerAccepted(const std::wstring& path) {
