@@ -12,7 +12,7 @@
 #include "parsing/HandEngine.h"
 #include "session/SessionSettings.h"
 #include "support/HistoryFile.h"
-#include "watch/HistoryFileReader.h"
+#include "reading/HistoryFileReader.h"
 
 #include <functional>
 #include <string>
