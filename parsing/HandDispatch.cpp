@@ -51,8 +51,8 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
         handId = std::move(r.strHandId);
     if (!r.strNote.empty())
         model.LogLine(r.strNote);
-    const std::wstring file(source.strFile);
     if (TakeAbsurdAmountNote()) {
+        const std::wstring file(source.strFile);
         model.LogLine(Format(L"Hand %ls in %ls holds an amount beyond any real stake: not counted",
                              handId.c_str(), file.c_str()));
         r.status = HandStatus::Rejected;
@@ -61,6 +61,7 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
         return true; // part of the batch, like every 888poker hand passed on
     if (r.status == HandStatus::Rejected) {
         if (NamesHero(hand, nickname)) {
+            const std::wstring file(source.strFile);
             ++model.nUnreadHands;
             model.LogLine(Format(L"Hand %ls in %ls names %ls but cannot be read: not counted",
                                  handId.c_str(), file.c_str(), nickname.c_str()));
@@ -71,7 +72,7 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
     const double unit = fmt->dUnit;
     const double B = r.dBigBlind;
     HandRecord rec;
-    rec.strFile = file;
+    rec.strFile = source.strFile;
     rec.nRoom = room;
     rec.strHandId = handId;
     rec.nCurrency = currency;
