@@ -12,7 +12,7 @@
 #include "parsing/HandEngine.h"
 #include "session/SessionSettings.h"
 #include "support/HistoryFile.h"
-#include "watch/HistoryFileReader.h"
+#include "reading/HistoryFileReader.h"
 
 #include <functional>
 #include <string>
@@ -155,10 +155,10 @@ public:
     // Runs the version notice given at construction; 0 without one.
     int CheckVersion();
 
-    void MakeMoneyData(std::vector<std::wstring>& lines, RoomNumber& room,
-                       const std::wstring& nickname, double& smallBlind, double& bigBlind,
-                       int& currency, double& batchMoney, int& batchHands) {
-        tw::MakeMoneyData(*this, lines, room, nickname, smallBlind, bigBlind, currency, batchMoney,
+    void MakeMoneyData(std::vector<std::wstring>& lines, RoomNumber& room, const HandSource& source,
+                       double& smallBlind, double& bigBlind, int& currency, double& batchMoney,
+                       int& batchHands) {
+        tw::MakeMoneyData(*this, lines, room, source, smallBlind, bigBlind, currency, batchMoney,
                           batchHands);
     }
     bool MakeMoneyDataOneHand(const HandLines& hand, RoomNumber room, int bbInt, int& currency,

@@ -2,6 +2,7 @@
 // with dispatch into the totals, over 50 000 generated hands.
 #include "bench/Hand888Generator.h"
 #include "parsing/HandEngine.h"
+#include "parsing/formats/888/Poker888.h"
 #include "support/TextUtil.h"
 
 #include <benchmark/benchmark.h>
@@ -79,7 +80,7 @@ void BM_MakeMoneyData888(benchmark::State& state) {
         RoomNumber r = kRoom888;
         double sb = 0, bb = 0, batchMoney = 0;
         int currency = 0, batchHands = 0;
-        MakeMoneyData(model, batch, r, L"HERO", sb, bb, currency, batchMoney, batchHands);
+        MakeMoneyData(model, batch, r, {}, sb, bb, currency, batchMoney, batchHands);
         counted = model.nTotalHands;
         benchmark::DoNotOptimize(batchMoney);
     }

@@ -2,6 +2,7 @@
 #include "app/TarnwickApp.h"
 #include "bench/gen/PokerStarsGen.h"
 #include "parsing/HandEngine.h"
+#include "parsing/formats/pokerstars/PokerStars.h"
 #include "support/TextUtil.h"
 
 #include <benchmark/benchmark.h>
@@ -66,7 +67,7 @@ void BM_MakeMoneyDataBatch(benchmark::State& state) {
         RoomNumber r = kRoomPokerStars;
         double sb = 0, bb = 0, money = 0;
         int currency = 0, hands = 0;
-        app.MakeMoneyData(batch, r, L"HERO", sb, bb, currency, money, hands);
+        app.MakeMoneyData(batch, r, {}, sb, bb, currency, money, hands);
         benchmark::DoNotOptimize(money);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * count);

@@ -2,8 +2,8 @@
 // file, and the parts of one game (XML reading, the hand parser).
 #include "app/TarnwickApp.h"
 #include "bench/IPokerSample.h"
-#include "parsing/IPoker.h"
 #include "parsing/XmlDocument.h"
+#include "parsing/formats/ipoker/IPoker.h"
 #include "support/TextUtil.h"
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,8 @@
 // Throughput of the PartyPoker and Tiger Gaming readers over generated text.
 #include "bench/HandGenerator.h"
 #include "parsing/HandEngine.h"
+#include "parsing/formats/partypoker/PartyPoker.h"
+#include "parsing/formats/tigergaming/TigerGaming.h"
 
 #include <benchmark/benchmark.h>
 
@@ -87,7 +89,7 @@ void MakeMoneyDataOver(benchmark::State& state, GenFormat format, const wchar_t*
         RoomNumber room = roomNumber;
         double sb = 0, bb = 0, batchMoney = 0;
         int currency = 0, batchHands = 0;
-        MakeMoneyData(model, batch, room, L"HERO", sb, bb, currency, batchMoney, batchHands);
+        MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
         if (batchHands != kHands)
             state.SkipWithError("hands were lost or split wrongly");
         CheckTotal(state, batchMoney, c.heroNet);

@@ -8,8 +8,8 @@
 // library's reading of the same digits with a decimal point somewhere.
 #include "fuzz/FuzzSupport.h"
 #include "parsing/Amount.h"
-#include "parsing/HandParsers.h"
-#include "parsing/IPoker.h"
+#include "parsing/formats/ipoker/IPoker.h"
+#include "parsing/formats/partypoker/PartyPoker.h"
 
 #include <cmath>
 #include <cwchar>

@@ -7,8 +7,8 @@
 // end position leaves the text, or a game's result or big blind is not a
 // finite number.
 #include "fuzz/FuzzSupport.h"
-#include "parsing/IPoker.h"
 #include "parsing/XmlDocument.h"
+#include "parsing/formats/ipoker/IPoker.h"
 
 #include <cmath>
 

@@ -83,15 +83,6 @@ public:
     // Serialises the history path with changes to mapFileTest.
     std::recursive_mutex csHistory;
 
-    // What the <general> section of each checked iPoker history file said.
-    struct IPokerFile {
-        bool bChecked = false;         // its <general> section has been read
-        bool bAccepted = false;        // a real-money table: its games count
-        CurrencyNumber nCurrency = -1; // the stakes' currency; -1 unknown
-        bool bWinHoldsReturn = false;  // "win" includes the returned part of a bet
-    };
-    std::map<std::wstring, IPokerFile> mapIPokerFiles;
-
     // Every hand counts once per session, however often its text is read: a
     // file replaced by rename holds its old hands again, an iPoker document
     // is rewritten whole as games are added. Hands are known by room and
@@ -129,9 +120,6 @@ public:
     void AddHandListener(IHandListener* listener);
     void RemoveHandListener(IHandListener* listener);
     void NotifyHandCounted(const HandRecord& hand) const;
-
-    // The history file whose lines are being parsed (for the hand records).
-    std::wstring strCurrentHistoryFile;
 
 private:
     // A hand number of up to 17 digits is kept as a number with its room

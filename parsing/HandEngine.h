@@ -7,19 +7,27 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw {
 
-// Cuts `lines` (one read of one file of one room) into hands, recognises the
-// format from the first cash-game header (which may change `room`), parses
+// Where a batch of lines comes from.
+struct HandSource {
+    std::wstring_view strFile;    // the history file: named in hand records and log lines
+    bool bWinHoldsReturn = false; // iPoker: the file's export folds returned bets into "win"
+};
+
+// Cuts `lines` (one read of one file of one room) into hands with the room
+// formats' rules (parsing/HandFormat.h), recognises the format from the first
+// cash-game header (which may change `room`), parses
 // the header for stakes and currency, and passes every complete hand to
 // MakeMoneyDataOneHand. The lines are consumed (moved into the hands).
 // `batchMoney` is reset, then sums the converted
 // results (hundredths for text formats); `batchHands` counts the hands.
 void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomNumber& room,
-                   const std::wstring& nickname, double& smallBlind, double& bigBlind,
-                   int& currency, double& batchMoney, int& batchHands);
+                   const HandSource& source, double& smallBlind, double& bigBlind, int& currency,
+                   double& batchMoney, int& batchHands);
 
 // Parses one complete hand with the parser of its room, converts the result
 // with the currency rate and adds it to the totals. `money` receives the
@@ -31,7 +39,7 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
 // one counted already, or one rejected (except 888poker's, which are
 // part of the batch's count like its cancelled ones).
 bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
-                          int& currency, double& money);
+                          int& currency, double& money, const HandSource& source = {});
 
 // The hand or game number of a hand as its room writes it (an iPoker game's
 // gamecode); empty if none.

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "watch/DirectoryChangeHandler.h"
-#include "watch/HistoryFileReader.h"
+#include "reading/HistoryFileReader.h"
 
 #include <cstdint>
 #include <functional>

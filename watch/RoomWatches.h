@@ -8,7 +8,7 @@
 #include "model/SessionModel.h"
 #include "watch/DirectoryChangeWatcher.h"
 #include "watch/HistoryChangeHandler.h"
-#include "watch/HistoryFileReader.h"
+#include "reading/HistoryFileReader.h"
 
 #include <chrono>
 #include <cstdint>

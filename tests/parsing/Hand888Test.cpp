@@ -1,6 +1,6 @@
 #include "app/TarnwickApp.h"
 #include "parsing/HandEngine.h"
-#include "parsing/HandParsers.h"
+#include "parsing/formats/888/Poker888.h"
 #include "support/TextUtil.h"
 
 #include <gtest/gtest.h>
@@ -405,7 +405,7 @@ protected:
         RoomNumber room = configured;
         double sb = 0, bb = 0, batchMoney = 0;
         int currency = 0, hands = 0;
-        MakeMoneyData(model, lines, room, L"Hero", sb, bb, currency, batchMoney, hands);
+        MakeMoneyData(model, lines, room, {}, sb, bb, currency, batchMoney, hands);
         EXPECT_EQ(room, kRoom888);
         return hands;
     }

@@ -48,7 +48,7 @@ struct Engine {
         }
         double sb = 0, bb = 0, money = 0;
         int cur = 0, n = 0;
-        app.MakeMoneyData(lines, room, L"", sb, bb, cur, money, n);
+        app.MakeMoneyData(lines, room, {}, sb, bb, cur, money, n);
         if (hands)
             *hands = n;
         if (bigBlind)

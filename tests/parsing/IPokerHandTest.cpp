@@ -1,7 +1,7 @@
 #include "app/TarnwickApp.h"
 #include "bench/IPokerSample.h"
 #include "parsing/HandEngine.h"
-#include "parsing/IPoker.h"
+#include "parsing/formats/ipoker/IPoker.h"
 #include "support/TextUtil.h"
 
 #include <gtest/gtest.h>
@@ -371,7 +371,7 @@ protected:
         RoomNumber room = kRoomWilliamHill;
         double sb = 0, bb = 0, money = 0;
         int hands = 0;
-        app.MakeMoneyData(lines, room, L"Hero", sb, bb, currency, money, hands);
+        app.MakeMoneyData(lines, room, {}, sb, bb, currency, money, hands);
         return hands;
     }
     std::vector<std::wstring> Ids() const {

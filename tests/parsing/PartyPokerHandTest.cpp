@@ -1,5 +1,6 @@
 #include "parsing/HandEngine.h"
 #include "parsing/HandText.h"
+#include "parsing/formats/partypoker/PartyPoker.h"
 
 #include <gtest/gtest.h>
 
@@ -187,7 +188,7 @@ Hero wins €50 EUR)");
     RoomNumber room = kRoomPokerStars;
     double sb = 0, bb = 0, batchMoney = 0;
     int currency = 0, batchHands = 0;
-    MakeMoneyData(model, batch, room, L"Hero", sb, bb, currency, batchMoney, batchHands);
+    MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
 
     EXPECT_EQ(room, kRoomPartyPoker);
     ASSERT_EQ(batchHands, 2); // the tournament hand is dropped
@@ -213,13 +214,13 @@ TEST(PartyPokerBatch, GarbageAndHugeLinesNeverCount) {
     RoomNumber room = kRoomPartyPoker;
     double sb = 0, bb = 0, batchMoney = 0;
     int currency = 0, batchHands = 0;
-    MakeMoneyData(model, batch, room, L"Hero", sb, bb, currency, batchMoney, batchHands);
+    MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
     EXPECT_EQ(model.nTotalHands, 1); // the truncated hand counts what it shows
     EXPECT_DOUBLE_EQ(model.dTotalMoney, -0.10);
 
     // A hand the client has only just started is not counted as a hand.
     batch = {L"Game #2 starts.", L"Hero posts big blind [$0.10 USD].", L"Game #3 starts.", L""};
-    MakeMoneyData(model, batch, room, L"Hero", sb, bb, currency, batchMoney, batchHands);
+    MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
     EXPECT_EQ(model.nTotalHands, 2);
     EXPECT_DOUBLE_EQ(model.dTotalMoney, -0.20);
 }
@@ -238,7 +239,7 @@ Hero wins $25 USD)");
     RoomNumber room = kRoomPartyPoker;
     double sb = 0, bb = 0, batchMoney = 0;
     int currency = 0, batchHands = 0;
-    MakeMoneyData(model, batch, room, L"Hero", sb, bb, currency, batchMoney, batchHands);
+    MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
     EXPECT_EQ(batchHands, 1);
     EXPECT_EQ(model.nTotalHands, 1);
     EXPECT_DOUBLE_EQ(model.dTotalMoney, 15.0);

@@ -1,4 +1,4 @@
-#include "parsing/HandParsers.h"
+#include "parsing/formats/pokerstars/PokerStars.h"
 #include "support/TextUtil.h"
 
 #include <gtest/gtest.h>

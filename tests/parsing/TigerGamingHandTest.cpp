@@ -1,5 +1,6 @@
 #include "parsing/HandEngine.h"
 #include "parsing/HandText.h"
+#include "parsing/formats/tigergaming/TigerGaming.h"
 
 #include <gtest/gtest.h>
 
@@ -168,7 +169,7 @@ TEST(TigerGamingBatch, CutsAtHeadersAndSurvivesGarbage) {
     RoomNumber room = kRoomPokerStars;
     double sb = 0, bb = 0, batchMoney = 0;
     int currency = 0, batchHands = 0;
-    MakeMoneyData(model, batch, room, L"Villain", sb, bb, currency, batchMoney, batchHands);
+    MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
     EXPECT_EQ(room, kRoomTigerGaming);
     EXPECT_EQ(batchHands, 2);
     EXPECT_NEAR(model.dTotalMoney, (-100 + 1045) * 0.01, 1e-9);

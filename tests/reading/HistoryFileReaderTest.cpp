@@ -1,4 +1,4 @@
-#include "watch/HistoryFileReader.h"
+#include "reading/HistoryFileReader.h"
 #include "app/TarnwickApp.h"
 #include "bench/Hand888Generator.h"
 #include "bench/IPokerSample.h"

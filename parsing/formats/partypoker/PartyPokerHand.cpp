@@ -10,8 +10,8 @@
 // street) and give the winnings only in the summary as
 // "Hero balance $5.30, bet $0.30, collected $0.70, net +$0.40".
 #include "parsing/Amount.h"
-#include "parsing/HandParsers.h"
 #include "parsing/Regex.h"
+#include "parsing/formats/partypoker/PartyPoker.h"
 #include "support/TextUtil.h"
 
 #include <array>

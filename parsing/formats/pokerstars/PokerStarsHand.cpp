@@ -1,6 +1,6 @@
 #include "parsing/Amount.h"
-#include "parsing/HandParsers.h"
 #include "parsing/Regex.h"
+#include "parsing/formats/pokerstars/PokerStars.h"
 #include "support/TextUtil.h"
 
 #include <algorithm>

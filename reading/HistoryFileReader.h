@@ -132,8 +132,17 @@ private:
     // an unreadable file that changes often must not flood the log.
     void NoteReadResult(const std::wstring& path, int rc);
 
+    // What the <general> section of each checked iPoker history file said.
+    struct IPokerFile {
+        bool bChecked = false;         // its <general> section has been read
+        bool bAccepted = false;        // a real-money table: its games count
+        CurrencyNumber nCurrency = -1; // the stakes' currency; -1 unknown
+        bool bWinHoldsReturn = false;  // "win" includes the returned part of a bet
+    };
+
     CSessionModel& m;
     std::map<std::wstring, Pending> mapPending;
+    std::map<std::wstring, IPokerFile> mapIPokerFiles;
     std::map<std::wstring, FileIdentity> mapIdentity; // of the file last read at each path
     std::map<std::wstring, int> mapReadError;         // files whose last read failed
     int nIPokerBatches = 0;

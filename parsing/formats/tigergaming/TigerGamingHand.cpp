@@ -9,8 +9,9 @@
 //   Uncalled bet (0.20) returned to Hero
 //   Hero collected 0.25
 //   Seat 1: Hero showed [Ah Kd] and won (0.25)
-#include "parsing/HandParsers.h"
 #include "parsing/Regex.h"
+#include "parsing/formats/partypoker/PartyPoker.h"
+#include "parsing/formats/tigergaming/TigerGaming.h"
 #include "support/TextUtil.h"
 
 #include <algorithm>

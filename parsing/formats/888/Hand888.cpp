@@ -1,6 +1,6 @@
 #include "parsing/Amount.h"
-#include "parsing/HandParsers.h"
 #include "parsing/Regex.h"
+#include "parsing/formats/888/Poker888.h"
 #include "support/TextUtil.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "watch/HistoryFileReader.h"
+#include "reading/HistoryFileReader.h"
 
 #include "parsing/HandEngine.h"
-#include "parsing/IPoker.h"
+#include "parsing/formats/ipoker/IPoker.h"
 #include "support/TextUtil.h"
 
 #include <algorithm>
@@ -72,7 +72,7 @@ bool CHistoryFileReader::WrittenBeforeSession(const std::wstring& path, std::int
 void CHistoryFileReader::Forget(const std::wstring& path) {
     m.mapFileTest.erase(path);
     mapPending.erase(path);
-    m.mapIPokerFiles.erase(path);
+    mapIPokerFiles.erase(path);
     mapIdentity.erase(path);
 }
 
@@ -110,7 +110,7 @@ void CHistoryFileReader::FileRemoved(const std::wstring& path) {
         mapPending.erase(p);
     }
     m.mapFileTest.erase(path);
-    m.mapIPokerFiles.erase(path);
+    mapIPokerFiles.erase(path);
     mapIdentity.erase(path);
     mapReadError.erase(path);
 }
@@ -139,10 +139,10 @@ void CHistoryFileReader::FileRenamed(const std::wstring& oldPath, const std::wst
             mapIdentity[newPath] = id->second;
             mapIdentity.erase(id);
         }
-        auto ip = m.mapIPokerFiles.find(oldPath);
-        if (ip != m.mapIPokerFiles.end()) {
-            m.mapIPokerFiles[newPath] = std::move(ip->second);
-            m.mapIPokerFiles.erase(ip);
+        auto ip = mapIPokerFiles.find(oldPath);
+        if (ip != mapIPokerFiles.end()) {
+            mapIPokerFiles[newPath] = std::move(ip->second);
+            mapIPokerFiles.erase(ip);
         }
     }
     // Text the file holds under its new name and was not read yet.
@@ -356,17 +356,19 @@ void CHistoryFileReader::Process(const std::wstring& path, std::vector<std::wstr
                          static_cast<int>(lines.size())));
         m.LogLine(lines.empty() ? std::wstring() : lines.front());
     }
-    m.strCurrentHistoryFile = path;
+    HandSource source{path};
+    auto ip = mapIPokerFiles.find(path);
+    if (ip != mapIPokerFiles.end())
+        source.bWinHoldsReturn = ip->second.bWinHoldsReturn;
     RoomNumber r = room;
     double smallBlind = 0, bigBlind = 0, batchMoney = 0;
     int batchHands = 0;
-    MakeMoneyData(m, lines, r, nickname, smallBlind, bigBlind, currency, batchMoney, batchHands);
-    m.strCurrentHistoryFile.clear();
+    MakeMoneyData(m, lines, r, source, smallBlind, bigBlind, currency, batchMoney, batchHands);
 }
 
 bool CHistoryFileReader::IPokerAccepted(const std::wstring& path) {
-    auto known = m.mapIPokerFiles.find(path);
-    if (known != m.mapIPokerFiles.end() && known->second.bChecked)
+    auto known = mapIPokerFiles.find(path);
+    if (known != mapIPokerFiles.end() && known->second.bChecked)
         return known->second.bAccepted;
     // The <general> section stands at the top of the document. It is read
     // there on its own, whatever part of the file the batch holds: a read
@@ -376,13 +378,13 @@ bool CHistoryFileReader::IPokerAccepted(const std::wstring& path) {
     ReadHistoryFileEx(path, at, head, static_cast<std::size_t>(kIPokerBackUp), m.Log(),
                       bTakeUnendedLast);
     int generalBigBlind = 0;
-    CSessionModel::IPokerFile file;
+    IPokerFile file;
     const int check =
         CheckIPokerGeneral(head, generalBigBlind, file.nCurrency, &file.bWinHoldsReturn);
     m.LogDebug(Format(L"CheckIPokerGeneral = %d: %ls", check, path.c_str()));
     if (check == kIPokerNoGeneral || check == kIPokerOpenGeneral)
-        return false; // not written yet: asked again with the next change
-    CSessionModel::IPokerFile& entry = m.mapIPokerFiles[path]; // keeps the games seen before
+        return false;                         // not written yet: asked again with the next change
+    IPokerFile& entry = mapIPokerFiles[path]; // keeps the games seen before
     entry.bChecked = true;
     entry.bAccepted = check == kIPokerCounted;
     entry.nCurrency = file.nCurrency;
@@ -421,8 +423,8 @@ void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& 
         if (first && !IPokerAccepted(path)) {
             // A <general> section not written whole yet is read again, with
             // the games after it, at the next change.
-            const auto file = m.mapIPokerFiles.find(path);
-            if (file == m.mapIPokerFiles.end() || !file->second.bChecked)
+            const auto file = mapIPokerFiles.find(path);
+            if (file == mapIPokerFiles.end() || !file->second.bChecked)
                 pos = stored;
             return;
         }
@@ -445,8 +447,8 @@ void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& 
             std::make_move_iterator(pending.end()));
         pending.resize(cut);
         if (!pending.empty()) {
-            const auto file = m.mapIPokerFiles.find(path);
-            const int currency = file != m.mapIPokerFiles.end() ? file->second.nCurrency : 0;
+            const auto file = mapIPokerFiles.find(path);
+            const int currency = file != mapIPokerFiles.end() ? file->second.nCurrency : 0;
             Process(path, pending, room.nRoomNumber, room.strNickname, currency);
         }
         pending = std::move(rest);

@@ -1,6 +1,6 @@
 #include "parsing/Amount.h"
-#include "parsing/IPoker.h"
 #include "parsing/XmlDocument.h"
+#include "parsing/formats/ipoker/IPoker.h"
 #include "support/SupportLib.h"
 #include "support/TextUtil.h"
 
