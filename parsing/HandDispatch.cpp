@@ -68,7 +68,7 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
         }
         return room == kRoom888; // an 888poker hand passed on is one of the batch's
     }
-    if (outcome == HandOutcome::Counted)
+    if (r.status == HandStatus::Counted)
         model.MarkHandCounted(room, handId);
     // The record's big blind and results are in table-currency units.
     const double unit = fmt->dUnit;
