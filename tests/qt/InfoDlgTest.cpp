@@ -42,11 +42,14 @@ TEST(InfoDlg, ShowsTheLimitsAsTheyStandWhenOpened) {
     s.app->dPeakBB = 12.5;
     s.app->dBBStopInitial = -30;
     s.app->dBBStopLevel = -17.5;
+    s.app->nUnreadHands = 2;
     CInfoDlg dlg(*s.app);
     s.app->dPeakMoney = 500; // later changes do not reach an open dialog
     dlg.show();
     EXPECT_EQ(Shown(dlg),
               QStringList({"1000", "-50", "1000", "70", "120", "10.25", "12.5", "-30", "-17.5"}));
+    // Hands that named the hero but could not be read are never silent.
+    EXPECT_EQ(Child<QLineEdit>(&dlg, "editUnreadHands")->text(), "2");
 }
 
 TEST(InfoDlg, FiguresHaveFifteenSignificantDigitsWithoutTrailingZeros) {
