@@ -101,6 +101,14 @@ Hero: raises $0.99 to $2.01 and is all-in
 Vill: calls $0.99 and is all-in
 Hero collected $4 from pot)"),
                 400 - 201, 1e-9);
+    // An ending with no action before it is no action (the name's colon and
+    // blank must not be taken for part of it).
+    EXPECT_NEAR(Result(LR"(Hero: posts small blind $0.01
+Vill: posts big blind $0.02
+Hero: and is all-in
+Vill: and has reached the $10 cap
+Hero: folds)"),
+                -1, 1e-9);
 }
 
 TEST(PokerStarsHand, SmallAndBigBlindsSplitIntoLiveAndDeadMoney) {

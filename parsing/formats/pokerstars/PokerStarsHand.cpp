@@ -103,16 +103,15 @@ PlayerAccount Account(const HandLines& hand, const std::wstring& nickname, doubl
         if (StartsWith(l, actionPrefix)) {
             // An all-in or capped action counts like the same action without
             // that ending.
-            std::wstring_view act = l;
-            if (EndsWith(act, L" and is all-in"))
-                act.remove_suffix(14);
-            else if (EndsWith(act, L" cap")) {
-                std::size_t at = act.rfind(L" and has reached the ");
+            std::wstring_view verb = l.substr(actionPrefix.size());
+            if (EndsWith(verb, L" and is all-in"))
+                verb.remove_suffix(14);
+            else if (EndsWith(verb, L" cap")) {
+                std::size_t at = verb.rfind(L" and has reached the ");
                 if (at != std::wstring_view::npos)
-                    act = act.substr(0, at);
+                    verb = verb.substr(0, at);
             }
 
-            std::wstring_view verb = act.substr(actionPrefix.size());
             if (StartsWith(verb, L"posts big blind") || StartsWith(verb, L"posts small blind") ||
                 StartsWith(verb, L"posts button blind")) {
                 if (MatchWhole(verb, m, re.blinds)) {
