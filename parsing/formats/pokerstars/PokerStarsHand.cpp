@@ -10,9 +10,6 @@ namespace tw {
 
 namespace {
 
-#define TW_AMT L"(\\d+.?[0-9]{0,2})"
-#define TW_SIGN L"[\\$|\u20AC|\u00A3]"
-
 // The line patterns. An action line is "NAME: <action>" and a winnings line
 // "NAME collected ..."; the name is compared with the player's exactly before
 // a pattern is tried, so the patterns start after it.
