@@ -238,4 +238,12 @@ bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
     return true;
 }
 
+bool MoneyTextHundredths(std::wstring_view text, double& hundredths) {
+    double amount = 0;
+    if (!ParseMoneyText(text, amount))
+        return false;
+    hundredths = Hundredths(amount);
+    return true;
+}
+
 } // namespace tw

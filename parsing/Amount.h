@@ -26,6 +26,13 @@ double CheckedAmount(double value);
 // for an absurd amount (noted).
 double AmountFromGroup(std::wstring_view text);
 
+// An amount in hundredths of its currency unit (cents): `amount` times 100,
+// unrounded. The hand parsers keep a hand's stakes and winnings in hundredths;
+// this is the only conversion into them.
+inline double Hundredths(double amount) {
+    return amount * 100.0;
+}
+
 // A currency sign or code: "$"/"USD" 0, "€"/"EUR"/"EURO" 1, "£"/"GBP" 2, else -1.
 int CurrencyFromSign(std::wstring_view sign);
 
@@ -45,5 +52,9 @@ int CurrencyFromSign(std::wstring_view sign);
 // currencies, misplaced groups, letters, no digits); an absurd amount or one
 // with absurdly many digits is noted too.
 bool ParseMoneyText(std::wstring_view text, double& amount, int* currency = nullptr);
+
+// ParseMoneyText's amount in hundredths; false (leaving `hundredths`) where
+// ParseMoneyText is.
+bool MoneyTextHundredths(std::wstring_view text, double& hundredths);
 
 } // namespace tw
