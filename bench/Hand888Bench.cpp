@@ -1,6 +1,7 @@
 // Throughput of the 888poker reader: the hand parser alone, and hand splitting
 // with dispatch into the totals, over 50 000 generated hands.
 #include "bench/Hand888Generator.h"
+#include "bench/gen/TextLines.h"
 #include "parsing/HandEngine.h"
 #include "parsing/formats/888/Poker888.h"
 #include "support/TextUtil.h"
@@ -18,16 +19,7 @@ constexpr int kHands = 50000;
 const std::vector<std::wstring>& AllLines() {
     static const std::vector<std::wstring> lines = [] {
         bench::Generated888 g = bench::Generate888(kHands, "HERO");
-        std::vector<std::wstring> out;
-        std::size_t b = 0;
-        while (b < g.strText.size()) {
-            std::size_t e = g.strText.find('\n', b);
-            if (e == std::string::npos)
-                e = g.strText.size();
-            out.push_back(FromUtf8(std::string_view(g.strText).substr(b, e - b)));
-            b = e + 1;
-        }
-        return out;
+        return twgen::SplitLines(g.strText);
     }();
     return lines;
 }

@@ -1,6 +1,7 @@
 // Throughput of the PokerStars-format hand path.
 #include "app/TarnwickApp.h"
 #include "bench/gen/PokerStarsGen.h"
+#include "bench/gen/TextLines.h"
 #include "parsing/HandEngine.h"
 #include "parsing/formats/pokerstars/PokerStars.h"
 #include "support/TextUtil.h"
@@ -11,22 +12,9 @@ using namespace tw;
 
 namespace {
 
-std::vector<std::wstring> Lines(const std::string& text) {
-    std::vector<std::wstring> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t e = text.find('\n', start);
-        if (e == std::string::npos)
-            e = text.size();
-        lines.push_back(FromUtf8(std::string_view(text).substr(start, e - start)));
-        start = e + 1;
-    }
-    return lines;
-}
-
 // The hands of a generated text, each as its own line array.
 std::vector<HandLines> Hands(int count) {
-    auto lines = Lines(twgen::GeneratePokerStars(count).text);
+    auto lines = twgen::SplitLines(twgen::GeneratePokerStars(count).text);
     std::vector<HandLines> hands;
     for (auto& l : lines) {
         if (StartsWith(l, L"PokerStars Hand #"))
@@ -51,7 +39,7 @@ BENCHMARK(BM_ParseHandPokerStars);
 
 void BM_MakeMoneyDataBatch(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    const auto lines = Lines(twgen::GeneratePokerStars(count).text);
+    const auto lines = twgen::SplitLines(twgen::GeneratePokerStars(count).text);
     CTarnwickApp::Options opt;
     opt.bOpenLog = false;
     CTarnwickApp app(opt);

@@ -231,17 +231,4 @@ GeneratedHands GenerateHands(GenFormat format, int hands, unsigned seed, const s
     return g;
 }
 
-std::vector<std::wstring> SplitLines(const std::string& text) {
-    std::vector<std::wstring> lines;
-    std::size_t b = 0;
-    while (b < text.size()) {
-        std::size_t e = text.find('\n', b);
-        if (e == std::string::npos)
-            e = text.size();
-        lines.push_back(FromUtf8(std::string_view(text).substr(b, e - b)));
-        b = e + 1;
-    }
-    return lines;
-}
-
 } // namespace tw::bench

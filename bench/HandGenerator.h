@@ -19,7 +19,4 @@ struct GeneratedHands {
 // player whose name starts with the hero's. The same seed gives the same text.
 GeneratedHands GenerateHands(GenFormat format, int hands, unsigned seed, const std::string& hero);
 
-// The text split into wide lines, as a history reader hands them on.
-std::vector<std::wstring> SplitLines(const std::string& text);
-
 } // namespace tw::bench

@@ -1,5 +1,6 @@
 // Throughput of the PartyPoker and Tiger Gaming readers over generated text.
 #include "bench/HandGenerator.h"
+#include "bench/gen/TextLines.h"
 #include "parsing/HandEngine.h"
 #include "parsing/formats/partypoker/PartyPoker.h"
 #include "parsing/formats/tigergaming/TigerGaming.h"
@@ -26,7 +27,7 @@ const Corpus& Generated(GenFormat format) {
         Corpus c;
         GeneratedHands g = GenerateHands(f, kHands, 7, "HERO");
         c.heroNet = g.nHeroNet;
-        c.lines = SplitLines(g.strText);
+        c.lines = twgen::SplitLines(g.strText);
         const std::wstring start = f == GenFormat::PartyPoker ? L"Game #" : L"Tiger Gaming Game #";
         for (const std::wstring& l : c.lines) {
             if (l.rfind(start, 0) == 0 || c.hands.empty())

@@ -34,7 +34,7 @@ double AmountFromGroup(std::wstring_view t) {
     double whole = 0;
     std::size_t i = 0;
     int digits = 0;
-    while (i < t.size() && t[i] >= L'0' && t[i] <= L'9') {
+    while (i < t.size() && IsAmountDigit(t[i])) {
         whole = whole * 10 + (t[i] - L'0');
         ++i;
         ++digits;
@@ -48,7 +48,7 @@ double AmountFromGroup(std::wstring_view t) {
     if (i < t.size()) {
         ++i; // the decimal point, whatever character stands for it
         double frac = 0, scale = 1;
-        while (i < t.size() && t[i] >= L'0' && t[i] <= L'9') {
+        while (i < t.size() && IsAmountDigit(t[i])) {
             if (++digits > kMaxAmountDigits) {
                 NoteAbsurdAmount();
                 return 0.0;
@@ -75,10 +75,6 @@ int CurrencyFromSign(std::wstring_view s) {
 
 namespace {
 
-bool IsDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
-
 // Blanks that may stand between a sign and its number, or group thousands.
 bool IsMoneyBlank(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\u00A0' || c == L'\u202F' || c == L'\u2009';
@@ -86,11 +82,12 @@ bool IsMoneyBlank(wchar_t c) {
 
 // Characters that group thousands (besides the blanks) or mark decimals.
 bool IsMark(wchar_t c) {
-    return c == L'.' || c == L',' || c == L'\'' || c == L'\u2019';
+    return IsDecimalMark(c) || c == L'\'' || c == L'\u2019';
 }
 
-bool IsSignChar(wchar_t c) {
-    return c == L'$' || c == L'\u20AC' || c == L'\u00A3';
+// Characters that only ever group thousands in a number read whole.
+bool IsGroupOnly(wchar_t c) {
+    return c == L' ' || c == L'\u00A0' || c == L'\u202F' || c == L'\u2009' || c == L'\'';
 }
 
 bool IsUpperLetter(wchar_t c) {
@@ -102,7 +99,7 @@ bool ReadMarker(std::wstring_view t, std::size_t& i, int& currency) {
     if (i >= t.size())
         return false;
     std::size_t e = i;
-    if (IsSignChar(t[i])) {
+    if (IsCurrencySign(t[i])) {
         e = i + 1;
     } else {
         while (e < t.size() && IsUpperLetter(t[e]))
@@ -142,7 +139,7 @@ bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
         currency = found;
         SkipBlanks(t, i);
     }
-    if (i >= t.size() || !IsDigit(t[i]))
+    if (i >= t.size() || !IsAmountDigit(t[i]))
         return false;
 
     // Digit groups and the separators between them.
@@ -154,14 +151,14 @@ bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
     int nGroups = 0;
     auto digitsFrom = [&](std::size_t b) {
         std::size_t e = b;
-        while (e < t.size() && IsDigit(t[e]))
+        while (e < t.size() && IsAmountDigit(t[e]))
             ++e;
         return e;
     };
     std::size_t e = digitsFrom(i);
     groups[nGroups++] = {i, e};
     i = e;
-    while (i + 1 < t.size() && (IsMark(t[i]) || IsMoneyBlank(t[i])) && IsDigit(t[i + 1])) {
+    while (i + 1 < t.size() && (IsMark(t[i]) || IsMoneyBlank(t[i])) && IsAmountDigit(t[i + 1])) {
         std::size_t ge = digitsFrom(i + 1);
         // A blank only groups thousands; "5 12" is not one number.
         if (IsMoneyBlank(t[i]) && ge - (i + 1) != 3)
@@ -235,6 +232,67 @@ bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
     amount = value;
     if (currencyOut)
         *currencyOut = currency;
+    return true;
+}
+
+bool ReadGroupedNumber(std::wstring_view s, double& value) {
+    std::size_t dots = 0, commas = 0, lastMark = std::wstring_view::npos;
+    std::size_t digits = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const wchar_t c = s[i];
+        if (IsAmountDigit(c)) {
+            if (++digits > kMaxAmountDigits) {
+                NoteAbsurdAmount();
+                return false;
+            }
+        } else if (IsDecimalMark(c)) {
+            (c == L'.' ? dots : commas) += 1;
+            lastMark = i;
+        } else if (!IsGroupOnly(c)) {
+            return false;
+        }
+    }
+    if (!digits)
+        return false;
+
+    std::size_t decimalAt = std::wstring_view::npos;
+    if (dots > 0 && commas > 0) {
+        decimalAt = lastMark;
+    } else if (dots + commas == 1) {
+        std::size_t before = 0, after = 0;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (IsAmountDigit(s[i]))
+                (i < lastMark ? before : after) += 1;
+        }
+        std::size_t first = 0;
+        while (!IsAmountDigit(s[first]))
+            ++first;
+        const bool thousands = after == 3 && before >= 1 && before <= 3 && s[first] != L'0';
+        if (!thousands)
+            decimalAt = lastMark;
+    }
+
+    double whole = 0, frac = 0, scale = 1;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (!IsAmountDigit(s[i]))
+            continue;
+        if (decimalAt != std::wstring_view::npos && i > decimalAt) {
+            frac = frac * 10 + (s[i] - L'0');
+            scale *= 10;
+        } else {
+            whole = whole * 10 + (s[i] - L'0');
+        }
+    }
+    const double read = scale > 1 ? whole + frac / scale : whole;
+    value = CheckedAmount(read);
+    return value == read;
+}
+
+bool MoneyTextHundredths(std::wstring_view text, double& hundredths) {
+    double amount = 0;
+    if (!ParseMoneyText(text, amount))
+        return false;
+    hundredths = Hundredths(amount);
     return true;
 }
 

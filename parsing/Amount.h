@@ -20,11 +20,30 @@ bool TakeAbsurdAmountNote();
 // otherwise notes it and gives 0.
 double CheckedAmount(double value);
 
+// Characters of written amounts: a digit; a point or a comma, which marks
+// decimals or groups thousands; a currency sign ("$", "€", "£").
+inline bool IsAmountDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
+inline bool IsDecimalMark(wchar_t c) {
+    return c == L'.' || c == L',';
+}
+inline bool IsCurrencySign(wchar_t c) {
+    return c == L'$' || c == L'\u20AC' || c == L'\u00A3';
+}
+
 // An amount as the PokerStars-family patterns capture it: digits, then one
 // optional character standing for the decimal point, then up to two
 // decimals ("0.25", "12", "1,50"). Returns 0 when no digit is present, and
 // for an absurd amount (noted).
 double AmountFromGroup(std::wstring_view text);
+
+// An amount in hundredths of its currency unit (cents): `amount` times 100,
+// unrounded. The hand parsers keep a hand's stakes and winnings in hundredths;
+// this is the only conversion into them.
+inline double Hundredths(double amount) {
+    return amount * 100.0;
+}
 
 // A currency sign or code: "$"/"USD" 0, "€"/"EUR"/"EURO" 1, "£"/"GBP" 2, else -1.
 int CurrencyFromSign(std::wstring_view sign);
@@ -45,5 +64,16 @@ int CurrencyFromSign(std::wstring_view sign);
 // currencies, misplaced groups, letters, no digits); an absurd amount or one
 // with absurdly many digits is noted too.
 bool ParseMoneyText(std::wstring_view text, double& amount, int* currency = nullptr);
+
+// Reads a number alone (no sign, nothing around it), as the iPoker amounts
+// and stakes write it in any locale: digits with thousands separators and at
+// most one decimal mark: "1,728.25", "15 788,50", "1.234,5", "2,095" (a lone
+// mark followed by exactly three digits groups thousands). False when anything
+// else is in the text, and for more than 15 digits (noted as absurd).
+bool ReadGroupedNumber(std::wstring_view digits, double& value);
+
+// ParseMoneyText's amount in hundredths; false (leaving `hundredths`) where
+// ParseMoneyText is.
+bool MoneyTextHundredths(std::wstring_view text, double& hundredths);
 
 } // namespace tw

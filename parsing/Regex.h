@@ -7,6 +7,16 @@
 
 namespace tw {
 
+// Pattern pieces for money in the text formats, to be pasted into wide
+// pattern literals. TW_AMT captures an amount as AmountFromGroup reads it
+// (digits, one character standing for the decimal point, up to two
+// decimals); TW_AMT_NC is the same without the capture. TW_SIGN is one
+// currency sign ("$", "€", "£") and TW_CODE captures a currency code.
+#define TW_AMT L"(\\d+.?[0-9]{0,2})"
+#define TW_AMT_NC L"\\d+.?[0-9]{0,2}"
+#define TW_SIGN L"[\\$\u20AC\u00A3]"
+#define TW_CODE L"(USD|EURO|EUR|GBP)"
+
 using WRegex = boost::wregex;
 using WMatch = boost::match_results<std::wstring_view::const_iterator>;
 

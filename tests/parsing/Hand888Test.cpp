@@ -1,4 +1,5 @@
 #include "app/TarnwickApp.h"
+#include "bench/gen/TextLines.h"
 #include "parsing/HandEngine.h"
 #include "parsing/formats/888/Poker888.h"
 #include "support/TextUtil.h"
@@ -9,18 +10,9 @@ using namespace tw;
 
 namespace {
 
-// The lines of a text, one per line end, as the splitter stores them (trimmed).
+// The lines of a text, trimmed as the splitter stores them.
 HandLines Lines(std::wstring_view text) {
-    HandLines out;
-    std::size_t b = 0;
-    while (b <= text.size()) {
-        std::size_t e = text.find(L'\n', b);
-        if (e == std::wstring_view::npos)
-            e = text.size();
-        out.push_back(Trim(text.substr(b, e - b)));
-        b = e + 1;
-    }
-    return out;
+    return twgen::SplitLines(text, true);
 }
 
 // The seats of a three-handed $0.01/$0.02 table; the stacks are written

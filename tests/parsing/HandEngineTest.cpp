@@ -1,5 +1,6 @@
 #include "parsing/HandEngine.h"
 #include "app/TarnwickApp.h"
+#include "bench/gen/TextLines.h"
 #include "support/TextUtil.h"
 
 #include <cmath>
@@ -37,15 +38,7 @@ struct Engine {
     // Runs one batch; returns the batch money and fills the other outputs.
     double Run(const std::wstring& text, RoomNumber room = kRoomPokerStars, int* hands = nullptr,
                double* bigBlind = nullptr) {
-        std::vector<std::wstring> lines;
-        std::size_t start = 0;
-        while (start < text.size()) {
-            std::size_t e = text.find(L'\n', start);
-            if (e == std::wstring::npos)
-                e = text.size();
-            lines.push_back(text.substr(start, e - start));
-            start = e + 1;
-        }
+        std::vector<std::wstring> lines = twgen::SplitLines(text);
         double sb = 0, bb = 0, money = 0;
         int cur = 0, n = 0;
         app.MakeMoneyData(lines, room, {}, sb, bb, cur, money, n);

@@ -1,3 +1,4 @@
+#include "bench/gen/TextLines.h"
 #include "parsing/formats/pokerstars/PokerStars.h"
 #include "support/TextUtil.h"
 
@@ -12,15 +13,7 @@ const wchar_t kHeader[] =
 
 // The hero's result in hundredths for a hand given as text.
 double Result(const std::wstring& text, const std::wstring& nick = L"Hero", double bb = 2) {
-    HandLines lines;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t e = text.find(L'\n', start);
-        if (e == std::wstring::npos)
-            e = text.size();
-        lines.push_back(Trim(text.substr(start, e - start)));
-        start = e + 1;
-    }
+    const HandLines lines = twgen::SplitLines(text, true);
     double money = 12345;
     ParseHandPokerStars(lines, nick, money, bb);
     return money;

@@ -1,8 +1,7 @@
 #include "reading/HistoryFileReader.h"
 #include "app/TarnwickApp.h"
-#include "bench/Hand888Generator.h"
 #include "bench/IPokerSample.h"
-#include "bench/gen/PokerStarsGen.h"
+#include "bench/gen/AnyFormatGen.h"
 #include "support/LogSink.h"
 #include "support/TextUtil.h"
 #include "tests/TestUtil.h"
@@ -109,23 +108,28 @@ TEST(HistoryFileReader, HandsWrittenInPiecesCountOnceWithTheirWholeResult) {
     }
 }
 
-TEST(HistoryFileReader, An888HandCutAnywhereCountsOnceWhole) {
-    const auto gen = tw::bench::Generate888(3, "Hero", 21);
+TEST(HistoryFileReader, AHandCutAnywhereCountsOnceWholeInEveryFormat) {
     std::mt19937 rng(9);
-    for (int i = 0; i < 40; ++i) {
-        Live live(L"888 poker", L"Hero");
-        const std::string path = live.File("table.txt");
-        WriteBytes(path, "");
-        live.reader.FileAdded(FromUtf8(path));
-        std::vector<std::size_t> cuts;
-        for (int k = 0; k < 6; ++k)
-            cuts.push_back(rng() % gen.strText.size());
-        WriteInPieces(live, path, gen.strText, cuts);
-        // The last hand may wait for its end: a short quiet time settles it.
-        live.reader.FlushIdle(CHistoryFileReader::Clock::now() + std::chrono::seconds(5));
-        ASSERT_EQ(live.app.nTotalHands, gen.nHands);
-        ASSERT_TRUE(live.rec.NoneTwice());
-        ASSERT_NEAR(live.app.dTotalMoney, gen.dHeroResult, 1e-9);
+    for (const char* format : twgen::kFormats) {
+        SCOPED_TRACE(format);
+        twgen::GeneratedText gen;
+        ASSERT_TRUE(twgen::Generate(format, 3, gen));
+        for (int i = 0; i < 20; ++i) {
+            Live live(twgen::RoomOfFormat(format), L"HERO");
+            const std::string path = live.File(std::string("table") +
+                                               (format == std::string("ipoker") ? ".xml" : ".txt"));
+            WriteBytes(path, "");
+            live.reader.FileAdded(FromUtf8(path));
+            std::vector<std::size_t> cuts;
+            for (int k = 0; k < 6; ++k)
+                cuts.push_back(rng() % gen.text.size());
+            WriteInPieces(live, path, gen.text, cuts);
+            // The last hand may wait for its end: a short quiet time settles it.
+            live.reader.FlushIdle(CHistoryFileReader::Clock::now() + std::chrono::seconds(5));
+            ASSERT_EQ(live.app.nTotalHands, gen.hands);
+            ASSERT_TRUE(live.rec.NoneTwice());
+            ASSERT_NEAR(live.app.dTotalMoney, gen.heroCents / 100.0, 1e-9);
+        }
     }
 }
 

@@ -81,14 +81,6 @@ bool NameBefore(std::wstring_view head, std::wstring_view verb, std::wstring_vie
     return true;
 }
 
-bool Hundredths(std::wstring_view text, double& value) {
-    double amount = 0;
-    if (!ParseMoneyText(text, amount))
-        return false;
-    value = amount * 100.0;
-    return true;
-}
-
 // "Seat 3: NAME ( $12.50 )". A stake without a currency sign is play money,
 // which is not real money and is not taken as a seat of the hand.
 bool ParseSeat(std::wstring_view l, std::wstring_view& name) {
@@ -202,7 +194,7 @@ bool ParseHand888(const HandLines& hand, const std::wstring& nickname, double& m
         // Stakes come before the summary, payouts in it; a line out of its
         // place belongs to no hand this reader can trust and is skipped.
         if (summary) {
-            if (NameBefore(b.head, L" collected", name) && Hundredths(b.text, a)) {
+            if (NameBefore(b.head, L" collected", name) && MoneyTextHundredths(b.text, a)) {
                 players.Of(name).dCollected += a;
                 if (name == nickname)
                     heroCollects.push_back(a);
@@ -212,27 +204,28 @@ bool ParseHand888(const HandLines& hand, const std::wstring& nickname, double& m
         if (NameBefore(b.head, L" calls", name) || NameBefore(b.head, L" bets", name) ||
             NameBefore(b.head, L" raises", name)) {
             // The amount is what the action adds to the player's stake.
-            if (Hundredths(b.text, a)) {
+            if (MoneyTextHundredths(b.text, a)) {
                 players.Of(name).dIn += a;
                 dealt = true;
             }
         } else if (NameBefore(b.head, L" posts small blind", name) ||
                    NameBefore(b.head, L" posts big blind", name)) {
-            if (Hundredths(b.text, a))
+            if (MoneyTextHundredths(b.text, a))
                 players.Of(name).dIn += a;
         } else if (NameBefore(b.head, L" posts dead blind", name)) {
             // "[$0.01 + $0.02]": the dead small blind, then the live big blind.
             std::size_t plus = b.text.find(L" + ");
             double dead = 0, live = 0;
-            if (plus != std::wstring_view::npos && Hundredths(b.text.substr(0, plus), dead) &&
-                Hundredths(b.text.substr(plus + 3), live)) {
+            if (plus != std::wstring_view::npos &&
+                MoneyTextHundredths(b.text.substr(0, plus), dead) &&
+                MoneyTextHundredths(b.text.substr(plus + 3), live)) {
                 Account& p = players.Of(name);
                 p.dIn += dead + live;
                 p.dDead += dead;
             }
         } else if (NameBefore(b.head, L" posts ante (First to Act)", name) ||
                    NameBefore(b.head, L" posts ante", name)) {
-            if (Hundredths(b.text, a)) {
+            if (MoneyTextHundredths(b.text, a)) {
                 Account& p = players.Of(name);
                 p.dIn += a;
                 p.dDead += a;

@@ -14,82 +14,6 @@ namespace {
 // Every document handed to the XML reader starts with this declaration.
 constexpr std::wstring_view kDeclaration = L"<?xml version=\"1.0\" encoding=\"utf - 8\"?>";
 
-bool IsDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
-
-// Decimal marks, which may also group thousands.
-bool IsMark(wchar_t c) {
-    return c == L'.' || c == L',';
-}
-
-// Characters that only ever group thousands.
-bool IsGroupSpace(wchar_t c) {
-    return c == L' ' || c == 0x00A0 || c == 0x202F || c == 0x2009 || c == L'\'';
-}
-
-bool IsSignChar(wchar_t c) {
-    return c == L'$' || c == 0x20AC || c == 0x00A3;
-}
-
-// Reads digits with thousands separators and at most one decimal mark, as
-// rooms write them in any locale: "1,728.25", "15 788,50", "1.234,5",
-// "2,095" (a lone mark followed by exactly three digits groups thousands).
-// False when anything else is in the text, and for more than 15 digits (no
-// amount has them; hundreds of them would read as infinity).
-bool ReadGroupedNumber(std::wstring_view s, double& value) {
-    std::size_t dots = 0, commas = 0, lastMark = std::wstring_view::npos;
-    std::size_t digits = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const wchar_t c = s[i];
-        if (IsDigit(c)) {
-            if (++digits > 15) {
-                NoteAbsurdAmount();
-                return false;
-            }
-        } else if (IsMark(c)) {
-            (c == L'.' ? dots : commas) += 1;
-            lastMark = i;
-        } else if (!IsGroupSpace(c)) {
-            return false;
-        }
-    }
-    if (!digits)
-        return false;
-
-    std::size_t decimalAt = std::wstring_view::npos;
-    if (dots > 0 && commas > 0) {
-        decimalAt = lastMark;
-    } else if (dots + commas == 1) {
-        std::size_t before = 0, after = 0;
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            if (IsDigit(s[i]))
-                (i < lastMark ? before : after) += 1;
-        }
-        std::size_t first = 0;
-        while (!IsDigit(s[first]))
-            ++first;
-        const bool thousands = after == 3 && before >= 1 && before <= 3 && s[first] != L'0';
-        if (!thousands)
-            decimalAt = lastMark;
-    }
-
-    double whole = 0, frac = 0, scale = 1;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (!IsDigit(s[i]))
-            continue;
-        if (decimalAt != std::wstring_view::npos && i > decimalAt) {
-            frac = frac * 10 + (s[i] - L'0');
-            scale *= 10;
-        } else {
-            whole = whole * 10 + (s[i] - L'0');
-        }
-    }
-    const double read = scale > 1 ? whole + frac / scale : whole;
-    value = CheckedAmount(read);
-    return value == read;
-}
-
 // One side of a stake pair in a game type such as "NL €0.05/€0.10" or
 // "0,01 $/0,02 $": the amount and a currency sign written next to it.
 struct StakeSide {
@@ -99,7 +23,7 @@ struct StakeSide {
 };
 
 bool IsStakeNumberChar(std::wstring_view s, std::size_t i) {
-    return IsDigit(s[i]) || IsMark(s[i]) || s[i] == 0x00A0 || s[i] == 0x202F;
+    return IsAmountDigit(s[i]) || IsDecimalMark(s[i]) || s[i] == 0x00A0 || s[i] == 0x202F;
 }
 
 StakeSide StakeAfter(std::wstring_view s, std::size_t i) {
@@ -110,19 +34,19 @@ StakeSide StakeAfter(std::wstring_view s, std::size_t i) {
         return p;
     };
     std::size_t p = skipBlanks(i);
-    if (p < s.size() && IsSignChar(s[p])) {
+    if (p < s.size() && IsCurrencySign(s[p])) {
         side.nCurrency = CurrencyFromSign(s.substr(p, 1));
         p = skipBlanks(p + 1);
     }
     const std::size_t b = p;
     while (p < s.size() && IsStakeNumberChar(s, p) &&
-           (IsDigit(s[p]) || (p > b && p + 1 < s.size() && IsDigit(s[p + 1]))))
+           (IsAmountDigit(s[p]) || (p > b && p + 1 < s.size() && IsAmountDigit(s[p + 1]))))
         ++p;
     if (p == b || !ReadGroupedNumber(s.substr(b, p - b), side.dAmount))
         return side;
     if (side.nCurrency < 0) {
         p = skipBlanks(p);
-        if (p < s.size() && IsSignChar(s[p]))
+        if (p < s.size() && IsCurrencySign(s[p]))
             side.nCurrency = CurrencyFromSign(s.substr(p, 1));
     }
     side.bOk = true;
@@ -137,19 +61,19 @@ StakeSide StakeBefore(std::wstring_view s, std::size_t end) {
         return p;
     };
     std::size_t p = skipBlanks(end);
-    if (p > 0 && IsSignChar(s[p - 1])) {
+    if (p > 0 && IsCurrencySign(s[p - 1])) {
         side.nCurrency = CurrencyFromSign(s.substr(p - 1, 1));
         p = skipBlanks(p - 1);
     }
     const std::size_t e = p;
     while (p > 0 && IsStakeNumberChar(s, p - 1) &&
-           (IsDigit(s[p - 1]) || (p < e && p >= 2 && IsDigit(s[p - 2]))))
+           (IsAmountDigit(s[p - 1]) || (p < e && p >= 2 && IsAmountDigit(s[p - 2]))))
         --p;
     if (p == e || !ReadGroupedNumber(s.substr(p, e - p), side.dAmount))
         return side;
     if (side.nCurrency < 0) {
         p = skipBlanks(p);
-        if (p > 0 && IsSignChar(s[p - 1]))
+        if (p > 0 && IsCurrencySign(s[p - 1]))
             side.nCurrency = CurrencyFromSign(s.substr(p - 1, 1));
     }
     side.bOk = true;
@@ -177,12 +101,12 @@ bool ReadStakes(std::wstring_view gameType, double& bigBlind, int& currency) {
 double IPokerAmount(std::wstring_view text, int& currency) {
     std::wstring_view t = TrimView(text);
     std::size_t b = 0;
-    while (b < t.size() && !IsDigit(t[b]))
+    while (b < t.size() && !IsAmountDigit(t[b]))
         ++b;
     if (b == t.size())
         return 0.0;
     std::size_t e = t.size();
-    while (!IsDigit(t[e - 1]))
+    while (!IsAmountDigit(t[e - 1]))
         --e;
     double value = 0;
     if (!ReadGroupedNumber(t.substr(b, e - b), value))

@@ -149,11 +149,7 @@ std::size_t GluedHeroSentence(std::wstring_view l, std::wstring_view heroPrefix,
 
 bool ParsePartyAmount(std::wstring_view text, double& hundredths) {
     // A period that ends the sentence is no part of the amount.
-    double amount = 0;
-    if (!ParseMoneyText(StripPeriod(text), amount))
-        return false;
-    hundredths = amount * 100.0;
-    return true;
+    return MoneyTextHundredths(StripPeriod(text), hundredths);
 }
 
 void ParseHandPartyPoker(const HandLines& hand, const std::wstring& nickname, double& money) {

@@ -10,9 +10,6 @@ namespace tw {
 
 namespace {
 
-#define TW_AMT L"(\\d+.?[0-9]{0,2})"
-#define TW_SIGN L"[\\$|\u20AC|\u00A3]"
-
 // The line patterns. An action line is "NAME: <action>" and a winnings line
 // "NAME collected ..."; the name is compared with the player's exactly before
 // a pattern is tried, so the patterns start after it.
@@ -51,8 +48,9 @@ bool IsStreetChange(std::wstring_view l) {
     return false;
 }
 
-double Hundredths(std::wstring_view amount) {
-    return AmountFromGroup(amount) * 100.0;
+// A captured amount in hundredths.
+double GroupHundredths(std::wstring_view amount) {
+    return Hundredths(AmountFromGroup(amount));
 }
 
 // One player's money in one hand.
@@ -117,7 +115,7 @@ PlayerAccount Account(const HandLines& hand, const std::wstring& nickname, doubl
                 if (MatchWhole(verb, m, re.blinds)) {
                     acc.lastWagerOpen = true;
                     std::wstring_view kind = Group(m, 1);
-                    double a = Hundredths(Group(m, 2));
+                    double a = GroupHundredths(Group(m, 2));
                     if (kind == L"small") {
                         if (smallFirst) {
                             street = a;
@@ -143,7 +141,7 @@ PlayerAccount Account(const HandLines& hand, const std::wstring& nickname, doubl
                 if (MatchWhole(verb, m, re.blinds)) {
                     // The live part is the big blind; the rest is dead money
                     // that goes to the pot whatever the player does next.
-                    double a = Hundredths(Group(m, 2));
+                    double a = GroupHundredths(Group(m, 2));
                     double live =
                         (bbHundredths > 0 && bbHundredths <= a) ? bbHundredths : a * 2.0 / 3.0;
                     street = live;
@@ -153,23 +151,23 @@ PlayerAccount Account(const HandLines& hand, const std::wstring& nickname, doubl
                 }
             } else if (StartsWith(verb, L"posts the ante")) {
                 if (MatchWhole(verb, m, re.ante)) {
-                    double a = Hundredths(Group(m, 1));
+                    double a = GroupHundredths(Group(m, 1));
                     committed += a;
                     acc.dead += a;
                 }
             } else if (StartsWith(verb, L"calls ") || StartsWith(verb, L"bets ")) {
                 if (MatchWhole(verb, m, re.callsBets)) {
-                    street += Hundredths(Group(m, 2));
+                    street += GroupHundredths(Group(m, 2));
                     acc.lastWagerOpen = verb[0] == L'b';
                 }
             } else if (StartsWith(verb, L"raises ")) {
                 if (MatchWhole(verb, m, re.raises)) {
-                    street = Hundredths(Group(m, 2));
+                    street = GroupHundredths(Group(m, 2));
                     acc.lastWagerOpen = true;
                 }
             } else if (StartsWith(verb, L"brings in ")) {
                 if (MatchWhole(verb, m, re.bringIn)) {
-                    street += Hundredths(Group(m, 1));
+                    street += GroupHundredths(Group(m, 1));
                     acc.lastWagerOpen = true;
                 }
             }
@@ -182,14 +180,14 @@ PlayerAccount Account(const HandLines& hand, const std::wstring& nickname, doubl
             std::wstring_view rest = l.substr(n);
             if (MatchWhole(rest, m, re.collected) || MatchWhole(rest, m, re.sidePot) ||
                 MatchWhole(rest, m, re.cashOutFee) || MatchWhole(rest, m, re.cashOut))
-                acc.collected += Hundredths(Group(m, 1));
+                acc.collected += GroupHundredths(Group(m, 1));
             continue;
         }
 
         if (StartsWith(l, L"Uncalled bet (")) {
             acc.sawUncalled = true;
             if (EndsWith(l, nickname) && MatchWhole(l, m, re.uncalled) && Group(m, 2) == nickname)
-                street -= Hundredths(Group(m, 1));
+                street -= GroupHundredths(Group(m, 1));
         }
     }
     return acc;
@@ -230,14 +228,10 @@ double TotalPot(const HandLines& hand) {
         std::size_t e = 0;
         while (e < l.size() && ((l[e] >= L'0' && l[e] <= L'9') || l[e] == L'.' || l[e] == L','))
             ++e;
-        std::wstring digits;
-        for (wchar_t c : l.substr(0, e))
-            if (c != L',')
-                digits.push_back(c);
-        double v = 0;
-        if (!ParseDecimal(digits, v))
-            return -1.0;
-        return CheckedAmount(v) == v ? v * 100.0 : -1.0;
+        while (e > 0 && (l[e - 1] == L'.' || l[e - 1] == L','))
+            --e; // a sentence's end, no decimal mark
+        double hundredths = 0;
+        return MoneyTextHundredths(l.substr(0, e), hundredths) ? hundredths : -1.0;
     }
     return -1.0;
 }

@@ -15,10 +15,6 @@ struct HeaderPattern {
     int nCurrency; // group of the currency code or sign
 };
 
-#define TW_AMT L"(\\d+.?[0-9]{0,2})"
-#define TW_AMT_NC L"\\d+.?[0-9]{0,2}"
-#define TW_SIGN L"[\\$|\u20AC|\u00A3]"
-#define TW_CODE L"(USD|EURO|EUR|GBP)"
 #define TW_TIME L"(\\d{4})/(\\d{2})/(\\d{2}) (\\d+):(\\d+):(\\d+) (\\w+)"
 
 const std::vector<HeaderPattern>& Patterns() {

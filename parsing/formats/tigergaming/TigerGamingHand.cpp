@@ -65,7 +65,8 @@ bool Matches(std::wstring_view s, WMatch& m, const WRegex& re) {
     }
 }
 
-double Hundredths(std::wstring_view amount) {
+// An amount of a line in hundredths; 0 when it cannot be read.
+double LineHundredths(std::wstring_view amount) {
     double h = 0;
     return ParsePartyAmount(amount, h) ? h : 0.0;
 }
@@ -140,7 +141,7 @@ void ParseHeaderTigerGaming(const std::wstring& header, double& bigBlind, int& c
         return;
     WMatch m;
     if (Matches(v, m, Patterns().header))
-        bigBlind = Hundredths(Group(m, 3)) * 0.01;
+        bigBlind = LineHundredths(Group(m, 3)) * 0.01;
 }
 
 bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, double& money) {
@@ -196,7 +197,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
             if (!Matches(act, m, re.blind))
                 continue;
             const std::wstring_view player = Group(m, 1);
-            double live = Hundredths(Group(m, 3)), dead = 0;
+            double live = LineHundredths(Group(m, 3)), dead = 0;
             if (Group(m, 2) == L"small & big") {
                 // Only the big blind part is a live bet; the small blind part
                 // is dead money in the pot.
@@ -229,12 +230,12 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
         if (ContainsAfterFirst(l, L"posts the ante")) {
             // An ante is dead money: paid in, but no bet anyone matches.
             if (Matches(act, m, re.ante) && Group(m, 1) == nickname)
-                heroEarlier += Hundredths(Group(m, 2));
+                heroEarlier += LineHundredths(Group(m, 2));
             continue;
         }
         if (ContainsAfterFirst(l, L"post now")) {
             if (Matches(act, m, re.postNow)) {
-                const double a = Hundredths(Group(m, 2));
+                const double a = LineHundredths(Group(m, 2));
                 stakes.At(Group(m, 1), 0) = a;
                 if (Group(m, 1) == nickname)
                     heroStreet = a;
@@ -263,7 +264,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
 
         if ((Contains(act, L": calls ") || Contains(act, L": bets ")) &&
             Matches(act, m, re.callsBets)) {
-            const double a = Hundredths(Group(m, 3));
+            const double a = LineHundredths(Group(m, 3));
             if (Group(m, 1) == nickname) {
                 heroStreet += a;
                 writeHero();
@@ -273,7 +274,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
             continue;
         }
         if (Contains(act, L": raises ") && Matches(act, m, re.raises)) {
-            const double to = Hundredths(Group(m, 3));
+            const double to = LineHundredths(Group(m, 3));
             if (Group(m, 1) == nickname) {
                 heroStreet = to;
                 writeHero();
@@ -284,7 +285,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
         }
         if (Contains(l, L" collected ") && Matches(l, m, re.collected)) {
             if (Group(m, 1) == nickname) {
-                bodyWins += Hundredths(Group(m, 2));
+                bodyWins += LineHundredths(Group(m, 2));
                 sawBodyWin = true;
             }
             continue;
@@ -292,7 +293,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
         if (StartsWith(l, L"Uncalled bet (")) {
             // The returned part is no longer the hero's stake on the round.
             if (EndsWith(l, nickname) && Matches(l, m, re.uncalled) && Group(m, 2) == nickname) {
-                heroStreet -= Hundredths(Group(m, 1));
+                heroStreet -= LineHundredths(Group(m, 1));
                 writeHero();
             }
             continue;
@@ -301,7 +302,7 @@ bool ParseHandTigerGaming(const HandLines& hand, const std::wstring& nickname, d
             if ((Contains(l, L" and won (") && Matches(l, m, re.showedWon)) ||
                 (Contains(l, L" collected (") && Matches(l, m, re.summaryCollected))) {
                 if (WithoutPositionTags(Group(m, 1)) == nickname)
-                    summaryWins += Hundredths(Group(m, 2));
+                    summaryWins += LineHundredths(Group(m, 2));
             }
             continue;
         }
