@@ -1,6 +1,6 @@
 // Throughput of the 888poker reader: the hand parser alone, and hand splitting
 // with dispatch into the totals, over 50 000 generated hands.
-#include "bench/Hand888Generator.h"
+#include "gen/Hand888Generator.h"
 #include "parsing/HandEngine.h"
 #include "support/TextUtil.h"
 

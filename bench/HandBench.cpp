@@ -1,6 +1,6 @@
 // Throughput of the PokerStars-format hand path.
 #include "app/TarnwickApp.h"
-#include "bench/gen/PokerStarsGen.h"
+#include "gen/PokerStarsGen.h"
 #include "parsing/HandEngine.h"
 #include "support/TextUtil.h"
 

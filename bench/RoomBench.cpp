@@ -1,5 +1,5 @@
 // Throughput of the PartyPoker and Tiger Gaming readers over generated text.
-#include "bench/HandGenerator.h"
+#include "gen/HandGenerator.h"
 #include "parsing/HandEngine.h"
 
 #include <benchmark/benchmark.h>
