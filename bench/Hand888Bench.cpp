@@ -1,7 +1,7 @@
 // Throughput of the 888poker reader: the hand parser alone, and hand splitting
 // with dispatch into the totals, over 50 000 generated hands.
-#include "bench/Hand888Generator.h"
-#include "bench/gen/TextLines.h"
+#include "gen/Hand888Generator.h"
+#include "gen/TextLines.h"
 #include "parsing/HandEngine.h"
 #include "parsing/formats/888/Poker888.h"
 #include "support/TextUtil.h"

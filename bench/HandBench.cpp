@@ -1,7 +1,7 @@
 // Throughput of the PokerStars-format hand path.
 #include "app/TarnwickApp.h"
-#include "bench/gen/PokerStarsGen.h"
-#include "bench/gen/TextLines.h"
+#include "gen/PokerStarsGen.h"
+#include "gen/TextLines.h"
 #include "parsing/HandEngine.h"
 #include "parsing/formats/pokerstars/PokerStars.h"
 #include "support/TextUtil.h"

@@ -1,7 +1,7 @@
 // iPoker throughput: the whole replay of a generated 50 000-game history
 // file, and the parts of one game (XML reading, the hand parser).
 #include "app/TarnwickApp.h"
-#include "bench/IPokerSample.h"
+#include "gen/IPokerSample.h"
 #include "parsing/XmlDocument.h"
 #include "parsing/formats/ipoker/IPoker.h"
 #include "support/TextUtil.h"

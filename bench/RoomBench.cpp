@@ -1,6 +1,6 @@
 // Throughput of the PartyPoker and Tiger Gaming readers over generated text.
-#include "bench/HandGenerator.h"
-#include "bench/gen/TextLines.h"
+#include "gen/HandGenerator.h"
+#include "gen/TextLines.h"
 #include "parsing/HandEngine.h"
 #include "parsing/formats/partypoker/PartyPoker.h"
 #include "parsing/formats/tigergaming/TigerGaming.h"

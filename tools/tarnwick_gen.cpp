@@ -5,7 +5,7 @@
 //   tarnwick-gen pokerstars|888|partypoker|tigergaming|ipoker HANDS FILE
 //
 // The hero is "HERO" in every format.
-#include "bench/gen/AnyFormatGen.h"
+#include "gen/AnyFormatGen.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -64,25 +64,20 @@ std::vector<std::wstring> SplitPatterns(std::wstring_view filter) {
 std::shared_ptr<CDelayedDirectoryChangeHandler>
 CDelayedDirectoryChangeHandler::Create(CDirectoryChangeHandler* inner,
                                        std::unique_ptr<CDelayedNotifier> notifier,
-                                       std::wstring_view include, std::wstring_view exclude,
-                                       std::uint32_t filterFlags, std::size_t nameOffset) {
+                                       std::wstring_view include, std::wstring_view exclude) {
     if (!notifier)
         notifier = std::make_unique<CDelayedNotificationThread>();
-    std::shared_ptr<CDelayedDirectoryChangeHandler> wrapper(new CDelayedDirectoryChangeHandler(
-        inner, std::move(notifier), include, exclude, filterFlags, nameOffset));
-    if (inner) {
+    std::shared_ptr<CDelayedDirectoryChangeHandler> wrapper(
+        new CDelayedDirectoryChangeHandler(inner, std::move(notifier), include, exclude));
+    if (inner)
         inner->AddWrapper(wrapper.get(), wrapper);
-        inner->AddReference();
-    }
     return wrapper;
 }
 
 CDelayedDirectoryChangeHandler::CDelayedDirectoryChangeHandler(
     CDirectoryChangeHandler* inner, std::unique_ptr<CDelayedNotifier> notifier,
-    std::wstring_view include, std::wstring_view exclude, std::uint32_t filterFlags,
-    std::size_t nameOffset)
-    : pNotifier(std::move(notifier)), pInner(inner), nFilterFlags(filterFlags),
-      nNameOffset(nameOffset), vecInclude(SplitPatterns(include)),
+    std::wstring_view include, std::wstring_view exclude)
+    : pNotifier(std::move(notifier)), pInner(inner), vecInclude(SplitPatterns(include)),
       vecExclude(SplitPatterns(exclude)) {}
 
 CDelayedDirectoryChangeHandler::~CDelayedDirectoryChangeHandler() {
@@ -103,7 +98,6 @@ void CDelayedDirectoryChangeHandler::Queue(NoticeKind kind, const std::wstring& 
     }
     notice->nKind = kind;
     notice->nError = error;
-    notice->nNameOffset = nNameOffset;
     notice->pOwner = shared_from_this();
     pNotifier->PostNotice(std::move(notice));
 }
@@ -126,13 +120,11 @@ void CDelayedDirectoryChangeHandler::ReadChangesError(std::uint32_t error,
     Queue(kNoticeReadError, folder, {}, error);
 }
 void CDelayedDirectoryChangeHandler::WatchStarted(std::uint32_t error, const std::wstring& folder) {
-    if (nFilterFlags & NoStartedNotice)
-        return;
     Queue(kNoticeWatchStarted, folder, {}, error);
 }
 void CDelayedDirectoryChangeHandler::WatchStopped(const std::wstring& folder) {
-    // The stop notice is queued even when the handler does not want it: the
-    // stopping thread waits for it, and with it for every notice before it.
+    // The stopping thread waits for this notice, and with it for every
+    // notice before it.
     {
         std::lock_guard<std::mutex> lock(csStop);
         ++nStopsPending;
@@ -167,8 +159,7 @@ void CDelayedDirectoryChangeHandler::DeliverNotice(DirChangeNotice& notice) {
                         inner->WatchStarted(notice.nError, notice.strPath);
                         break;
                     case kNoticeWatchStopped:
-                        if (!(nFilterFlags & NoStoppedNotice))
-                            inner->WatchStopped(notice.strPath);
+                        inner->WatchStopped(notice.strPath);
                         break;
                     }
                 }
@@ -181,72 +172,34 @@ void CDelayedDirectoryChangeHandler::DeliverNotice(DirChangeNotice& notice) {
         StopNoticeDone();
 }
 
-std::size_t CDelayedDirectoryChangeHandler::NamePosition(const std::wstring& path,
-                                                         std::size_t nameOffset) const {
-    if (nFilterFlags & FileNamePatterns) {
-        for (std::size_t i = path.size(); i > 0; --i)
-            if (IsWatchPathSeparator(path[i - 1]))
-                return i;
-        return 0;
-    }
-    if (nFilterFlags & RelativePathPatterns)
-        return nameOffset <= path.size() ? nameOffset : path.size();
-    return 0;
+bool CDelayedDirectoryChangeHandler::NamePasses(std::wstring_view path) const {
+    std::size_t start = path.size();
+    while (start > 0 && !IsWatchPathSeparator(path[start - 1]))
+        --start;
+    const std::wstring_view name = path.substr(start);
+    bool included = vecInclude.empty();
+    for (const std::wstring& pattern : vecInclude)
+        if (WildcardMatch(name, pattern)) {
+            included = true;
+            break;
+        }
+    if (!included)
+        return false;
+    for (const std::wstring& pattern : vecExclude)
+        if (WildcardMatch(name, pattern))
+            return false;
+    return true;
 }
 
-bool CDelayedDirectoryChangeHandler::PatternsPass(const DirChangeNotice& notice) const {
-    auto passes = [&](const std::wstring& path) {
-        std::wstring_view name(path);
-        name.remove_prefix(NamePosition(path, notice.nNameOffset));
-        return IsIncluded(name) && !IsExcluded(name);
-    };
-    if (passes(notice.strPath))
-        return true;
-    // A file renamed into the patterns (a.tmp -> a.txt) is wanted as well.
-    return notice.nKind == kNoticeRenamed && passes(notice.strNewPath);
-}
-
-bool CDelayedDirectoryChangeHandler::PassesFilter(const DirChangeNotice& notice) {
-    const std::uint32_t flags = nFilterFlags;
-    if ((flags & (SkipPatternTest | NoHandlerFilter)) == (SkipPatternTest | NoHandlerFilter))
-        return true;
+bool CDelayedDirectoryChangeHandler::PassesFilter(const DirChangeNotice& notice) const {
     // The life of a watch is never filtered away.
     if (notice.nKind == kNoticeReadError || notice.nKind == kNoticeWatchStarted ||
         notice.nKind == kNoticeWatchStopped)
         return true;
-    CDirectoryChangeHandler* inner = InnerHandler();
-    auto handlerAccepts = [&] {
-        return !inner || inner->FilterNotification(notice.nKind, notice.strPath, notice.strNewPath);
-    };
-    const std::uint32_t order = flags & (HandlerFilterFirst | NoHandlerFilter);
-    if (order == HandlerFilterFirst && !handlerAccepts())
-        return false;
-    if (!(flags & SkipPatternTest) && !PatternsPass(notice))
-        return false;
-    if (order == 0 && !handlerAccepts())
-        return false;
-    return true;
-}
-
-bool CDelayedDirectoryChangeHandler::IsIncluded(std::wstring_view name) const {
-    if (vecInclude.empty())
+    if (NamePasses(notice.strPath))
         return true;
-    for (const std::wstring& pattern : vecInclude)
-        if (WildcardMatch(name, pattern))
-            return true;
-    return false;
-}
-
-bool CDelayedDirectoryChangeHandler::IsExcluded(std::wstring_view name) const {
-    for (const std::wstring& pattern : vecExclude)
-        if (WildcardMatch(name, pattern))
-            return true;
-    return false;
-}
-
-CDirectoryChangeHandler* CDelayedDirectoryChangeHandler::InnerHandler() const {
-    std::lock_guard<std::recursive_mutex> lock(csDeliver);
-    return pInner;
+    // A file renamed into the patterns (a.tmp -> a.txt) is wanted as well.
+    return notice.nKind == kNoticeRenamed && NamePasses(notice.strNewPath);
 }
 
 void CDelayedDirectoryChangeHandler::Detach() {
@@ -256,10 +209,8 @@ void CDelayedDirectoryChangeHandler::Detach() {
         inner = pInner;
         pInner = nullptr;
     }
-    if (!inner)
-        return;
-    inner->RemoveWrapper(this);
-    inner->ReleaseReference();
+    if (inner)
+        inner->RemoveWrapper(this);
 }
 
 void CDelayedDirectoryChangeHandler::StopNoticeDone() {

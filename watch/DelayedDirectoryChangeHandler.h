@@ -32,7 +32,6 @@ struct DirChangeNotice {
     std::wstring strPath;    // for watch notices and read errors: the watched folder
     std::wstring strNewPath; // renames only
     std::uint32_t nError = 0;
-    std::size_t nNameOffset = 0;
     bool bDelivered = false;
 };
 
@@ -65,20 +64,20 @@ bool WildcardMatch(std::wstring_view text, std::wstring_view pattern);
 std::vector<std::wstring> SplitPatterns(std::wstring_view filter);
 
 // Wraps a caller's handler: the worker thread calls the wrapper, which queues
-// each notification; on the delivering thread the notice is filtered and
-// passed to the caller's handler. A wrapper lives in a shared_ptr (made by
-// Create) because queued notices keep it alive until they are delivered.
+// each notification; on the delivering thread a file notice is tested against
+// the include and exclude patterns, which see the file's name only, and passed
+// to the caller's handler. A wrapper lives in a shared_ptr (made by Create)
+// because queued notices keep it alive until they are delivered; it only
+// points at the caller's handler, which cuts it off when it goes.
 class CDelayedDirectoryChangeHandler
     : public CDirectoryChangeHandler,
       public std::enable_shared_from_this<CDelayedDirectoryChangeHandler> {
 public:
     // `notifier` null: the process's notification thread delivers. The
-    // filters are ";"-separated wildcard patterns (empty: no filter);
-    // `nameOffset` is where relative paths begin (RelativePathPatterns).
+    // filters are ";"-separated wildcard patterns (empty: no filter).
     static std::shared_ptr<CDelayedDirectoryChangeHandler>
     Create(CDirectoryChangeHandler* inner, std::unique_ptr<CDelayedNotifier> notifier,
-           std::wstring_view include, std::wstring_view exclude, std::uint32_t filterFlags,
-           std::size_t nameOffset = 0);
+           std::wstring_view include, std::wstring_view exclude);
     ~CDelayedDirectoryChangeHandler() override;
 
     // Queuing slots, called by the worker thread.
@@ -93,18 +92,13 @@ public:
 
     // On the delivering thread: filter, then call the caller's handler.
     void DeliverNotice(DirChangeNotice& notice);
-    bool PassesFilter(const DirChangeNotice& notice);
-    bool IsIncluded(std::wstring_view name) const;
-    bool IsExcluded(std::wstring_view name) const;
 
-    CDirectoryChangeHandler* InnerHandler() const;
-    // After this the caller's handler gets no more calls from this wrapper
-    // and the wrapper's reference to it is released. Waits for a call in
-    // progress on another thread; may be called from inside a call.
+    // After this the caller's handler gets no more calls from this wrapper.
+    // Waits for a call in progress on another thread; may be called from
+    // inside a call.
     void Detach();
 
     CDelayedNotifier& Notifier() const { return *pNotifier; }
-    std::uint32_t FilterFlags() const { return nFilterFlags; }
 
     // Waits until `ready()` holds (checked under `m`; whoever makes it true
     // notifies `cv` and calls Notifier().Wake()). On the delivering thread
@@ -134,19 +128,18 @@ private:
 
     CDelayedDirectoryChangeHandler(CDirectoryChangeHandler* inner,
                                    std::unique_ptr<CDelayedNotifier> notifier,
-                                   std::wstring_view include, std::wstring_view exclude,
-                                   std::uint32_t filterFlags, std::size_t nameOffset);
+                                   std::wstring_view include, std::wstring_view exclude);
     void Queue(NoticeKind kind, const std::wstring& path, const std::wstring& newPath,
                std::uint32_t error);
-    std::size_t NamePosition(const std::wstring& path, std::size_t nameOffset) const;
-    bool PatternsPass(const DirChangeNotice& notice) const;
+    // Notices of the watch's life always pass; a file's notice passes when
+    // its name is included and not excluded (for a rename, either name).
+    bool PassesFilter(const DirChangeNotice& notice) const;
+    bool NamePasses(std::wstring_view path) const;
     void StopNoticeDone();
 
     std::unique_ptr<CDelayedNotifier> pNotifier;
     mutable std::recursive_mutex csDeliver; // held while the caller's handler runs
     CDirectoryChangeHandler* pInner = nullptr;
-    const std::uint32_t nFilterFlags;
-    const std::size_t nNameOffset;
     std::vector<std::wstring> vecInclude;
     std::vector<std::wstring> vecExclude;
 

@@ -15,9 +15,6 @@ CDirectoryChangeHandler::~CDirectoryChangeHandler() {
 }
 
 void CDirectoryChangeHandler::CutOffNotices() {
-    // The wrappers' references go now; the object is being destroyed and must
-    // not delete itself when the count falls.
-    bDestroying = true;
     std::vector<std::shared_ptr<CDelayedDirectoryChangeHandler>> wrappers;
     {
         std::lock_guard<std::mutex> lock(csHandler);
@@ -35,10 +32,6 @@ void CDirectoryChangeHandler::FileRenamed(const std::wstring&, const std::wstrin
 void CDirectoryChangeHandler::ReadChangesError(std::uint32_t, const std::wstring&) {}
 void CDirectoryChangeHandler::WatchStarted(std::uint32_t, const std::wstring&) {}
 void CDirectoryChangeHandler::WatchStopped(const std::wstring&) {}
-bool CDirectoryChangeHandler::FilterNotification(NoticeKind, const std::wstring&,
-                                                 const std::wstring&) {
-    return true;
-}
 
 bool CDirectoryChangeHandler::StopAllWatches() {
     CDirectoryChangeWatcher* watcher = nullptr;
@@ -51,15 +44,9 @@ bool CDirectoryChangeHandler::StopAllWatches() {
     return watcher->StopWatchesOf(this) > 0;
 }
 
-long CDirectoryChangeHandler::AddReference() {
-    return ++nReferences;
-}
-
-long CDirectoryChangeHandler::ReleaseReference() {
-    long n = --nReferences;
-    if (n == 0 && !bDestroying)
-        delete this;
-    return n;
+std::size_t CDirectoryChangeHandler::AttachedWrapperCount() const {
+    std::lock_guard<std::mutex> lock(csHandler);
+    return vecWrappers.size();
 }
 
 long CDirectoryChangeHandler::WatchCount() const {

@@ -1,8 +1,8 @@
-// The base class of every folder-change callback, with the kinds of notice
-// and the filter flags a watcher hands to its watches.
+// The base class of every folder-change callback, with the kinds of notice a
+// watcher hands to it.
 #pragma once
 
-#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -25,26 +25,6 @@ enum NoticeKind : std::uint32_t {
     kNoticeWatchStopped = 7,
 };
 
-// Bits of a watcher's filter flags; they decide how each notice is tested
-// before the caller's handler sees it.
-enum WatchFilterFlags : std::uint32_t {
-    // The include/exclude patterns are not tested.
-    SkipPatternTest = 0x01,
-    // Patterns see the path below the watched folder.
-    RelativePathPatterns = 0x04,
-    // Patterns see the file name only (wins over RelativePathPatterns).
-    FileNamePatterns = 0x08,
-    // The handler's FilterNotification is asked before the patterns.
-    HandlerFilterFirst = 0x10,
-    // The handler's FilterNotification is never asked. Together with
-    // SkipPatternTest every notice passes untested.
-    NoHandlerFilter = 0x20,
-    // WatchStarted is not delivered.
-    NoStartedNotice = 0x40,
-    // WatchStopped is not delivered.
-    NoStoppedNotice = 0x80,
-};
-
 // Receives the changes of watched folders. Paths are full paths: the watched
 // folder as it was given, a separator unless it already ends with one, then
 // the file's path below it. Only files are reported; folders are watched but
@@ -54,14 +34,11 @@ enum WatchFilterFlags : std::uint32_t {
 // then arrive on the watcher's delivering thread, one at a time, in the order
 // the changes happened. A handler may serve several folders of one watcher.
 //
-// Lifetime: the reference count starts at 1 (the creator's reference); every
-// watch holds one more while it uses the handler. ReleaseReference deletes a
-// handler whose count reaches 0, so only handlers made with new may give up
-// their creator's reference that way; a handler owned otherwise (a member, a
-// local) simply keeps it. Destroying a handler cuts it off from every pending
-// notice at once and then ends its watches. A derived handler whose watches may
-// still run should call StopAllWatches in its own destructor, before its own
-// members are gone.
+// Lifetime: the caller owns its handler (a member, a local, a unique_ptr);
+// the watcher and its queued notices only point at it. Destroying a handler
+// cuts it off from every pending notice at once and then ends its watches. A
+// derived handler whose watches may still run should call StopAllWatches in
+// its own destructor, before its own members are gone.
 class CDirectoryChangeHandler {
 public:
     CDirectoryChangeHandler() = default;
@@ -79,18 +56,14 @@ public:
     // The outcome of starting the watch of `folder`: 0 or the error.
     virtual void WatchStarted(std::uint32_t error, const std::wstring& folder);
     virtual void WatchStopped(const std::wstring& folder);
-    // The handler's own accept test; newPath is empty except for renames.
-    virtual bool FilterNotification(NoticeKind kind, const std::wstring& path,
-                                    const std::wstring& newPath);
 
     // Ends every watch that uses this handler in the watcher it serves. True
     // when it served no watcher or at least one watch was ended.
     bool StopAllWatches();
 
-    long AddReference();
-    // Lowers the reference count; at 0 the handler deletes itself.
-    long ReleaseReference();
-    long ReferenceCount() const { return nReferences.load(); }
+    // How many watches may still call this handler: those running, and those
+    // ended whose last notices are still on their way.
+    std::size_t AttachedWrapperCount() const;
     // How many watches of Watcher() use this handler.
     long WatchCount() const;
     CDirectoryChangeWatcher* Watcher() const;
@@ -111,8 +84,6 @@ private:
                     std::weak_ptr<CDelayedDirectoryChangeHandler> weak);
     void RemoveWrapper(CDelayedDirectoryChangeHandler* wrapper);
 
-    std::atomic<long> nReferences{1};
-    std::atomic<bool> bDestroying{false};
     mutable std::mutex csHandler; // guards the members below
     CDirectoryChangeWatcher* pWatcher = nullptr;
     long nWatchCount = 0;

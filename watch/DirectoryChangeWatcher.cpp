@@ -57,9 +57,8 @@ void CDirWatchInfo::WaitDone() {
     pHandler->WaitUntil(csRecord, cvDone, [&] { return bDone; });
 }
 
-CDirectoryChangeWatcher::CDirectoryChangeWatcher(std::uint32_t filterFlags,
-                                                 NotifierFactory makeNotifier)
-    : nFilterFlags(filterFlags), fnMakeNotifier(std::move(makeNotifier)) {}
+CDirectoryChangeWatcher::CDirectoryChangeWatcher(NotifierFactory makeNotifier)
+    : fnMakeNotifier(std::move(makeNotifier)) {}
 
 CDirectoryChangeWatcher::~CDirectoryChangeWatcher() {
     std::vector<std::shared_ptr<CDirWatchInfo>> watches;
@@ -127,10 +126,8 @@ std::uint32_t CDirectoryChangeWatcher::WatchDirectory(const std::wstring& folder
         std::unique_ptr<CDelayedNotifier> notifier;
         if (fnMakeNotifier)
             notifier = fnMakeNotifier();
-        std::size_t nameOffset =
-            (nFilterFlags & RelativePathPatterns) ? RelativeNameOffset(folder) : 0;
-        auto wrapper = CDelayedDirectoryChangeHandler::Create(handler, std::move(notifier), include,
-                                                              exclude, nFilterFlags, nameOffset);
+        auto wrapper =
+            CDelayedDirectoryChangeHandler::Create(handler, std::move(notifier), include, exclude);
         watch = std::make_shared<CDirWatchInfo>(folder, handler, std::move(wrapper));
     } catch (const std::bad_alloc&) {
         return kWatchErrorOutOfMemory;
@@ -248,19 +245,14 @@ void CDirectoryChangeWatcher::WatchEndedByWorker(const std::shared_ptr<CDirWatch
 }
 
 std::shared_ptr<CDirWatchInfo>
-CDirectoryChangeWatcher::FindWatchedDirectory(const std::wstring& folder, int* index) const {
-    if (index)
-        *index = -1;
+CDirectoryChangeWatcher::FindWatchedDirectory(const std::wstring& folder) const {
     if (folder.empty())
         return nullptr;
     std::lock_guard<std::mutex> lock(csTable);
     const std::wstring key = WatchedFolderKey(folder);
     for (std::size_t i = 0; i < vecWatches.size(); ++i)
-        if (vecWatches[i] && WatchedFolderKey(vecWatches[i]->strFolder) == key) {
-            if (index)
-                *index = static_cast<int>(i);
+        if (vecWatches[i] && WatchedFolderKey(vecWatches[i]->strFolder) == key)
             return vecWatches[i];
-        }
     return nullptr;
 }
 

@@ -77,15 +77,16 @@ public:
     // notification thread delivers.
     using NotifierFactory = std::function<std::unique_ptr<CDelayedNotifier>()>;
 
-    explicit CDirectoryChangeWatcher(std::uint32_t filterFlags = FileNamePatterns,
-                                     NotifierFactory makeNotifier = {});
+    explicit CDirectoryChangeWatcher(NotifierFactory makeNotifier = {});
     // Ends every watch (each reports WatchStopped first) and the worker.
     virtual ~CDirectoryChangeWatcher();
     CDirectoryChangeWatcher(const CDirectoryChangeWatcher&) = delete;
     CDirectoryChangeWatcher& operator=(const CDirectoryChangeWatcher&) = delete;
 
     // Starts watching the tree under `folder` for `handler`, with ";"-separated
-    // wildcard include and exclude filters (empty: none). A folder that is
+    // wildcard include and exclude filters on file names (empty: none); a
+    // file's notices reach the handler when its name is included and not
+    // excluded, those of the watch's own life always. A folder that is
     // watched already is stopped and watched anew. Returns once the watch
     // runs: 0, kWatchErrorInvalidParameter (empty folder, no handler),
     // kWatchErrorBadPathname (missing, or not a folder), kWatchErrorNoThread,
@@ -96,12 +97,10 @@ public:
     // Ends the watch of `folder`. Returns once the handler has been given
     // every notice of the watch, WatchStopped last; true when it was watched.
     bool StopWatchingDirectory(const std::wstring& folder);
-    // The watch of `folder`, or null; `index` gets its slot in the table.
-    std::shared_ptr<CDirWatchInfo> FindWatchedDirectory(const std::wstring& folder,
-                                                        int* index = nullptr) const;
+    // The watch of `folder`, or null.
+    std::shared_ptr<CDirWatchInfo> FindWatchedDirectory(const std::wstring& folder) const;
     // How many folders are watched.
     std::size_t WatchedDirectoryCount() const;
-    std::uint32_t FilterFlags() const { return nFilterFlags; }
 
 private:
     friend class CDirectoryChangeHandler;
@@ -117,7 +116,6 @@ private:
     std::size_t StopWatchesOf(CDirectoryChangeHandler* handler);
     void WatchEndedByWorker(const std::shared_ptr<CDirWatchInfo>& watch);
 
-    const std::uint32_t nFilterFlags;
     NotifierFactory fnMakeNotifier;
     mutable std::mutex csTable; // never held while waiting for the worker
     std::vector<std::shared_ptr<CDirWatchInfo>> vecWatches; // null slots are reused

@@ -159,8 +159,7 @@ void CRoomWatches::StartWatches(std::time_t now) {
                         rReader, [this, key](std::uint32_t error, const std::wstring&) {
                             FolderGone(key, error);
                         });
-                    w->pWatcher =
-                        std::make_unique<CDirectoryChangeWatcher>(FileNamePatterns, fnMakeNotifier);
+                    w->pWatcher = std::make_unique<CDirectoryChangeWatcher>(fnMakeNotifier);
                 }
                 before = w->strFolder;
                 w->filter = filter;

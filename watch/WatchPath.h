@@ -32,11 +32,6 @@ inline std::wstring JoinWatchPath(std::wstring_view folder, std::wstring_view na
     return path;
 }
 
-// Where the part below the watched folder begins in a reported path.
-inline std::size_t RelativeNameOffset(std::wstring_view folder) {
-    return folder.size() + (EndsWithSeparator(folder) ? 0 : 1);
-}
-
 // Two spellings of one folder that differ only in trailing separators name the
 // same watch. Folder names are compared exactly: Linux file names are
 // case-sensitive, so "Hands" and "hands" are two folders.

@@ -1,5 +1,5 @@
 #include "app/TarnwickApp.h"
-#include "bench/gen/AnyFormatGen.h"
+#include "gen/AnyFormatGen.h"
 #include "support/HistoryFile.h"
 #include "support/LogSink.h"
 #include "support/TextUtil.h"

@@ -1,5 +1,5 @@
 #include "app/TarnwickApp.h"
-#include "bench/gen/TextLines.h"
+#include "gen/TextLines.h"
 #include "parsing/HandEngine.h"
 #include "parsing/formats/888/Poker888.h"
 #include "support/TextUtil.h"

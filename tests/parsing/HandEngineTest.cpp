@@ -1,6 +1,6 @@
 #include "parsing/HandEngine.h"
 #include "app/TarnwickApp.h"
-#include "bench/gen/TextLines.h"
+#include "gen/TextLines.h"
 #include "support/TextUtil.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 // Hands for the parser tests, written as one text block per hand.
 #pragma once
 
-#include "bench/gen/TextLines.h"
+#include "gen/TextLines.h"
 #include "parsing/HandParsers.h"
 
 #include <string>

@@ -1,5 +1,5 @@
 #include "app/TarnwickApp.h"
-#include "bench/IPokerSample.h"
+#include "gen/IPokerSample.h"
 #include "parsing/HandEngine.h"
 #include "parsing/formats/ipoker/IPoker.h"
 #include "support/TextUtil.h"

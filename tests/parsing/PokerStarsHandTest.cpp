@@ -1,4 +1,4 @@
-#include "bench/gen/TextLines.h"
+#include "gen/TextLines.h"
 #include "parsing/formats/pokerstars/PokerStars.h"
 #include "support/TextUtil.h"
 

@@ -2,7 +2,7 @@
 // in a watched folder; the real watcher reports it, the notice is delivered on
 // the user-interface thread, the hands are read and counted, and the session
 // window shows them at its next tick.
-#include "bench/gen/PokerStarsGen.h"
+#include "gen/PokerStarsGen.h"
 #include "tests/qt/WindowFixture.h"
 #include "ui/DelayedNotificationWindow.h"
 #include "watch/RoomWatches.h"

@@ -47,7 +47,7 @@ TEST(DelayedNotificationWindow, DeliversOnTheUiThreadThroughOneHiddenObject) {
     CNoticeCounter counter;
     probe.Receiver()->installEventFilter(&counter);
 
-    CDirectoryChangeWatcher watcher(FileNamePatterns, CDelayedNotificationWindow::Factory());
+    CDirectoryChangeWatcher watcher(CDelayedNotificationWindow::Factory());
     ASSERT_EQ(watcher.WatchDirectory(root.WRoot(), &handler, L"*.txt"), 0u);
     root.Write("HH1.txt", "hand\n");
     const std::wstring path = root.WPath("HH1.txt");
@@ -71,7 +71,7 @@ TEST(DelayedNotificationWindow, StopFromInsideAUiCallbackDoesNotDeadlock) {
     CTempTree root;
     ASSERT_TRUE(root.Ok());
     CRecordingHandler handler;
-    CDirectoryChangeWatcher watcher(FileNamePatterns, CDelayedNotificationWindow::Factory());
+    CDirectoryChangeWatcher watcher(CDelayedNotificationWindow::Factory());
     int stopped = -1;
     handler.fnOnModified = [&](const std::wstring&) {
         if (stopped < 0)
@@ -91,9 +91,9 @@ TEST(DelayedNotificationWindow, WatchersShareTheHiddenObjectUntilTheLastGoes) {
     ASSERT_TRUE(first.Ok() && second.Ok());
     CRecordingHandler handler1;
     CRecordingHandler handler2;
-    auto watcher1 = std::make_unique<CDirectoryChangeWatcher>(
-        FileNamePatterns, CDelayedNotificationWindow::Factory());
-    CDirectoryChangeWatcher watcher2(FileNamePatterns, CDelayedNotificationWindow::Factory());
+    auto watcher1 =
+        std::make_unique<CDirectoryChangeWatcher>(CDelayedNotificationWindow::Factory());
+    CDirectoryChangeWatcher watcher2(CDelayedNotificationWindow::Factory());
     ASSERT_EQ(watcher1->WatchDirectory(first.WRoot(), &handler1), 0u);
     ASSERT_EQ(watcher2.WatchDirectory(second.WRoot(), &handler2), 0u);
 

@@ -62,7 +62,7 @@ TEST_F(DirectoryChangeWatcherTest, StopIsSynchronousAndDeliversEverythingBeforeI
     ASSERT_EQ(watcher.WatchDirectory(root.WRoot(), &handler), 0u);
     EXPECT_EQ(handler.WatchCount(), 1);
     EXPECT_EQ(handler.Watcher(), &watcher);
-    EXPECT_EQ(handler.ReferenceCount(), 2);
+    EXPECT_EQ(handler.AttachedWrapperCount(), 1u);
 
     root.Write("last.txt", "the hand before the stop\n");
     ASSERT_TRUE(watcher.StopWatchingDirectory(root.WRoot()));
@@ -75,7 +75,7 @@ TEST_F(DirectoryChangeWatcherTest, StopIsSynchronousAndDeliversEverythingBeforeI
     EXPECT_EQ(watcher.WatchedDirectoryCount(), 0u);
     EXPECT_EQ(handler.WatchCount(), 0);
     EXPECT_EQ(handler.Watcher(), nullptr);
-    EXPECT_EQ(handler.ReferenceCount(), 1);
+    EXPECT_EQ(handler.AttachedWrapperCount(), 0u);
     EXPECT_FALSE(watcher.StopWatchingDirectory(root.WRoot()));
 }
 
@@ -134,7 +134,7 @@ TEST_F(DirectoryChangeWatcherTest, BadFoldersGiveErrorResults) {
     root.Write("file.txt", "");
     EXPECT_EQ(watcher.WatchDirectory(root.WPath("file.txt"), &handler), kWatchErrorBadPathname);
     EXPECT_EQ(watcher.WatchedDirectoryCount(), 0u);
-    EXPECT_EQ(handler.ReferenceCount(), 1);
+    EXPECT_EQ(handler.AttachedWrapperCount(), 0u);
     EXPECT_FALSE(DescribeWatchError(kWatchErrorBadPathname).empty());
 }
 
@@ -163,7 +163,7 @@ TEST_F(DirectoryChangeWatcherTest, DeletedWatchedFolderEndsTheWatchWithAnError) 
     root.Remove("w");
     ASSERT_TRUE(handler.WaitFor(
         [&](const auto& events) { return HasEvent(events, kNoticeReadError, root.WPath("w")); }));
-    EXPECT_TRUE(handler.WaitFor([&](const auto&) { return handler.ReferenceCount() == 1; }));
+    EXPECT_TRUE(handler.WaitFor([&](const auto&) { return handler.AttachedWrapperCount() == 0; }));
     EXPECT_EQ(watcher.FindWatchedDirectory(root.WPath("w")), nullptr);
     EXPECT_EQ(handler.WatchCount(), 0);
     EXPECT_FALSE(watcher.StopWatchingDirectory(root.WPath("w")));
@@ -200,18 +200,20 @@ TEST_F(DirectoryChangeWatcherTest, HandlerLifetimeAgainstItsWatches) {
     EXPECT_EQ(watcher.WatchedDirectoryCount(), 0u);
     root.Write("a.txt", "x");
 
-    // A handler given up by its creator lives as long as a watch uses it.
+    // The caller owns its handler: the end of its watch lets go of it and
+    // leaves it alive.
     static std::atomic<int> destroyed;
     destroyed = 0;
     struct CCountedHandler : CRecordingHandler {
         ~CCountedHandler() override { ++destroyed; }
     };
-    auto* counted = new CCountedHandler;
-    ASSERT_EQ(watcher.WatchDirectory(root.WRoot(), counted), 0u);
-    EXPECT_EQ(counted->ReleaseReference(), 1);
-    EXPECT_EQ(destroyed.load(), 0);
+    auto owned = std::make_unique<CCountedHandler>();
+    ASSERT_EQ(watcher.WatchDirectory(root.WRoot(), owned.get()), 0u);
+    EXPECT_EQ(owned->AttachedWrapperCount(), 1u);
     ASSERT_TRUE(watcher.StopWatchingDirectory(root.WRoot()));
-    EXPECT_EQ(destroyed.load(), 1);
+    EXPECT_EQ(owned->AttachedWrapperCount(), 0u);
+    EXPECT_EQ(destroyed.load(), 0);
+    EXPECT_EQ(owned->Count(kNoticeWatchStopped), 1u);
 
     // A handler serves one watcher: watching with another ends the first's.
     CDirectoryChangeWatcher other;
@@ -233,5 +235,5 @@ TEST_F(DirectoryChangeWatcherTest, DestroyingTheWatcherEndsItsWatches) {
     }
     EXPECT_EQ(handler.Count(kNoticeWatchStopped), 2u);
     EXPECT_EQ(handler.Watcher(), nullptr);
-    EXPECT_EQ(handler.ReferenceCount(), 1);
+    EXPECT_EQ(handler.AttachedWrapperCount(), 0u);
 }

@@ -2,7 +2,7 @@
 // the history file reader and the engine, with files written the way poker
 // clients write them.
 #include "app/TarnwickApp.h"
-#include "bench/gen/PokerStarsGen.h"
+#include "gen/PokerStarsGen.h"
 #include "support/LogSink.h"
 #include "support/TextUtil.h"
 #include "tests/TestUtil.h"

@@ -22,20 +22,10 @@ public:
     void Wake() override {}
 };
 
-class CFilteringHandler : public CRecordingHandler {
-public:
-    bool FilterNotification(NoticeKind, const std::wstring& path, const std::wstring&) override {
-        ++nAsked;
-        return path.find(L"reject") == std::wstring::npos;
-    }
-    int nAsked = 0;
-};
-
 std::shared_ptr<CDelayedDirectoryChangeHandler>
-Wrap(CDirectoryChangeHandler& inner, const std::wstring& include, const std::wstring& exclude,
-     std::uint32_t flags, std::size_t nameOffset = 0) {
+Wrap(CDirectoryChangeHandler& inner, const std::wstring& include, const std::wstring& exclude) {
     return CDelayedDirectoryChangeHandler::Create(&inner, std::make_unique<CImmediateNotifier>(),
-                                                  include, exclude, flags, nameOffset);
+                                                  include, exclude);
 }
 
 } // namespace
@@ -65,7 +55,7 @@ TEST(WildcardMatch, StarsQuestionMarksAndBacktracking) {
 
 TEST(WatchFilter, FileNamePatternsSeeOnlyTheFileName) {
     CRecordingHandler inner;
-    auto wrapper = Wrap(inner, L"*.txt;;*.xml;", L"", FileNamePatterns);
+    auto wrapper = Wrap(inner, L"*.txt;;*.xml;", L"");
     wrapper->FileModified(L"/w/sub/a.txt");
     wrapper->FileModified(L"/w/sub/a.log");
     wrapper->FileModified(L"/w/dir.txt/a.log"); // the folder part never matches
@@ -80,7 +70,7 @@ TEST(WatchFilter, FileNamePatternsSeeOnlyTheFileName) {
 TEST(WatchFilter, ExcludeWinsOverInclude) {
     // A room's own files end in the nickname; its "nohero" files do too.
     CRecordingHandler inner;
-    auto wrapper = Wrap(inner, L"*hero.txt", L"*nohero.txt", FileNamePatterns);
+    auto wrapper = Wrap(inner, L"*hero.txt", L"*nohero.txt");
     wrapper->FileAdded(L"/w/t1 hero.txt");
     wrapper->FileAdded(L"/w/t1 nohero.txt");
     wrapper->FileAdded(L"/w/t1 villain.txt");
@@ -91,7 +81,7 @@ TEST(WatchFilter, ExcludeWinsOverInclude) {
 
 TEST(WatchFilter, RenameIntoThePatternsIsDelivered) {
     CRecordingHandler inner;
-    auto wrapper = Wrap(inner, L"*.txt", L"", FileNamePatterns);
+    auto wrapper = Wrap(inner, L"*.txt", L"");
     wrapper->FileRenamed(L"/w/a.tmp", L"/w/a.txt");
     wrapper->FileRenamed(L"/w/a.tmp", L"/w/b.tmp");
     // Names are taken from each path on its own, also across folders.
@@ -105,7 +95,7 @@ TEST(WatchFilter, RenameIntoThePatternsIsDelivered) {
 
 TEST(WatchFilter, WatchNoticesAreNeverFilteredAway) {
     CRecordingHandler inner;
-    auto wrapper = Wrap(inner, L"*.none", L"*", FileNamePatterns);
+    auto wrapper = Wrap(inner, L"*.none", L"*");
     wrapper->WatchStarted(0, L"/w");
     wrapper->ReadChangesError(2, L"/w");
     wrapper->WatchStopped(L"/w");
@@ -118,57 +108,7 @@ TEST(WatchFilter, WatchNoticesAreNeverFilteredAway) {
     EXPECT_EQ(events[2].nKind, kNoticeWatchStopped);
 }
 
-TEST(WatchFilter, RelativeAndWholePathPatterns) {
-    CRecordingHandler relative;
-    auto byRel = Wrap(relative, L"sub/*", L"", RelativePathPatterns, std::wstring(L"/w/").size());
-    byRel->FileModified(L"/w/sub/a.log");
-    byRel->FileModified(L"/w/other/sub/a.log");
-    ASSERT_EQ(relative.Events().size(), 1u);
-    EXPECT_EQ(relative.Events()[0].strPath, L"/w/sub/a.log");
-
-    CRecordingHandler whole;
-    auto byPath = Wrap(whole, L"/w/*.txt", L"", 0);
-    byPath->FileModified(L"/w/s/a.txt");
-    byPath->FileModified(L"/x/a.txt");
-    ASSERT_EQ(whole.Events().size(), 1u);
-}
-
-TEST(WatchFilter, HandlerFilterOrderFollowsTheFlags) {
-    {
-        // Default: asked only after the patterns passed.
-        CFilteringHandler inner;
-        auto wrapper = Wrap(inner, L"*.txt", L"", FileNamePatterns);
-        wrapper->FileModified(L"/w/a.log");
-        wrapper->FileModified(L"/w/reject.txt");
-        wrapper->FileModified(L"/w/a.txt");
-        EXPECT_EQ(inner.nAsked, 2);
-        ASSERT_EQ(inner.Events().size(), 1u);
-        EXPECT_EQ(inner.Events()[0].strPath, L"/w/a.txt");
-    }
-    {
-        CFilteringHandler inner;
-        auto wrapper = Wrap(inner, L"*.txt", L"", FileNamePatterns | HandlerFilterFirst);
-        wrapper->FileModified(L"/w/a.log");
-        EXPECT_EQ(inner.nAsked, 1);
-        EXPECT_TRUE(inner.Events().empty());
-    }
-    {
-        CFilteringHandler inner;
-        auto wrapper = Wrap(inner, L"*.txt", L"", FileNamePatterns | NoHandlerFilter);
-        wrapper->FileModified(L"/w/reject.txt");
-        EXPECT_EQ(inner.nAsked, 0);
-        EXPECT_EQ(inner.Events().size(), 1u);
-    }
-    {
-        CFilteringHandler inner;
-        auto wrapper = Wrap(inner, L"*.txt", L"", SkipPatternTest | NoHandlerFilter);
-        wrapper->FileModified(L"/w/reject.log");
-        EXPECT_EQ(inner.nAsked, 0);
-        EXPECT_EQ(inner.Events().size(), 1u);
-    }
-}
-
-TEST(WatchFilter, SuppressedWatchNoticesAndThrowingHandlers) {
+TEST(WatchFilter, ThrowingHandlerEndsOnlyItsOwnDelivery) {
     class CThrowingHandler : public CRecordingHandler {
     public:
         void FileAdded(const std::wstring& path) override {
@@ -176,14 +116,16 @@ TEST(WatchFilter, SuppressedWatchNoticesAndThrowingHandlers) {
             throw std::runtime_error("handler failed");
         }
     } inner;
-    auto wrapper = Wrap(inner, L"", L"", FileNamePatterns | NoStartedNotice | NoStoppedNotice);
+    auto wrapper = Wrap(inner, L"", L"");
     wrapper->WatchStarted(0, L"/w");
     wrapper->FileAdded(L"/w/a.txt"); // its exception stays inside the delivery
     wrapper->FileModified(L"/w/a.txt");
     wrapper->WatchStopped(L"/w");
-    wrapper->WaitStopDelivered(); // returns although the handler never sees the notice
+    wrapper->WaitStopDelivered();
     auto events = inner.Events();
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].nKind, kNoticeAdded);
-    EXPECT_EQ(events[1].nKind, kNoticeModified);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].nKind, kNoticeWatchStarted);
+    EXPECT_EQ(events[1].nKind, kNoticeAdded);
+    EXPECT_EQ(events[2].nKind, kNoticeModified);
+    EXPECT_EQ(events[3].nKind, kNoticeWatchStopped);
 }

@@ -2,7 +2,7 @@
 // tools write it.
 #pragma once
 
-#include "bench/gen/PokerStarsGen.h"
+#include "gen/PokerStarsGen.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "bench/gen/AnyFormatGen.h"
+#include "gen/AnyFormatGen.h"
 
-#include "bench/Hand888Generator.h"
-#include "bench/HandGenerator.h"
-#include "bench/IPokerSample.h"
+#include "gen/Hand888Generator.h"
+#include "gen/HandGenerator.h"
+#include "gen/IPokerSample.h"
 
 #include <cmath>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "bench/Hand888Generator.h"
+#include "gen/Hand888Generator.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "bench/IPokerSample.h"
+#include "gen/IPokerSample.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "bench/HandGenerator.h"
+#include "gen/HandGenerator.h"
 
 #include "support/TextUtil.h"
 

@@ -1,4 +1,4 @@
-#include "bench/gen/PokerStarsGen.h"
+#include "gen/PokerStarsGen.h"
 
 #include <cstdio>
 #include <string>
