@@ -86,15 +86,6 @@ public:
     double dTotalBB = 0.0;
     int nTotalHands = 0;
 
-    // Supported room name -> in-use mark (0: not configured).
-    std::map<std::wstring, int> mapRoomNames;
-    // Configured rooms by name.
-    std::map<std::wstring, CPokerRoom> mapRooms;
-    // The file table (see HasReadPosition).
-    std::map<std::wstring, std::int64_t> mapFileTest;
-    // The history lock (see LockHistory).
-    mutable std::recursive_mutex csHistory;
-
     // --- The history lock ---
     // Serialises the history path (reading files, counting hands, changing
     // the totals) with changes to the file table and to the configured
@@ -190,6 +181,15 @@ private:
     // as text.
     static bool NumericKey(RoomNumber room, const std::wstring& handId, std::uint64_t& key);
     static std::wstring TextKey(RoomNumber room, const std::wstring& handId);
+
+    // Supported room name -> in-use mark (0: not configured).
+    std::map<std::wstring, int> mapRoomNames;
+    // Configured rooms by name.
+    std::map<std::wstring, CPokerRoom> mapRooms;
+    // The file table (see HasReadPosition).
+    std::map<std::wstring, std::int64_t> mapFileTest;
+    // The history lock (see LockHistory).
+    mutable std::recursive_mutex csHistory;
 
     ILogSink* pLog = nullptr;
     std::vector<IHandListener*> vecListeners;
