@@ -60,7 +60,7 @@ struct CRun {
         r.nRoomNumber = RoomNumberFromName(room);
         r.strNickname = kHero;
         r.strHistoryPath = FromUtf8(twfuzz::ScratchDir().string());
-        app.mapRooms[room] = r;
+        app.SetRoom(room, r);
         app.SetRates(L"1.00", L"1.12", L"1.42");
         app.AddHandListener(&counted);
     }
