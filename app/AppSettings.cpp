@@ -105,12 +105,13 @@ void CTarnwickApp::LoadProfileSettings() {
     strAlarmTime = AlarmTimeText(nTimeLimit);
     soundTime.Set(GetProfileString(kAlarm3, L"Sound", L""));
 
-    nDisplayCurrency = GetProfileInt(kCurrency, L"Cur", kCurrencyUSD);
-    if (nDisplayCurrency < kCurrencyUSD || nDisplayCurrency > kCurrencyGBP)
-        nDisplayCurrency = kCurrencyUSD;
+    RateSettings r;
+    r.nDisplayCurrency = GetProfileInt(kCurrency, L"Cur", kCurrencyUSD);
+    if (r.nDisplayCurrency < kCurrencyUSD || r.nDisplayCurrency > kCurrencyGBP)
+        r.nDisplayCurrency = kCurrencyUSD;
     // A rate that is not a positive number would silently zero or reverse
     // every hand in that currency: such a rate falls back to its default.
-    const CurrencyDefaults defaults = DefaultRatesFor(nDisplayCurrency);
+    const CurrencyDefaults defaults = DefaultRatesFor(r.nDisplayCurrency);
     const struct {
         const wchar_t* szKey;
         const wchar_t* szProfileDefault;
@@ -118,16 +119,16 @@ void CTarnwickApp::LoadProfileSettings() {
     } rateKeys[3] = {{L"USD_K", L"1.00", defaults.szUSD},
                      {L"EUR_K", L"1.12", defaults.szEUR},
                      {L"GBP_K", L"1.42", defaults.szGBP}};
-    std::wstring rates[3];
-    for (int c = 0; c < 3; ++c) {
-        rates[c] = GetProfileString(kCurrency, rateKeys[c].szKey, rateKeys[c].szProfileDefault);
-        if (double rate = 0.0; !ParseRate(rates[c], rate)) {
+    for (CurrencyNumber c = 0; c < 3; ++c) {
+        std::wstring& rate = r.strRate[c];
+        rate = GetProfileString(kCurrency, rateKeys[c].szKey, rateKeys[c].szProfileDefault);
+        if (double value = 0.0; !ParseRate(rate, value)) {
             WriteLogLine(Format(L"Currency rate %ls = <%ls> is not a positive number; %ls used",
-                                rateKeys[c].szKey, rates[c].c_str(), rateKeys[c].szFallback));
-            rates[c] = rateKeys[c].szFallback;
+                                rateKeys[c].szKey, rate.c_str(), rateKeys[c].szFallback));
+            rate = rateKeys[c].szFallback;
         }
     }
-    SetRates(rates[0], rates[1], rates[2]);
+    SetRates(r);
 
     // The window lays itself out by this; it is kept here so that saving the
     // profile writes back the size in effect.
@@ -190,15 +191,11 @@ bool CTarnwickApp::SaveProfileSettings() {
     writeInt(kView, L"Size", nSize);
     writeInt(kView, L"Opacity", nOpacity);
 
-    writeInt(kCurrency, L"Cur", nDisplayCurrency);
-    const CurrencyDefaults defaults = DefaultRatesFor(nDisplayCurrency);
-    auto rateText = [&](CurrencyNumber c, const wchar_t* fallback) {
-        auto it = mapCurrency.find(c);
-        return it == mapCurrency.end() ? std::wstring(fallback) : it->second.strRate;
-    };
-    writeString(kCurrency, L"USD_K", rateText(kCurrencyUSD, defaults.szUSD));
-    writeString(kCurrency, L"EUR_K", rateText(kCurrencyEUR, defaults.szEUR));
-    writeString(kCurrency, L"GBP_K", rateText(kCurrencyGBP, defaults.szGBP));
+    const RateSettings rates = Rates();
+    writeInt(kCurrency, L"Cur", rates.nDisplayCurrency);
+    writeString(kCurrency, L"USD_K", rates.strRate[kCurrencyUSD]);
+    writeString(kCurrency, L"EUR_K", rates.strRate[kCurrencyEUR]);
+    writeString(kCurrency, L"GBP_K", rates.strRate[kCurrencyGBP]);
 
     if (!ok)
         WriteLogLine(L"The application profile could not be written completely");

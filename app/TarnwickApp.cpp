@@ -34,7 +34,6 @@ void CTarnwickApp::Construct(const Options& options) {
     SetLog(&fileLog);
 
     ClearRooms();
-    mapCurrency.clear();
     dTotalMoney = 0;
     dTotalBB = 0;
     if (options.bLoadSettingsFile)

@@ -420,18 +420,13 @@ void Configure(CTarnwickApp& app, const Options& o) {
         rec.strHistoryPath = r.strFolder;
         app.SetRoom(r.strName, rec, rec.nRoomNumber);
     }
-    app.nDisplayCurrency = CurrencyFromCode(o.strDisplay);
-    CurrencyDefaults def = DefaultRatesFor(app.nDisplayCurrency);
-    std::wstring usd = def.szUSD, eur = def.szEUR, gbp = def.szGBP;
-    for (auto& [code, text] : o.rates) {
-        if (code == L"USD")
-            usd = text;
-        else if (code == L"EUR")
-            eur = text;
-        else
-            gbp = text;
-    }
-    app.SetRates(usd, eur, gbp);
+    RateSettings rates;
+    rates.nDisplayCurrency = CurrencyFromCode(o.strDisplay);
+    const CurrencyDefaults def = DefaultRatesFor(rates.nDisplayCurrency);
+    rates.strRate = {def.szUSD, def.szEUR, def.szGBP};
+    for (const auto& [code, text] : o.rates)
+        rates.strRate[CurrencyFromCode(code)] = text;
+    app.SetRates(rates);
 }
 
 CTarnwickApp::Options ToolOptions() {

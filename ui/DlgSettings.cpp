@@ -107,7 +107,8 @@ QFrame* HorizontalLine(QWidget* parent) {
 // --- Construction ---
 
 CDlgSettings::CDlgSettings(CTarnwickApp& application, QWidget* parent)
-    : QDialog(parent), app(application), pMessages(application.UserMessages()) {
+    : QDialog(parent), app(application), pMessages(application.UserMessages()),
+      ratesOpened(application.Rates()) {
     if (!pMessages) {
         ownMessages = std::make_unique<CQtUserMessages>();
         pMessages = ownMessages.get();
@@ -462,7 +463,7 @@ void CDlgSettings::FillFromApp() {
     EnableMoneyGroup();
     EnableTimeGroup();
     EnableAutoPause();
-    SetCurrencyDefaults(app.nDisplayCurrency, true);
+    SetCurrencyDefaults(ratesOpened.nDisplayCurrency, true);
 }
 
 // --- Enable rules ---
@@ -517,11 +518,8 @@ void CDlgSettings::SetCurrencyDefaults(int currency, bool useStored) {
     for (int c = 0; c < 3; ++c) {
         editRate[c]->setText(QString::fromWCharArray(defaults[c]));
         editRate[c]->setEnabled(c != currency);
-        if (useStored) {
-            auto it = app.mapCurrency.find(c);
-            if (it != app.mapCurrency.end())
-                editRate[c]->setText(Q(it->second.strRate));
-        }
+        if (useStored)
+            editRate[c]->setText(Q(ratesOpened.strRate[c]));
     }
     groupCurrency->button(currency)->setChecked(true);
 }
@@ -690,10 +688,11 @@ void CDlgSettings::accept() {
         return;
     }
 
-    std::wstring rates[3];
+    RateSettings rates;
+    rates.nDisplayCurrency = std::max(groupCurrency->checkedId(), 0);
     for (int c = 0; c < 3; ++c) {
-        rates[c] = Trim(W(editRate[c]->text()));
-        if (double rate = 0.0; !ParseRate(rates[c], rate)) {
+        rates.strRate[c] = Trim(W(editRate[c]->text()));
+        if (double rate = 0.0; !ParseRate(rates.strRate[c], rate)) {
             Tell(L"Enter the currency exchange rate as a number greater than 0, like 1.12!");
             editRate[c]->setFocus();
             editRate[c]->selectAll();
@@ -726,8 +725,7 @@ void CDlgSettings::accept() {
     app.bAutoPause = checkAutoPause->isChecked() ? 1 : 0;
     app.nAutoPauseMin = spinAutoPauseMin->value();
 
-    app.nDisplayCurrency = groupCurrency->checkedId() >= 0 ? groupCurrency->checkedId() : 0;
-    app.SetRates(rates[0], rates[1], rates[2]);
+    app.SetRates(rates);
 
     // The big-blind stop starts again from the new value; the money levels
     // take the new amounts at the next stop or start-up.

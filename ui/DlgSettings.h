@@ -10,6 +10,8 @@
 // in-use marks).
 #pragma once
 
+#include "model/SessionModel.h"
+
 #include <QDialog>
 #include <functional>
 #include <memory>
@@ -74,7 +76,7 @@ public:
     // Fills the three rate fields with the default rates for the display
     // currency `currency` (whose own field shows "1.00" and is disabled) and
     // selects its radio button; with `useStored`, the fields show the rates
-    // in the application instead.
+    // the dialog opened with instead.
     void SetCurrencyDefaults(int currency, bool useStored);
 
     // OK: checks the time text, the room list and the rates (a message and
@@ -130,6 +132,9 @@ private:
     IUserMessages* pMessages;
     std::unique_ptr<IUserMessages> ownMessages;
     std::unique_ptr<QSoundEffect> sound;
+
+    // The display currency and rates as they were when the dialog opened.
+    const RateSettings ratesOpened;
 
     // The amounts as they were when the dialog opened: the fields show them
     // truncated to whole numbers, and an amount the user leaves alone keeps

@@ -109,11 +109,9 @@ TEST(Settings, WithNoFilesAndAnEmptyProfileEveryDefaultHolds) {
                                  &app->soundStopLossBB, &app->soundTime})
         EXPECT_EQ(s->File(), L"");
 
-    EXPECT_EQ(app->nDisplayCurrency, kCurrencyUSD);
-    ASSERT_EQ(app->mapCurrency.size(), 3u);
-    EXPECT_EQ(app->mapCurrency.at(kCurrencyUSD).strRate, L"1.00");
-    EXPECT_EQ(app->mapCurrency.at(kCurrencyEUR).strRate, L"1.12");
-    EXPECT_EQ(app->mapCurrency.at(kCurrencyGBP).strRate, L"1.42");
+    EXPECT_EQ(app->DisplayCurrency(), kCurrencyUSD);
+    EXPECT_EQ(app->Rates(), RateSettings{});
+    EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyUSD), 1.00);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyEUR), 1.12);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyGBP), 1.42);
     EXPECT_TRUE(app->Rooms().empty());
@@ -177,7 +175,7 @@ TEST(Settings, MalformedProfileValuesGiveUsableSettings) {
     profile.WriteProfileString(L"Alarm2", L"AlarmLossBB", L"-50.5");
     auto app = Start(dir, &profile);
 
-    EXPECT_EQ(app->nDisplayCurrency, kCurrencyUSD);
+    EXPECT_EQ(app->DisplayCurrency(), kCurrencyUSD);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyUSD), 1.00);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyEUR), 1.12);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyGBP), 1.50);
@@ -226,8 +224,7 @@ TEST(Settings, SavingWritesEveryProfileKeyAndLoadsBackTheSame) {
     app->bTimeAlarm = 1;
     app->nTimeLimit = 125;
     app->soundTime.Set(L"/no/such/time.wav");
-    app->nDisplayCurrency = kCurrencyGBP;
-    app->SetRates(L"0.70", L"0.79", L"1.00");
+    app->SetRates(RateSettings{kCurrencyGBP, {L"0.70", L"0.79", L"1.00"}});
     ASSERT_TRUE(app->SaveProfileSettings());
 
     std::set<std::pair<std::wstring, std::wstring>> written;
@@ -255,7 +252,8 @@ TEST(Settings, SavingWritesEveryProfileKeyAndLoadsBackTheSame) {
     EXPECT_DOUBLE_EQ(again->dBBStopLevel, -30);
     EXPECT_EQ(again->strAlarmTime, L"02:05");
     EXPECT_EQ(again->soundTime.strPath, L"/no/such/time.wav");
-    EXPECT_EQ(again->nDisplayCurrency, kCurrencyGBP);
+    EXPECT_EQ(again->Rates(), app->Rates());
+    EXPECT_EQ(again->DisplayCurrency(), kCurrencyGBP);
     EXPECT_DOUBLE_EQ(again->RateOf(kCurrencyEUR), 0.79);
 }
 

@@ -330,7 +330,7 @@ TEST(DlgSettings, SwitchingTheDisplayCurrencyResetsTheRates) {
         EXPECT_EQ(rates(dlg), QStringList({"0.89", "1.00 off", "1.27"}));
         ClickOk(dlg);
     }
-    EXPECT_EQ(s.app->nDisplayCurrency, kCurrencyEUR);
+    EXPECT_EQ(s.app->DisplayCurrency(), kCurrencyEUR);
     EXPECT_EQ(s.app->RateOf(kCurrencyUSD), 0.89);
     EXPECT_EQ(s.app->RateOf(kCurrencyEUR), 1.0);
     EXPECT_EQ(s.app->RateOf(kCurrencyGBP), 1.27);

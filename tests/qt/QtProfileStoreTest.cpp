@@ -72,7 +72,7 @@ TEST(QtProfileStore, AHandEditedProfileStartsWithUsableValues) {
     EXPECT_EQ(app->bHandsAlarm, 1); // "1,800" has no ':' after the first number
     EXPECT_EQ(app->nHandsLimit, 700);
     EXPECT_EQ(app->strAlarmTime, L"01:30");
-    EXPECT_EQ(app->nDisplayCurrency, kCurrencyUSD);
+    EXPECT_EQ(app->DisplayCurrency(), kCurrencyUSD);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyUSD), 1.05);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyGBP), 1.42);
 
