@@ -38,10 +38,10 @@ void CTarnwickApp::Construct(const Options& options) {
     dTotalBB = 0;
     if (options.bLoadSettingsFile)
         LoadSettingsFile();
-    dPeakMoney = dTotalMoney;
-    dPeakBB = dTotalBB;
-    WriteLogLine(
-        Format(L"AlarmMessage: Hand=%d  Time=%d Debug = %d\n", bHandMessage, bTimeMessage, bDebug));
+    alarmState.dPeakMoney = dTotalMoney;
+    alarmState.dPeakBB = dTotalBB;
+    WriteLogLine(Format(L"AlarmMessage: Hand=%d  Time=%d Debug = %d\n", Alarms().bHandMessage,
+                        Alarms().bTimeMessage, bDebug));
 
     CheckVersion();
 }

@@ -142,15 +142,15 @@ void CTarnwickDlg::CreateControls() {
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignTop;
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignTop;
     lblTime = new CFigureLabel(
-        QStringLiteral("0:00"), right, [this] { return app.nColorText; }, this);
+        QStringLiteral("0:00"), right, [this] { return app.View().nColorText; }, this);
     lblHands = new CFigureLabel(
-        QStringLiteral("0"), right, [this] { return app.nColorText2; }, this);
+        QStringLiteral("0"), right, [this] { return app.View().nColorText2; }, this);
     lblMoney = new CFigureLabel(
-        QStringLiteral("0"), right, [this] { return app.nColorText3; }, this);
+        QStringLiteral("0"), right, [this] { return app.View().nColorText3; }, this);
     lblHandsCaption = new CFigureLabel(
-        QStringLiteral("Hands"), left, [this] { return app.nColorText2; }, this);
+        QStringLiteral("Hands"), left, [this] { return app.View().nColorText2; }, this);
     lblMoneyCaption = new CFigureLabel(
-        QStringLiteral("Money"), left, [this] { return app.nColorText3; }, this);
+        QStringLiteral("Money"), left, [this] { return app.View().nColorText3; }, this);
     lblTime->setGeometry(DialogRect(51, 2, 36, 12));
     lblHands->setGeometry(DialogRect(41, 15, 46, 12));
     lblMoney->setGeometry(DialogRect(41, 27, 47, 23));
@@ -230,7 +230,7 @@ void CTarnwickDlg::InitDialog() {
 
     if (!session.IsRunning() && app.Rooms().empty())
         btnStart->setEnabled(false);
-    else if (app.bRunOnStart)
+    else if (app.View().bRunOnStart)
         StartSession();
 
     setWindowIcon(LoadIconResource(kIdAppIcon));
@@ -242,7 +242,7 @@ void CTarnwickDlg::InitDialog() {
     MoveToStoredPosition();
 
     rcAnchor = geometry();
-    const int size = app.nSize;
+    const int size = app.View().nSize;
     if (size == 2 || size == 1) {
         const int shift = Scale(size == 2 ? 80 : 40, nDpiX);
         rcAnchor.setTop(rcAnchor.top() + shift);
@@ -258,7 +258,7 @@ void CTarnwickDlg::InitDialog() {
 
     bVisible = true;
     CreateTrayIcon();
-    if (app.bMinTrayAtStartup) {
+    if (app.View().bMinTrayAtStartup) {
         if (pTray) {
             bVisible = false;
             hide();
@@ -287,8 +287,8 @@ void CTarnwickDlg::MoveToStoredPosition() {
     const std::wstring stored = app.GetProfileString(L"View", L"wndPos", L"");
     // The size the window will have once its size setting is applied.
     QSize final = size();
-    if (app.nSize == 1 || app.nSize == 2) {
-        const int grow = Scale(app.nSize == 2 ? 80 : 40, nDpiX);
+    if (const int sizeSetting = app.View().nSize; sizeSetting == 1 || sizeSetting == 2) {
+        const int grow = Scale(sizeSetting == 2 ? 80 : 40, nDpiX);
         final = QSize(rcTemplate.width() + 2 * grow, rcTemplate.height() + grow);
     }
     if (stored.empty()) {
@@ -422,7 +422,7 @@ void CTarnwickDlg::LayoutForSize(int grow, int base, int size) {
 
 void CTarnwickDlg::PlaceAlarmIcons() {
     const QPoint at = icoTime->pos();
-    const bool small = app.nSize == 0;
+    const bool small = app.View().nSize == 0;
     const int iconSize = small ? 16 : 24;
     const int hands = small ? 20 : 28;
     const int money = small ? 38 : 54;
@@ -459,13 +459,13 @@ void CTarnwickDlg::ShowUnwatchedRooms(const std::vector<CRoomWatches::UnwatchedR
 }
 
 void CTarnwickDlg::ShowAlarmIndicators() {
-    icoHands->setVisible(app.bHandsAlarm != 0);
-    icoMoney->setVisible(app.bMoneyAlarm != 0);
-    icoTime->setVisible(app.bTimeAlarm != 0);
+    icoHands->setVisible(app.Alarms().bHandsAlarm != 0);
+    icoMoney->setVisible(app.Alarms().bMoneyAlarm != 0);
+    icoTime->setVisible(app.Alarms().bTimeAlarm != 0);
 }
 
 void CTarnwickDlg::ApplyOpacity() {
-    nAlpha = static_cast<int>(app.nOpacity * 2.55);
+    nAlpha = static_cast<int>(app.View().nOpacity * 2.55);
     setWindowOpacity(nAlpha / 255.0);
 }
 
@@ -483,7 +483,7 @@ void CTarnwickDlg::PullFigures() {
 
 void CTarnwickDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), ColorFromRef(app.nColorBg));
+    painter.fillRect(rect(), ColorFromRef(app.View().nColorBg));
 }
 
 // --- Session --------------------------------------------------------------------
@@ -582,27 +582,28 @@ void CTarnwickDlg::timerEvent(QTimerEvent* event) {
 // --- Alarms ---------------------------------------------------------------------
 
 void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
+    const AlarmSettings& alarms = app.Alarms();
     switch (alarm) {
     case SessionAlarm::kHands:
-        PlayAlarmSound(app.soundHands.File(), kIdSoundHands);
-        if (app.bHandMessage)
+        PlayAlarmSound(alarms.soundHands.File(), kIdSoundHands);
+        if (alarms.bHandMessage)
             app.ShowTimedMessage(L"You have reached the maximum hands!", L"Alarm hands");
         break;
     case SessionAlarm::kTakeProfit:
-        PlayAlarmSound(app.soundTakeProfit.File(), kIdSoundMoney);
+        PlayAlarmSound(alarms.soundTakeProfit.File(), kIdSoundMoney);
         app.ShowTimedMessage(L"You have reached the maximum profit!", L"Take profit!");
         break;
     case SessionAlarm::kStopLoss:
-        PlayAlarmSound(app.soundStopLoss.File(), kIdSoundMoney);
+        PlayAlarmSound(alarms.soundStopLoss.File(), kIdSoundMoney);
         app.ShowTimedMessage(L"You have reached the maximum loss!", L"Stop loss!");
         break;
     case SessionAlarm::kBBStopLoss:
-        PlayAlarmSound(app.soundStopLossBB.File(), kIdSoundMoney);
+        PlayAlarmSound(alarms.soundStopLossBB.File(), kIdSoundMoney);
         app.ShowTimedMessage(L"You have reached the maximum loss in BBs!", L"Stop loss BBs!");
         break;
     case SessionAlarm::kTime:
-        PlayAlarmSound(app.soundTime.File(), kIdSoundTime);
-        if (app.bTimeMessage)
+        PlayAlarmSound(alarms.soundTime.File(), kIdSoundTime);
+        if (alarms.bTimeMessage)
             app.ShowTimedMessage(L"You have run out of time!", L"Alarm time");
         break;
     }
@@ -695,7 +696,7 @@ void CTarnwickDlg::ApplySettings() {
     ApplyOpacity();
     if (!session.IsRunning() && !app.Rooms().empty())
         btnStart->setEnabled(true);
-    ApplySize(app.nSize);
+    ApplySize(app.View().nSize);
     PushFigures();
     update();
 }
