@@ -157,6 +157,37 @@ TEST(DlgSettings, ARefusedOkChangesNothingAndKeepsTheDialogOpen) {
     EXPECT_EQ(s.ProfileValue(L"Currency", L"EUR_K"), L"1.10");
 }
 
+TEST(DlgSettings, CancelLeavesEverySettingAsItWas) {
+    StartedApp s;
+    s.AddRoom(L"PokerStars", L"hero");
+    s.app->alarmState.dBBStopLevel = 12.5; // a trailing level under way
+    const AlarmSettings alarms = s.app->Alarms();
+    const ViewSettings view = s.app->View();
+    const RateSettings rates = s.app->Rates();
+    {
+        CDlgSettings dlg(*s.app);
+        dlg.fnApplyToWindow = [] { ADD_FAILURE() << "applied on Cancel"; };
+        dlg.show();
+        C<QCheckBox>(dlg, "checkAlarmHands")->setChecked(true);
+        C<QSpinBox>(dlg, "spinHands")->setValue(900);
+        C<QLineEdit>(dlg, "editAlarmTime")->setText(QStringLiteral("02:00"));
+        C<QSpinBox>(dlg, "spinStopLossBB")->setValue(-30);
+        C<QLineEdit>(dlg, "editSoundTime")->setText(QStringLiteral("/snd/bell.wav"));
+        C<QCheckBox>(dlg, "checkAutoPause")->setChecked(true);
+        C<QSlider>(dlg, "sliderOpacity")->setValue(40);
+        C<QComboBox>(dlg, "comboSize")->setCurrentIndex(2);
+        C<QCheckBox>(dlg, "checkRunOnStart")->setChecked(true);
+        C<QRadioButton>(dlg, "radioGBP")->click();
+        C<QPushButton>(dlg, "buttonCancel")->click();
+        EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(s.app->Alarms(), alarms);
+    EXPECT_EQ(s.app->View(), view);
+    EXPECT_EQ(s.app->Rates(), rates);
+    EXPECT_EQ(s.app->alarmState.dBBStopLevel, 12.5);
+    EXPECT_TRUE(s.profile.mapValues.empty());
+}
+
 TEST(DlgSettings, OkWritesEveryProfileKeyAndTheRoomsOfTheList) {
     StartedApp s(
         [](CMemoryProfile& p) { p.WriteProfileString(L"Alarm2", L"Param", L"1:99.50:-40.25"); });
