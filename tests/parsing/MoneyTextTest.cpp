@@ -95,9 +95,9 @@ TEST(AmountFromGroup, ReadsWhatThePatternsCaptureAndNoAbsurdAmount) {
     }
 }
 
-// The three readings side by side: the pattern captures (any one character
-// marks decimals, nothing groups), written money (signs, groups of three) and
-// iPoker numbers (groups anywhere, no signs). Each column is what that reading
+// The rooms' three readings side by side: the pattern captures (any one
+// character marks decimals, nothing groups), written money (signs, groups of
+// three) and iPoker numbers (marks anywhere, no signs). Each column is what that reading
 // gives; `kNo` where it refuses the text (the capture reading then gives 0).
 TEST(AmountReadings, DifferOnlyWhereTheirRoomsWriteDifferently) {
     constexpr double kNo = -1;
@@ -149,9 +149,10 @@ TEST(AmountReadings, DifferOnlyWhereTheirRoomsWriteDifferently) {
         double money = kNo, ipoker = kNo;
         EXPECT_EQ(ParseMoneyText(text, money), c.dMoney != kNo) << "money: " << text.size();
         EXPECT_EQ(money, c.dMoney) << "money: " << text.size() << " chars";
-        const bool read = ReadGroupedNumber(text, ipoker);
+        const bool read = ReadAmount(text, kIPokerNumber, ipoker);
         EXPECT_EQ(read, c.dIPoker != kNo) << "iPoker: " << text.size() << " chars";
-        if (read)
+        if (read) {
             EXPECT_EQ(ipoker, c.dIPoker) << "iPoker: " << text.size() << " chars";
+        }
     }
 }
