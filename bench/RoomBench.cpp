@@ -93,7 +93,7 @@ void MakeMoneyDataOver(benchmark::State& state, GenFormat format, const wchar_t*
         MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
         if (batchHands != kHands)
             state.SkipWithError("hands were lost or split wrongly");
-        CheckTotal(state, batchMoney, c.heroNet);
+        CheckTotal(state, batchMoney * 100.0, c.heroNet);
     }
     state.SetItemsProcessed(state.iterations() * kHands);
 }

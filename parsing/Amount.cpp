@@ -303,6 +303,16 @@ double AmountFromGroup(std::wstring_view text) {
     return ReadAmount(text, kCapturedAmount, amount) ? amount : 0.0;
 }
 
+std::int64_t RoundedHundredths(double hundredths) {
+    // Far below the range of the integer, far above any real result.
+    constexpr double kLimit = 1e15;
+    if (!(hundredths > -kLimit && hundredths < kLimit)) {
+        NoteAbsurdAmount();
+        return 0;
+    }
+    return std::llround(hundredths);
+}
+
 bool MoneyTextHundredths(std::wstring_view text, double& hundredths) {
     double amount = 0;
     if (!ParseMoneyText(text, amount))

@@ -94,6 +94,12 @@ inline double Hundredths(double amount) {
     return amount * 100.0;
 }
 
+// A hand's result as the readers report it: the hundredths a parser summed,
+// rounded to whole hundredths (the sums carry the binary rest of amounts such
+// as 0.07). A sum that is not finite, or beyond any stake, is noted as
+// absurd and gives 0.
+std::int64_t RoundedHundredths(double hundredths);
+
 // A currency sign or code: "$"/"USD" 0, "€"/"EUR"/"EURO" 1, "£"/"GBP" 2, else -1.
 int CurrencyFromSign(std::wstring_view sign);
 

@@ -43,8 +43,7 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
     if (IsPokerStarsFamily(room) && model.bDebug)
         model.LogLine(Format(L"MakeMoneyDataOneHand: name = %ls", nickname.c_str()));
     TakeAbsurdAmountNote(); // a note of an earlier read is not this hand's
-    const HandInput in{nickname, source.strFile,         static_cast<double>(bbInt),
-                       currency, source.bWinHoldsReturn, handId};
+    const HandInput in{nickname, source.strFile, bbInt, currency, source.bWinHoldsReturn, handId};
     HandResult r = fmt->read(in, hand);
     currency = r.nCurrency;
     if (!r.strHandId.empty())
@@ -71,14 +70,14 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
     if (r.status == HandStatus::Counted)
         model.MarkHandCounted(room, handId);
     // The record's big blind and results are in table-currency units.
-    const double unit = fmt->dUnit;
-    const double B = r.dBigBlind;
+    const double bigBlind = static_cast<double>(r.nBigBlind) / 100.0;
+    const double result = static_cast<double>(r.nNet) / 100.0;
     HandRecord rec;
     rec.strFile = source.strFile;
     rec.nRoom = room;
     rec.strHandId = std::move(handId);
     rec.nCurrency = currency;
-    rec.dBigBlind = B * unit;
+    rec.dBigBlind = bigBlind;
     if (r.status == HandStatus::Cancelled) {
         // The listeners learn of a cancelled hand, which changes no total.
         rec.bCounted = false;
@@ -87,15 +86,15 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
     }
 
     ++model.nTotalHands;
-    money = r.dNet * model.RateOf(currency);
-    model.dTotalMoney += money * unit;
+    money = result * model.RateOf(currency);
+    model.dTotalMoney += money;
     // A hand without a known big blind leaves the big-blind total unchanged.
-    if (B > 0)
-        model.dTotalBB += money / B;
+    if (r.nBigBlind > 0)
+        model.dTotalBB += money / bigBlind;
     if (IsPokerStarsFamily(room) && model.bDebug)
         model.LogLine(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
-    rec.dResult = r.dNet * unit;
-    rec.dMoney = money * unit;
+    rec.dResult = result;
+    rec.dMoney = money;
     model.NotifyHandCounted(rec);
     return true;
 }

@@ -23,15 +23,15 @@ struct HandSource {
 // cash-game header (which may change `room`), parses
 // the header for stakes and currency, and passes every complete hand to
 // MakeMoneyDataOneHand. The lines are consumed (moved into the hands).
-// `batchMoney` is reset, then sums the converted
-// results (hundredths for text formats); `batchHands` counts the hands.
+// `batchMoney` is reset, then sums the converted results (display-currency
+// units); `batchHands` counts the hands.
 void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomNumber& room,
                    const HandSource& source, double& smallBlind, double& bigBlind, int& currency,
                    double& batchMoney, int& batchHands);
 
 // Parses one complete hand with the parser of its room, converts the result
 // with the currency rate and adds it to the totals. `money` receives the
-// converted result (hundredths for text formats, whole units for iPoker).
+// converted result in display-currency units.
 // A hand counted already this session (known by room and hand id) adds
 // nothing. A hand its reader rejects is not counted; when it names the hero it
 // is logged and counted in nUnreadHands, and a hand holding an absurd amount

@@ -74,7 +74,7 @@ TEST(HandEngine, OneHandIsPassedOnAtTheLastLineWithTheHeadersBigBlind) {
     double money = e.Run(StarsHand(7, L"$0.05/$0.10 USD", kWinFive), kRoomPokerStars, &hands, &bb);
     EXPECT_EQ(hands, 1);
     EXPECT_DOUBLE_EQ(bb, 0.10);
-    EXPECT_NEAR(money, 5, 1e-9);
+    EXPECT_NEAR(money, 0.05, 1e-12);
     EXPECT_NEAR(e.app.dTotalMoney, 0.05, 1e-12);
     EXPECT_NEAR(e.app.dTotalBB, 0.5, 1e-12);
     EXPECT_EQ(e.app.nTotalHands, 1);
@@ -102,7 +102,7 @@ TEST(HandEngine, LaterHandsOfABatchUseTheFirstHeader) {
 TEST(HandEngine, EurosAreConvertedButTheBigBlindTotalIsNot) {
     Engine e;
     double money = e.Run(StarsHand(1, L"\u20AC0.05/\u20AC0.10 EUR", kWinFive));
-    EXPECT_NEAR(money, 5 * 1.12, 1e-9);
+    EXPECT_NEAR(money, 0.056, 1e-12);
     EXPECT_NEAR(e.app.dTotalMoney, 0.056, 1e-12);
     EXPECT_NEAR(e.app.dTotalBB, 5 * 1.12 / 10, 1e-12);
     ASSERT_EQ(e.rec.hands.size(), 1u);

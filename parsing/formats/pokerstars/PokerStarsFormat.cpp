@@ -85,16 +85,18 @@ std::wstring HandId(const HandLines& hand) {
 HandResult Read(const HandInput& in, const HandLines& hand) {
     HandResult r;
     r.status = HandStatus::Counted;
-    r.dBigBlind = in.dBigBlind;
+    r.nBigBlind = in.nBigBlind;
     r.nCurrency = in.nCurrency;
-    ParseHandPokerStars(hand, in.strNickname, r.dNet, in.dBigBlind);
+    double net = 0;
+    ParseHandPokerStars(hand, in.strNickname, net, static_cast<double>(in.nBigBlind));
+    r.nNet = RoundedHundredths(net);
     return r;
 }
 
 } // namespace
 
 extern const HandFormat kPokerStarsFormat = {
-    "PokerStars", kRoomPokerStars, kRoomPokerBros4, 0.01, Open, Line, nullptr, IsStart, nullptr,
+    "PokerStars", kRoomPokerStars, kRoomPokerBros4, Open, Line, nullptr, IsStart, nullptr,
     {},           IsComplete,      HandId,          Read,
 };
 
