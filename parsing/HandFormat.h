@@ -52,11 +52,9 @@ struct HandInput {
     std::wstring_view strHandId; // as the engine found it (may be empty)
 };
 
-// The state of one batch's splitting loop that a format's hooks see.
-struct SplitState {
-    RoomNumber nRoom;
-    double dSmallBlind, dBigBlind; // whole units, from the last header read
-    int nCurrency;
+// The state of one batch's splitting loop that a format's hooks see: the
+// table, which the hooks update from the headers they read, and flags.
+struct SplitState : TableState {
     std::uint32_t nFlags = 0; // kept by the format's line hook between lines
 };
 

@@ -39,14 +39,14 @@ struct Engine {
     double Run(const std::wstring& text, RoomNumber room = kRoomPokerStars, int* hands = nullptr,
                double* bigBlind = nullptr) {
         std::vector<std::wstring> lines = twgen::SplitLines(text);
-        double sb = 0, bb = 0, money = 0;
-        int cur = 0, n = 0;
-        app.MakeMoneyData(lines, room, {}, sb, bb, cur, money, n);
+        TableState table;
+        table.nRoom = room;
+        const BatchResult batch = MakeMoneyData(app, lines, table);
         if (hands)
-            *hands = n;
+            *hands = batch.nHands;
         if (bigBlind)
-            *bigBlind = bb;
-        return money;
+            *bigBlind = table.dBigBlind;
+        return batch.dMoney;
     }
 };
 
