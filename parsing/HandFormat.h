@@ -71,6 +71,7 @@ enum class OpenStep {
 enum class LineStep {
     Keep,          // the line belongs to the current hand
     PassOnAndKeep, // the current hand is finished; the line starts the next
+    PassOnAndSkip, // the current hand is finished; the line starts one never counted
     StopBatch,     // the rest of the batch is not counted (a tournament table)
 };
 

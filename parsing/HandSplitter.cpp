@@ -176,6 +176,12 @@ BatchResult MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines
             case LineStep::PassOnAndKeep:
                 passOn();
                 break;
+            case LineStep::PassOnAndSkip:
+                // Kept like a skipped hand at the open step: no hand opens.
+                passOn();
+                inHand = false;
+                store(i);
+                continue;
             case LineStep::StopBatch:
                 // The rest of the batch is not read; the stakes stay as read.
                 table = s;

@@ -216,7 +216,18 @@ struct NothingHands {
 };
 
 const NothingHands kNothingHands[] = {
-    {"pokerstars", nullptr, nullptr},
+    {"pokerstars",
+     L"PokerStars Hand #900: Tournament #9, $1+$0.10 USD Hold'em No Limit - Level I (10/20) - "
+     L"2026/01/01 10:00:00 ET\nTable '9 1' 9-max Seat #1 is the button\n"
+     L"Seat 1: HERO (1500 in chips)\nSeat 2: Vill (1500 in chips)\n"
+     L"HERO: posts small blind 10\nVill: posts big blind 20\n*** HOLE CARDS ***\n"
+     L"HERO: raises 40 to 60\nVill: folds\nUncalled bet (40) returned to HERO\n"
+     L"HERO collected 40 from pot\n*** SUMMARY ***\nTotal pot 40 | Rake 0\n"
+     L"Seat 1: HERO (button) collected (40)\nSeat 2: Vill (big blind) folded before Flop\n\n",
+     L"PokerStars Hand #901:  Omaha Pot Limit ($0.05/$0.10 USD) - 2026/01/01 10:00:00 ET\n"
+     L"Table 'T' 6-max Seat #1 is the button\nSeat 1: HERO ($11.65 in chips)\n"
+     L"HERO: posts small blind $0.05\nVill: is sitting out\nHand cancelled\n*** SUMMARY ***\n"
+     L"Seat 1: HERO (button) collected ($0)\n\n"},
     {"888",
      L"#Game No : 900\n***** 888poker Hand History for Game 900 *****\n"
      L"Tournament #1 $1 + $0.10 - Table #1 9 Max (Real Money)\nSeat 1 is the button\n"

@@ -51,7 +51,10 @@ OpenStep Open(SplitState& s, const TextLines&, std::size_t, std::wstring_view l)
 }
 
 LineStep Line(SplitState& s, std::wstring_view l, const HandLines&) {
-    return StartsNextStarsHand(l, s.nRoom) ? LineStep::PassOnAndKeep : LineStep::Keep;
+    if (!StartsNextStarsHand(l, s.nRoom))
+        return LineStep::Keep;
+    // A tournament hand after a cash hand opens no hand either.
+    return Contains(l, L"Tournament") ? LineStep::PassOnAndSkip : LineStep::PassOnAndKeep;
 }
 
 bool IsStart(std::wstring_view l, RoomNumber) {
@@ -82,11 +85,23 @@ std::wstring HandId(const HandLines& hand) {
     return fallback;
 }
 
+// The room called the hand off before it was played: every stake went back.
+bool IsCancelled(const HandLines& hand) {
+    for (const std::wstring& l : hand)
+        if (TrimView(l) == L"Hand cancelled")
+            return true;
+    return false;
+}
+
 HandResult Read(const HandInput& in, const HandLines& hand) {
     HandResult r;
     r.status = HandStatus::Counted;
     r.nBigBlind = in.nBigBlind;
     r.nCurrency = in.nCurrency;
+    if (IsCancelled(hand)) {
+        r.status = HandStatus::Cancelled;
+        return r;
+    }
     double net = 0;
     ParseHandPokerStars(hand, in.strNickname, net, static_cast<double>(in.nBigBlind));
     r.nNet = RoundedHundredths(net);
