@@ -232,13 +232,15 @@ void ReadRoomsLoose(const std::wstring& text, std::vector<RoomEntry>& rooms) {
 std::wstring CTarnwickApp::RoomsFileText(const std::vector<RoomRow>& rows) {
     std::wstring text = L"<?xml version=\"1.0\" encoding=\"utf-8\"?><Settings><Rooms>\n";
     for (const RoomRow& row : rows) {
-        CPokerRoom& room = mapRooms[row.strName];
+        const CPokerRoom* known = FindRoom(row.strName);
+        CPokerRoom room = known ? *known : CPokerRoom();
         room.bActive = row.bActive;
         // What is saved is what the session uses.
         if (DropControlChars(room.strNickname) + DropControlChars(room.strHistoryPath) > 0)
             WriteLogLine(Format(L"Room <%ls>: control characters in its nickname or folder "
                                 L"were dropped",
                                 row.strName.c_str()));
+        SetRoom(row.strName, room);
         text += L"<Room Id = \"" + XmlEscape(row.strName) + L"\" active = \"" +
                 (room.bActive ? L"1" : L"0") + L"\"><NickName>" + XmlEscape(room.strNickname) +
                 L"</NickName><HistoryPath>" + XmlEscape(room.strHistoryPath) +
@@ -283,9 +285,7 @@ bool CTarnwickApp::LoadRooms() {
         }
     }
 
-    mapRooms.clear();
-    for (auto& [name, mark] : mapRoomNames)
-        mark = 0;
+    ClearRooms();
 
     // A stray control character would make the whole file not well-formed
     // and hand it to the forgiving reader; the values never hold one.
@@ -311,13 +311,13 @@ bool CTarnwickApp::LoadRooms() {
         std::wstring historyPath = e.strPath;
         if (!historyPath.empty() && (historyPath.back() == L'\\' || historyPath.back() == L'/'))
             historyPath.pop_back();
-        mapRoomNames[e.strId] = number;
-        CPokerRoom& room = mapRooms[e.strId];
+        CPokerRoom room;
         room.nRoomNumber = number;
         room.bActive = LeadingInt(e.strActive) != 0;
         room.strHistoryPath = historyPath;
         room.strNickname = e.strNickname;
         room.dExchangeRate = e.strRate ? LeadingDouble(*e.strRate) : 1.0;
+        SetRoom(e.strId, room, number);
     }
     return true;
 }

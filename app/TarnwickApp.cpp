@@ -33,10 +33,7 @@ void CTarnwickApp::Construct(const Options& options) {
         fileLog.WriteBanner(strCreated, strVersion);
     SetLog(&fileLog);
 
-    mapRooms.clear();
-    mapRoomNames.clear();
-    for (const RoomInfo& r : kSupportedRooms)
-        mapRoomNames[r.szName] = 0;
+    ClearRooms();
     mapCurrency.clear();
     dTotalMoney = 0;
     dTotalBB = 0;
@@ -83,9 +80,9 @@ int CTarnwickApp::ShowTimedMessage(const std::wstring& text, const std::wstring&
 }
 
 int CTarnwickApp::ReplayHistoryFile(const std::wstring& path, const std::wstring& roomName) {
-    std::lock_guard<std::recursive_mutex> lock(csHistory);
-    auto room = mapRooms.find(roomName);
-    if (room == mapRooms.end())
+    auto lock = LockHistory();
+    const CPokerRoom* room = FindRoom(roomName);
+    if (!room)
         return EINVAL;
     // The reader finds a file's room by its folder: a bare name is "./name".
     const std::size_t slash = path.find_last_of(L"/\\");
@@ -93,11 +90,13 @@ int CTarnwickApp::ReplayHistoryFile(const std::wstring& path, const std::wstring
     if (const int rc = CheckHistoryFile(file); rc != 0)
         return rc;
     // The room's folder is the file's own for the time of the replay.
-    CPokerRoom saved = room->second;
-    room->second.strHistoryPath = slash == std::wstring::npos ? L"." : path.substr(0, slash);
-    room->second.bActive = true;
-    if (room->second.strHistoryPath.empty())
-        room->second.strHistoryPath = L"/";
+    const CPokerRoom saved = *room;
+    CPokerRoom replayed = saved;
+    replayed.strHistoryPath = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+    replayed.bActive = true;
+    if (replayed.strHistoryPath.empty())
+        replayed.strHistoryPath = L"/";
+    SetRoom(roomName, replayed);
 
     historyReader.nReadChunk = nReplayChunkBytes;
     historyReader.bTakeUnendedLast = true;
@@ -106,7 +105,7 @@ int CTarnwickApp::ReplayHistoryFile(const std::wstring& path, const std::wstring
     historyReader.FlushAll();
     historyReader.bTakeUnendedLast = false;
     historyReader.nReadChunk = kHistoryReadChunk;
-    room->second = saved;
+    SetRoom(roomName, saved);
     return historyReader.ReadError(file);
 }
 

@@ -136,10 +136,11 @@ public:
     // (which also becomes the room's bActive). On failure the old file stays,
     // the user is told and false is returned.
     bool SaveRooms(const std::vector<RoomRow>& rows);
-    // Loads mapRooms and the marks of mapRoomNames from the rooms file. False
-    // when the file does not exist. Control characters in the file are
-    // dropped (and logged); a file that is not well-formed XML is read by its
-    // fixed tags, with its character references decoded all the same.
+    // Loads the configured rooms and their names' in-use marks from the rooms
+    // file (each room marked with its number). False when the file does not
+    // exist. Control characters in the file are dropped (and logged); a file
+    // that is not well-formed XML is read by its fixed tags, with its
+    // character references decoded all the same.
     bool LoadRooms();
     // The rooms file's text for `rows` (sets each room's bActive and drops
     // control characters from its nickname and folder, with a log line).

@@ -61,7 +61,7 @@ void BM_MakeMoneyData888(benchmark::State& state) {
     CPokerRoom room;
     room.nRoomNumber = kRoom888;
     room.strNickname = L"HERO";
-    model.mapRooms[L"888 poker"] = room;
+    model.SetRoom(L"888 poker", room);
     model.SetRates(L"1.00", L"1.12", L"1.42");
     int counted = 0;
     for (auto _ : state) {

@@ -46,7 +46,7 @@ void BM_MakeMoneyDataBatch(benchmark::State& state) {
     CPokerRoom room;
     room.nRoomNumber = kRoomPokerStars;
     room.strNickname = L"HERO";
-    app.mapRooms[L"PokerStars"] = room;
+    app.SetRoom(L"PokerStars", room);
     app.SetRates(L"1.00", L"1.12", L"1.42");
     for (auto _ : state) {
         state.PauseTiming();

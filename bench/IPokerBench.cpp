@@ -80,7 +80,7 @@ void BM_ReplayIPokerFile(benchmark::State& state) {
         CPokerRoom room;
         room.nRoomNumber = kRoomTitan;
         room.strNickname = L"HERO";
-        app.mapRooms[L"Titan poker"] = room;
+        app.SetRoom(L"Titan poker", room);
         app.SetRates(L"1.00", L"1.12", L"1.42");
         app.ReplayHistoryFile(path, L"Titan poker");
         if (app.nTotalHands != sample.totals.nGames ||

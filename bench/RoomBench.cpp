@@ -85,7 +85,9 @@ void MakeMoneyDataOver(benchmark::State& state, GenFormat format, const wchar_t*
         std::vector<std::wstring> batch = c.lines; // the engine consumes its batch
         state.ResumeTiming();
         CSessionModel model;
-        model.mapRooms[roomName].strNickname = L"HERO";
+        CPokerRoom hero;
+        hero.strNickname = L"HERO";
+        model.SetRoom(roomName, hero);
         model.SetRates(L"1.00", L"1.12", L"1.42");
         TableState table;
         table.nRoom = roomNumber;

@@ -42,6 +42,8 @@ struct CHands : IHandListener {
 
 // An application with the one room, its folder the scratch folder.
 struct CRun {
+    CNullLog log; // outlives the application, which may still write to it
+    CHands counted;
     CTarnwickApp app{[] {
         CTarnwickApp::Options o;
         o.strExecDir = FromUtf8(twfuzz::ScratchDir().string());
@@ -49,8 +51,6 @@ struct CRun {
         o.bLoadSettingsFile = false;
         return o;
     }()};
-    CNullLog log;
-    CHands counted;
     const std::wstring room = TARNWICK_FUZZ_ROOM;
 
     explicit CRun(bool debug) {
@@ -60,7 +60,7 @@ struct CRun {
         r.nRoomNumber = RoomNumberFromName(room);
         r.strNickname = kHero;
         r.strHistoryPath = FromUtf8(twfuzz::ScratchDir().string());
-        app.mapRooms[room] = r;
+        app.SetRoom(room, r);
         app.SetRates(L"1.00", L"1.12", L"1.42");
         app.AddHandListener(&counted);
     }

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(first->LoadRooms());
 
     std::vector<RoomRow> rows;
-    for (const auto& [name, room] : first->mapRooms) {
+    for (const auto& [name, room] : first->Rooms()) {
         FUZZ_CHECK(RoomNumberFromName(name) == room.nRoomNumber);
         rows.push_back({name, room.bActive});
     }
@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto second = MakeApp();
     FUZZ_CHECK(second->LoadRooms());
-    FUZZ_CHECK(second->mapRooms.size() == first->mapRooms.size());
-    for (const auto& [name, room] : first->mapRooms) {
+    FUZZ_CHECK(second->Rooms().size() == first->Rooms().size());
+    for (const auto& [name, room] : first->Rooms()) {
         const CPokerRoom* again = second->FindRoom(name);
         FUZZ_CHECK(again);
         FUZZ_CHECK(again->nRoomNumber == room.nRoomNumber && again->bActive == room.bActive);

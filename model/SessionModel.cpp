@@ -12,6 +12,70 @@ CSessionModel::CSessionModel() {
         mapRoomNames[r.szName] = 0;
 }
 
+void CSessionModel::SetRoom(const std::wstring& name, const CPokerRoom& room) {
+    auto lock = LockHistory();
+    mapRooms.insert_or_assign(name, room);
+}
+
+void CSessionModel::SetRoom(const std::wstring& name, const CPokerRoom& room, int mark) {
+    auto lock = LockHistory();
+    mapRoomNames[name] = mark;
+    mapRooms.insert_or_assign(name, room);
+}
+
+bool CSessionModel::RemoveRoom(const std::wstring& name) {
+    auto lock = LockHistory();
+    if (mapRooms.erase(name) == 0)
+        return false;
+    mapRoomNames[name] = 0;
+    return true;
+}
+
+void CSessionModel::ClearRooms() {
+    auto lock = LockHistory();
+    mapRooms.clear();
+    for (auto& [name, mark] : mapRoomNames)
+        mark = 0;
+}
+
+bool CSessionModel::HasReadPosition(const std::wstring& path) const {
+    auto lock = LockHistory();
+    return mapFileTest.count(path) != 0;
+}
+
+bool CSessionModel::FindReadPosition(const std::wstring& path, std::int64_t& pos) const {
+    auto lock = LockHistory();
+    auto it = mapFileTest.find(path);
+    if (it == mapFileTest.end())
+        return false;
+    pos = it->second;
+    return true;
+}
+
+void CSessionModel::SetReadPosition(const std::wstring& path, std::int64_t pos) {
+    auto lock = LockHistory();
+    mapFileTest[path] = pos;
+}
+
+void CSessionModel::ForgetReadPosition(const std::wstring& path) {
+    auto lock = LockHistory();
+    mapFileTest.erase(path);
+}
+
+std::vector<std::wstring> CSessionModel::FilesWithReadPosition() const {
+    auto lock = LockHistory();
+    std::vector<std::wstring> paths;
+    paths.reserve(mapFileTest.size());
+    for (const auto& [path, pos] : mapFileTest)
+        paths.push_back(path);
+    return paths;
+}
+
+std::size_t CSessionModel::ReadPositionCount() const {
+    auto lock = LockHistory();
+    return mapFileTest.size();
+}
+
 const CPokerRoom* CSessionModel::FindRoom(const std::wstring& name) const {
     auto it = mapRooms.find(name);
     return it == mapRooms.end() ? nullptr : &it->second;

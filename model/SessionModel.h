@@ -58,6 +58,19 @@ public:
     virtual void HandCounted(const HandRecord& hand) = 0;
 };
 
+// The history lock held for the life of the object (see
+// CSessionModel::LockHistory). It cannot be released early, moved or copied.
+class CHistoryLock {
+public:
+    CHistoryLock(const CHistoryLock&) = delete;
+    CHistoryLock& operator=(const CHistoryLock&) = delete;
+
+private:
+    friend class CSessionModel;
+    explicit CHistoryLock(std::recursive_mutex& mutex) : lock(mutex) {}
+    std::lock_guard<std::recursive_mutex> lock;
+};
+
 class CSessionModel {
 public:
     CSessionModel();
@@ -65,10 +78,6 @@ public:
     CSessionModel(const CSessionModel&) = delete;
     CSessionModel& operator=(const CSessionModel&) = delete;
 
-    // Supported room name -> in-use mark (0: not configured).
-    std::map<std::wstring, int> mapRoomNames;
-    // Configured rooms by name.
-    std::map<std::wstring, CPokerRoom> mapRooms;
     // Currency number -> its rate into the display currency.
     std::map<CurrencyNumber, CurrencyRate> mapCurrency;
     CurrencyNumber nDisplayCurrency = kCurrencyUSD;
@@ -77,11 +86,56 @@ public:
     double dTotalBB = 0.0;
     int nTotalHands = 0;
 
+    // --- The history lock ---
+    // Serialises the history path (reading files, counting hands, changing
+    // the totals) with changes to the file table and to the configured
+    // rooms. The watches deliver file notices on a thread of their own in
+    // the command-line tool; whoever reads the totals or the file table from
+    // another thread holds this lock meanwhile. Recursive: the history path
+    // takes it again on its way down.
+    [[nodiscard]] CHistoryLock LockHistory() const { return CHistoryLock(csHistory); }
+
+    // --- Configured rooms ---
+    // Changes take the history lock: the history path looks a file's room up
+    // on the thread that delivers the notices. The references and pointers
+    // handed out below hold while the rooms do not change: use them on the
+    // thread that changes the rooms, or under the history lock.
+
+    // Adds the room `name` or replaces its record; the name's in-use mark
+    // stays as it is.
+    void SetRoom(const std::wstring& name, const CPokerRoom& room);
+    // The same, and marks the name in use with `mark` (non-zero: the rooms
+    // file and the command line mark a room with its number, the settings
+    // dialog with 1).
+    void SetRoom(const std::wstring& name, const CPokerRoom& room, int mark);
+    // Removes the room `name` and marks its name not in use; false (and no
+    // change) when no such room is configured.
+    bool RemoveRoom(const std::wstring& name);
+    // Removes every room and marks every name not in use.
+    void ClearRooms();
+    // The configured rooms by name, in the names' order.
+    const std::map<std::wstring, CPokerRoom>& Rooms() const { return mapRooms; }
+    // Every supported room name (and any other name a room was set under)
+    // with its in-use mark: 0 for a name that is not configured.
+    const std::map<std::wstring, int>& RoomNames() const { return mapRoomNames; }
+
+    // --- The file table ---
     // History file path -> read position: the byte offset where the next
-    // read starts. A file without an entry is never read.
-    std::map<std::wstring, std::int64_t> mapFileTest;
-    // Serialises the history path with changes to mapFileTest.
-    std::recursive_mutex csHistory;
+    // read starts. A file without an entry is never read. Every operation
+    // takes the history lock.
+
+    // True when the file has an entry.
+    bool HasReadPosition(const std::wstring& path) const;
+    // The file's read position in `pos`; false (and `pos` unchanged) when it
+    // has no entry.
+    bool FindReadPosition(const std::wstring& path, std::int64_t& pos) const;
+    // Sets the file's read position, entering the file when it is new.
+    void SetReadPosition(const std::wstring& path, std::int64_t pos);
+    // Removes the file's entry, if any: it is not read any more.
+    void ForgetReadPosition(const std::wstring& path);
+    // The paths of every entry, in the paths' order.
+    std::vector<std::wstring> FilesWithReadPosition() const;
+    std::size_t ReadPositionCount() const;
 
     // Every hand counts once per session, however often its text is read: a
     // file replaced by rename holds its old hands again, an iPoker document
@@ -127,6 +181,15 @@ private:
     // as text.
     static bool NumericKey(RoomNumber room, const std::wstring& handId, std::uint64_t& key);
     static std::wstring TextKey(RoomNumber room, const std::wstring& handId);
+
+    // Supported room name -> in-use mark (0: not configured).
+    std::map<std::wstring, int> mapRoomNames;
+    // Configured rooms by name.
+    std::map<std::wstring, CPokerRoom> mapRooms;
+    // The file table (see HasReadPosition).
+    std::map<std::wstring, std::int64_t> mapFileTest;
+    // The history lock (see LockHistory).
+    mutable std::recursive_mutex csHistory;
 
     ILogSink* pLog = nullptr;
     std::vector<IHandListener*> vecListeners;

@@ -26,6 +26,27 @@ bool InFolder(const std::wstring& path, std::wstring folder) {
            IsSeparator(path[folder.size()]);
 }
 
+// Stores a file's read position, kept in a local while the file is read,
+// back into the file table however the reading ends: a parser that throws
+// ends the notice, and what was read up to then stays read.
+class StoredOnExit {
+public:
+    StoredOnExit(CSessionModel& model, const std::wstring& path, const std::int64_t& pos)
+        : m(model), strPath(path), nPos(pos) {}
+    StoredOnExit(const StoredOnExit&) = delete;
+    StoredOnExit& operator=(const StoredOnExit&) = delete;
+    ~StoredOnExit() {
+        // A file that left the table meanwhile is not entered again.
+        if (m.HasReadPosition(strPath))
+            m.SetReadPosition(strPath, nPos);
+    }
+
+private:
+    CSessionModel& m;
+    const std::wstring& strPath;
+    const std::int64_t& nPos;
+};
+
 } // namespace
 
 bool CHistoryFileReader::IdentityOf(const std::wstring& path, FileIdentity& id) {
@@ -48,11 +69,11 @@ bool CHistoryFileReader::SameFileAsRead(const std::wstring& path) const {
 }
 
 void CHistoryFileReader::FileAdded(const std::wstring& path) {
-    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    auto lock = m.LockHistory();
     m.LogDebug(Format(L"File %ls is added", path.c_str()));
     // A notice that comes after the file's text was read already (the
     // watcher may report a change before the creation) changes nothing.
-    if (m.mapFileTest.count(path) != 0 && SameFileAsRead(path))
+    if (m.HasReadPosition(path) && SameFileAsRead(path))
         return;
     // A file added again starts over.
     Forget(path);
@@ -70,7 +91,7 @@ bool CHistoryFileReader::WrittenBeforeSession(const std::wstring& path, std::int
 }
 
 void CHistoryFileReader::Forget(const std::wstring& path) {
-    m.mapFileTest.erase(path);
+    m.ForgetReadPosition(path);
     mapPending.erase(path);
     mapIPokerFiles.erase(path);
     mapIdentity.erase(path);
@@ -89,7 +110,7 @@ void CHistoryFileReader::StartFile(const std::wstring& path) {
         FileOpenedBefore(path, size);
         return;
     }
-    m.mapFileTest[path] = 0;
+    m.SetReadPosition(path, 0);
     FileIdentity id;
     if (IdentityOf(path, id))
         mapIdentity[path] = id;
@@ -98,7 +119,7 @@ void CHistoryFileReader::StartFile(const std::wstring& path) {
 }
 
 void CHistoryFileReader::FileRemoved(const std::wstring& path) {
-    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    auto lock = m.LockHistory();
     // The removal of an earlier file of this name, reported after the new
     // file's text was read: the file being read stays.
     if (SameFileAsRead(path))
@@ -109,26 +130,25 @@ void CHistoryFileReader::FileRemoved(const std::wstring& path) {
         Settle(path, p->second, true);
         mapPending.erase(p);
     }
-    m.mapFileTest.erase(path);
+    m.ForgetReadPosition(path);
     mapIPokerFiles.erase(path);
     mapIdentity.erase(path);
     mapReadError.erase(path);
 }
 
 void CHistoryFileReader::FileRenamed(const std::wstring& oldPath, const std::wstring& newPath) {
-    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
-    auto entry = m.mapFileTest.find(oldPath);
-    if (entry == m.mapFileTest.end()) {
+    auto lock = m.LockHistory();
+    std::int64_t pos = 0;
+    if (!m.FindReadPosition(oldPath, pos)) {
         // Renamed from a name that was not read (a temporary file, a file
         // outside the room's filter): a new file, which may replace the one
         // read under that name. What waited of the old one's text is gone.
         Forget(newPath);
         StartFile(newPath);
     } else {
-        const std::int64_t pos = entry->second;
-        m.mapFileTest.erase(entry);
+        m.ForgetReadPosition(oldPath);
         Forget(newPath); // a file it replaced is gone
-        m.mapFileTest[newPath] = pos;
+        m.SetReadPosition(newPath, pos);
         auto p = mapPending.find(oldPath);
         if (p != mapPending.end()) {
             mapPending[newPath] = std::move(p->second);
@@ -150,10 +170,10 @@ void CHistoryFileReader::FileRenamed(const std::wstring& oldPath, const std::wst
 }
 
 void CHistoryFileReader::FileOpenedBefore(const std::wstring& path, std::int64_t size) {
-    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
-    if (m.mapFileTest.count(path) != 0)
+    auto lock = m.LockHistory();
+    if (m.HasReadPosition(path))
         return; // known already: its position stands
-    m.mapFileTest[path] = size < 0 ? 0 : size;
+    m.SetReadPosition(path, size < 0 ? 0 : size);
     FileIdentity id;
     if (IdentityOf(path, id))
         mapIdentity[path] = id;
@@ -183,7 +203,7 @@ const CPokerRoom* CHistoryFileReader::RoomOf(const std::wstring& path) const {
     // of "/hh/Stars2" never go to the room of "/hh/Stars".
     const CPokerRoom* best = nullptr;
     std::size_t bestLength = 0;
-    for (const auto& [name, room] : m.mapRooms) {
+    for (const auto& [name, room] : m.Rooms()) {
         if (!room.bActive || room.strHistoryPath.empty())
             continue;
         std::wstring folder = room.strHistoryPath;
@@ -208,12 +228,12 @@ const CPokerRoom* CHistoryFileReader::RoomOf(const std::wstring& path) const {
 std::vector<std::wstring>
 CHistoryFileReader::FilesFoundOnResume(const std::wstring& folder,
                                        const std::vector<std::wstring>& paths) {
-    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    auto lock = m.LockHistory();
     const std::set<std::wstring> found(paths.begin(), paths.end());
     // Files read before whose names were not found again: one of them may
     // have been renamed while its folder was away.
     std::vector<std::pair<std::wstring, FileIdentity>> missing;
-    for (const auto& [path, pos] : m.mapFileTest) {
+    for (const std::wstring& path : m.FilesWithReadPosition()) {
         auto id = mapIdentity.find(path);
         if (InFolder(path, folder) && !found.count(path) && id != mapIdentity.end())
             missing.emplace_back(path, id->second);
@@ -224,7 +244,7 @@ CHistoryFileReader::FilesFoundOnResume(const std::wstring& folder,
         if (!IdentityOf(path, now))
             continue; // gone again already
         auto known = mapIdentity.find(path);
-        if (m.mapFileTest.count(path) != 0 && known != mapIdentity.end() &&
+        if (m.HasReadPosition(path) && known != mapIdentity.end() &&
             known->second.SameAcrossMounts(now)) {
             known->second = now;
             FileModified(path);
@@ -240,7 +260,7 @@ CHistoryFileReader::FilesFoundOnResume(const std::wstring& folder,
             FileRenamed(oldPath, path); // reads what it gained under its new name
             continue;
         }
-        if (m.mapFileTest.count(path) != 0)
+        if (m.HasReadPosition(path))
             FileRemoved(path); // another file holds the name now
         unknown.push_back(path);
     }
@@ -252,7 +272,7 @@ CHistoryFileReader::FilesFoundOnResume(const std::wstring& folder,
 }
 
 void CHistoryFileReader::FileModified(const std::wstring& path) {
-    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    auto lock = m.LockHistory();
     const std::int64_t size = path.empty() ? -1 : HistoryFileSize(path);
     m.LogDebug(Format(L"=====HistoryFile = %ls", path.c_str()));
 
@@ -264,12 +284,13 @@ void CHistoryFileReader::FileModified(const std::wstring& path) {
     if (m.bDebug) {
         m.LogLine(Format(L"room = %d k = %d name = %ls", room->nRoomNumber, 1,
                          room->strNickname.c_str()));
-        m.LogLine(Format(L"mapFileTest:  %d", static_cast<int>(m.mapFileTest.size())));
+        m.LogLine(Format(L"mapFileTest:  %d", static_cast<int>(m.ReadPositionCount())));
     }
-    auto entry = m.mapFileTest.find(path);
-    if (entry == m.mapFileTest.end())
+    std::int64_t pos = 0;
+    if (!m.FindReadPosition(path, pos))
         return; // a file never seen being added is not read
     m.LogDebug(L"HistoryFile is found in map");
+    const StoredOnExit stored(m, path, pos);
 
     // Another file under the same name (deleted and written anew): its text
     // is read from the start, whatever its length.
@@ -277,16 +298,16 @@ void CHistoryFileReader::FileModified(const std::wstring& path) {
     if (IdentityOf(path, id)) {
         auto known = mapIdentity.find(path);
         if (known != mapIdentity.end() && !(known->second == id)) {
-            entry->second = 0;
+            pos = 0;
             mapPending.erase(path);
         }
         mapIdentity[path] = id;
     }
 
     if (IsIPoker(room->nRoomNumber))
-        ModifiedIPoker(path, entry->second, size, *room);
+        ModifiedIPoker(path, pos, size, *room);
     else
-        ModifiedText(path, entry->second, *room);
+        ModifiedText(path, pos, *room);
 }
 
 void CHistoryFileReader::ModifiedText(const std::wstring& path, std::int64_t& pos,
@@ -461,7 +482,7 @@ void CHistoryFileReader::ModifiedIPoker(const std::wstring& path, std::int64_t& 
 }
 
 void CHistoryFileReader::FlushIdle(Clock::time_point now, std::chrono::milliseconds idle) {
-    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    auto lock = m.LockHistory();
     for (auto it = mapPending.begin(); it != mapPending.end();) {
         if (now - it->second.tLast >= idle) {
             Settle(it->first, it->second, true);
@@ -473,7 +494,7 @@ void CHistoryFileReader::FlushIdle(Clock::time_point now, std::chrono::milliseco
 }
 
 void CHistoryFileReader::FlushAll() {
-    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    auto lock = m.LockHistory();
     for (auto& [path, p] : mapPending)
         Settle(path, p, true);
     mapPending.clear();
@@ -484,7 +505,7 @@ bool CHistoryFileReader::HasPending() const {
 }
 
 int CHistoryFileReader::ReadError(const std::wstring& path) const {
-    std::lock_guard<std::recursive_mutex> lock(m.csHistory);
+    auto lock = m.LockHistory();
     auto it = mapReadError.find(path);
     return it == mapReadError.end() ? 0 : it->second;
 }

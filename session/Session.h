@@ -5,7 +5,7 @@
 // each tick fired; acting on an alarm (a sound, a message) is the caller's.
 //
 // Not thread-safe: tick it where the totals are written (the program's UI
-// thread; under csHistory in the command-line tool).
+// thread; under the model's history lock in the command-line tool).
 #pragma once
 
 #include "model/SessionModel.h"

@@ -1,5 +1,7 @@
-// Helpers shared by the tests: temporary folders and files.
+// Helpers shared by the tests: temporary folders and files, configured rooms.
 #pragma once
+
+#include "model/SessionModel.h"
 
 #include <filesystem>
 #include <fstream>
@@ -44,6 +46,26 @@ inline void WriteBytes(const std::string& path, const std::string& bytes, bool a
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// What a test configures of a room; the rest is as the rooms file leaves it.
+struct RoomSetup {
+    std::wstring strNickname;
+    std::wstring strFolder{}; // empty: the room has no history folder
+    double dRate = 1.0;
+    bool bActive = true;
+};
+
+// Configures the room `name` as loading the rooms file does: numbered by its
+// name and marked in use with that number. Replaces an earlier record.
+inline void AddRoom(tw::CSessionModel& model, const std::wstring& name, const RoomSetup& setup) {
+    tw::CPokerRoom room;
+    room.nRoomNumber = tw::RoomNumberFromName(name);
+    room.strNickname = setup.strNickname;
+    room.strHistoryPath = setup.strFolder;
+    room.dExchangeRate = setup.dRate;
+    room.bActive = setup.bActive;
+    model.SetRoom(name, room, room.nRoomNumber);
 }
 
 } // namespace twtest

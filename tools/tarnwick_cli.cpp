@@ -267,7 +267,8 @@ const char* AlarmName(SessionAlarm alarm) {
 // Runs the session's rules on the application's totals as the session window
 // does, ticking after every hand (listed after the hand printer, so after the
 // hand's line) and whenever Tick is called, and prints one line per alarm
-// that fires. Tick it under csHistory: the hands arrive on another thread.
+// that fires. Tick it under the history lock: the hands arrive on another
+// thread.
 class CAlarmTicker : public IHandListener {
 public:
     // Puts the alarms of `o` into `app` and arms them as the program does at
@@ -417,8 +418,7 @@ void Configure(CTarnwickApp& app, const Options& o) {
         rec.nRoomNumber = RoomNumberFromName(r.strName);
         rec.strNickname = r.strNick;
         rec.strHistoryPath = r.strFolder;
-        app.mapRooms[r.strName] = rec;
-        app.mapRoomNames[r.strName] = rec.nRoomNumber;
+        app.SetRoom(r.strName, rec, rec.nRoomNumber);
     }
     app.nDisplayCurrency = CurrencyFromCode(o.strDisplay);
     CurrencyDefaults def = DefaultRatesFor(app.nDisplayCurrency);
@@ -542,7 +542,7 @@ int Watch(int argc, char** argv) {
             // here) says when it goes and when it comes back.
             watches.CheckFolders(CRoomWatches::Clock::now());
             if (ticker && std::chrono::steady_clock::now() - lastTick >= std::chrono::seconds(1)) {
-                std::lock_guard<std::recursive_mutex> lock(app.csHistory);
+                auto lock = app.LockHistory();
                 ticker->Tick();
                 lastTick = std::chrono::steady_clock::now();
             }

@@ -35,12 +35,12 @@ std::unique_ptr<tw::CTarnwickApp> SampleApp(const QString& dir, tw::IUserMessage
     app->InitInstance();
 
     auto addRoom = [&](const wchar_t* name, const wchar_t* nick, const wchar_t* path, bool active) {
-        tw::CPokerRoom& room = app->mapRooms[name];
+        tw::CPokerRoom room;
         room.nRoomNumber = tw::RoomNumberFromName(name);
         room.strNickname = nick;
         room.strHistoryPath = path;
         room.bActive = active;
-        app->mapRoomNames[name] = room.nRoomNumber;
+        app->SetRoom(name, room, room.nRoomNumber);
     };
     addRoom(L"PokerStars", L"RiverRat_77", L"/home/player/PokerStars/HandHistory/RiverRat_77",
             true);
@@ -110,12 +110,12 @@ int SaveAll(tw::CTarnwickApp& app, const QString& out) {
         ok = Save(&dlg, out, QStringLiteral("settings-eur")) && ok;
     }
     {
-        tw::CDlgAddRoom dlg(app.mapRoomNames, app.UserMessages());
+        tw::CDlgAddRoom dlg(app.RoomNames(), app.UserMessages());
         ok = Save(&dlg, out, QStringLiteral("addroom")) && ok;
     }
     {
-        const tw::CPokerRoom& room = app.mapRooms.at(L"PokerStars");
-        tw::CDlgAddRoom dlg(app.mapRoomNames, app.UserMessages(), L"PokerStars", room.strNickname,
+        const tw::CPokerRoom& room = *app.FindRoom(L"PokerStars");
+        tw::CDlgAddRoom dlg(app.RoomNames(), app.UserMessages(), L"PokerStars", room.strNickname,
                             room.strHistoryPath, L"1.0000");
         ok = Save(&dlg, out, QStringLiteral("changeroom")) && ok;
     }
@@ -132,12 +132,12 @@ int RunOne(tw::CTarnwickApp& app, const QString& name) {
         return dlg.exec() == QDialog::Accepted ? 0 : 3;
     }
     if (name == QLatin1String("addroom")) {
-        tw::CDlgAddRoom dlg(app.mapRoomNames, app.UserMessages());
+        tw::CDlgAddRoom dlg(app.RoomNames(), app.UserMessages());
         return dlg.exec() == QDialog::Accepted ? 0 : 3;
     }
     if (name == QLatin1String("changeroom")) {
-        const tw::CPokerRoom& room = app.mapRooms.at(L"PokerStars");
-        tw::CDlgAddRoom dlg(app.mapRoomNames, app.UserMessages(), L"PokerStars", room.strNickname,
+        const tw::CPokerRoom& room = *app.FindRoom(L"PokerStars");
+        tw::CDlgAddRoom dlg(app.RoomNames(), app.UserMessages(), L"PokerStars", room.strNickname,
                             room.strHistoryPath, L"1.0000");
         return dlg.exec() == QDialog::Accepted ? 0 : 3;
     }

@@ -416,7 +416,7 @@ void CDlgSettings::LayOut() {
 }
 
 void CDlgSettings::FillFromApp() {
-    for (const auto& [name, room] : app.mapRooms)
+    for (const auto& [name, room] : app.Rooms())
         AppendRoomRow(name, room.strNickname, room.strHistoryPath, room.bActive);
     UpdateRoomButtons();
 
@@ -554,7 +554,7 @@ std::vector<RoomRow> CDlgSettings::RoomRows() const {
 }
 
 void CDlgSettings::OnAdd() {
-    CDlgAddRoom dlg(app.mapRoomNames, pMessages, this);
+    CDlgAddRoom dlg(app.RoomNames(), pMessages, this);
     if (dlg.exec() != QDialog::Accepted)
         return;
     // The new row starts unticked; the room is active in memory until OK
@@ -564,8 +564,8 @@ void CDlgSettings::OnAdd() {
 }
 
 void CDlgSettings::StoreRoom(const std::wstring& name, const CDlgAddRoom& dlg) {
-    app.mapRoomNames[name] = 1;
-    CPokerRoom& room = app.mapRooms[name];
+    const CPokerRoom* known = app.FindRoom(name);
+    CPokerRoom room = known ? *known : CPokerRoom();
     // The history reader picks the parser by this number, so a room added or
     // changed now is read correctly in this run too.
     room.nRoomNumber = RoomNumberFromName(name);
@@ -573,6 +573,7 @@ void CDlgSettings::StoreRoom(const std::wstring& name, const CDlgAddRoom& dlg) {
     room.strNickname = dlg.strNickname;
     room.strHistoryPath = dlg.strHistoryPath;
     room.dExchangeRate = LeadingDouble(dlg.strRate);
+    app.SetRoom(name, room, 1);
 }
 
 void CDlgSettings::OnChange() {
@@ -581,9 +582,9 @@ void CDlgSettings::OnChange() {
         return;
     const int row = selected.front().row();
     const std::wstring name = W(tableRooms->item(row, kColRoom)->text());
-    const auto it = app.mapRooms.find(name);
-    const double rate = it != app.mapRooms.end() ? it->second.dExchangeRate : 1.0;
-    CDlgAddRoom dlg(app.mapRoomNames, pMessages, name,
+    const CPokerRoom* room = app.FindRoom(name);
+    const double rate = room ? room->dExchangeRate : 1.0;
+    CDlgAddRoom dlg(app.RoomNames(), pMessages, name,
                     W(tableRooms->item(row, kColNickname)->text()),
                     W(tableRooms->item(row, kColPath)->text()), FormatFixed(rate, 4), this);
     if (dlg.exec() != QDialog::Accepted)
@@ -601,11 +602,8 @@ void CDlgSettings::OnDelete() {
         return;
     const int row = selected.front().row();
     const std::wstring name = W(tableRooms->item(row, kColRoom)->text());
-    const auto it = app.mapRooms.find(name);
-    if (it == app.mapRooms.end())
+    if (!app.RemoveRoom(name))
         return;
-    app.mapRooms.erase(it);
-    app.mapRoomNames[name] = 0;
     tableRooms->removeRow(row);
     UpdateRoomButtons();
 }

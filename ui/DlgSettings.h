@@ -6,7 +6,8 @@
 // which stores them in the application object and writes the rooms file and
 // the application profile. Two kinds of edit act at once and stay after
 // Cancel for the rest of the run: colour picks (the application colours) and
-// adds, changes and deletes of rooms (mapRooms, mapRoomNames).
+// adds, changes and deletes of rooms (the configured rooms and their names'
+// in-use marks).
 #pragma once
 
 #include <QDialog>
@@ -53,7 +54,7 @@ public:
     //  - background app.nColorBg (and the text colours app.nColorText,
     //    nColorText2, nColorText3, which colour picks may have changed);
     //  - window opacity int(app.nOpacity * 2.55) / 255.0;
-    //  - enable Start when the clock is not running and app.mapRooms is not
+    //  - enable Start when the clock is not running and app.Rooms() is not
     //    empty;
     //  - lay itself out for app.nSize (0 Small, 1 Medium, 2 Large) when that
     //    differs from the size in effect;

@@ -228,7 +228,7 @@ void CTarnwickDlg::InitDialog() {
     btnStop->hide();
     btnPause->hide();
 
-    if (!session.IsRunning() && app.mapRooms.empty())
+    if (!session.IsRunning() && app.Rooms().empty())
         btnStart->setEnabled(false);
     else if (app.bRunOnStart)
         StartSession();
@@ -693,7 +693,7 @@ void CTarnwickDlg::OpenSettings() {
 void CTarnwickDlg::ApplySettings() {
     ShowAlarmIndicators();
     ApplyOpacity();
-    if (!session.IsRunning() && !app.mapRooms.empty())
+    if (!session.IsRunning() && !app.Rooms().empty())
         btnStart->setEnabled(true);
     ApplySize(app.nSize);
     PushFigures();

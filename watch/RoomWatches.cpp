@@ -139,11 +139,17 @@ void CRoomWatches::StartWatches(std::time_t now) {
         Busy busy(nBusy);
         rReader.SetSessionStart(now);
         tSessionStart = now;
-        for (auto& [name, room] : m.mapRooms) {
+        for (const auto& [name, room] : m.Rooms()) {
             RoomFilter filter;
             if (!RoomFilterFor(name, room.strNickname, filter))
                 continue;
-            room.nRoomNumber = filter.nRoom;
+            if (room.nRoomNumber != filter.nRoom) {
+                // The reader picks the parser by this number. The record is
+                // assigned over, so `room` stays valid and shows it.
+                CPokerRoom numbered = room;
+                numbered.nRoomNumber = filter.nRoom;
+                m.SetRoom(name, numbered);
+            }
             m.LogLine(Format(L"Nickname = %ls PokerRoom number = %d PokerRoom name = %ls",
                              room.strNickname.c_str(), room.nRoomNumber, name.c_str()));
             m.LogLine(Format(L"PokerRoom path = %ls", room.strHistoryPath.c_str()));

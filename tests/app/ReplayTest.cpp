@@ -27,10 +27,7 @@ std::unique_ptr<CTarnwickApp> MakeApp() {
     CTarnwickApp::Options o;
     o.bOpenLog = false;
     auto app = std::make_unique<CTarnwickApp>(o);
-    CPokerRoom r;
-    r.nRoomNumber = kRoomPokerStars;
-    r.strNickname = L"HERO";
-    app->mapRooms[L"PokerStars"] = r;
+    twtest::AddRoom(*app, L"PokerStars", {L"HERO"});
     app->SetRates(L"1.00", L"1.12", L"1.42");
     return app;
 }
@@ -54,7 +51,9 @@ TEST(Replay, HandsAcrossReadChunksCountOnceWithTheirWholeResult) {
     std::set<std::wstring> unique(counter.ids.begin(), counter.ids.end());
     EXPECT_EQ(unique.size(), counter.ids.size()); // none twice
     EXPECT_NEAR(app->dTotalMoney, gen.heroCents / 100.0, 1e-6);
-    EXPECT_EQ(app->mapFileTest[FromUtf8(path)], static_cast<std::int64_t>(gen.text.size()));
+    std::int64_t pos = -1;
+    EXPECT_TRUE(app->FindReadPosition(FromUtf8(path), pos));
+    EXPECT_EQ(pos, static_cast<std::int64_t>(gen.text.size()));
 }
 
 TEST(Replay, LastLineWithoutALineEndStillCounts) {
@@ -69,6 +68,26 @@ TEST(Replay, LastLineWithoutALineEndStillCounts) {
     ASSERT_EQ(app->ReplayHistoryFile(FromUtf8(path), L"PokerStars"), 0);
     EXPECT_EQ(app->nTotalHands, 3);
     EXPECT_NEAR(app->dTotalMoney, gen.heroCents / 100.0, 1e-9);
+}
+
+TEST(Replay, TheRoomIsAsConfiguredAfterAReplay) {
+    // The replay reads the file as its room's, in the file's own folder,
+    // even for a room that is switched off; afterwards the room is the one
+    // the user configured, still marked in use.
+    auto gen = twgen::GeneratePokerStars(2, 6);
+    TempDir dir;
+    std::string path = dir.file("HH replay.txt");
+    WriteBytes(path, gen.text);
+    auto app = MakeApp();
+    twtest::AddRoom(*app, L"PokerStars",
+                    {.strNickname = L"HERO", .strFolder = L"/hh/stars", .bActive = false});
+    ASSERT_EQ(app->ReplayHistoryFile(FromUtf8(path), L"PokerStars"), 0);
+    EXPECT_EQ(app->nTotalHands, 2);
+    const CPokerRoom* room = app->FindRoom(L"PokerStars");
+    ASSERT_NE(room, nullptr);
+    EXPECT_EQ(room->strHistoryPath, L"/hh/stars");
+    EXPECT_FALSE(room->bActive);
+    EXPECT_EQ(app->RoomNames().at(L"PokerStars"), kRoomPokerStars);
 }
 
 TEST(Replay, BadInputNeverCrashesOrCounts) {
@@ -120,10 +139,7 @@ Replayed ReplayTexts(const std::string& format, const std::vector<std::string>& 
     o.bLoadSettingsFile = false;
     CTarnwickApp app(o);
     const std::wstring room = twgen::RoomOfFormat(format);
-    CPokerRoom r;
-    r.nRoomNumber = RoomNumberFromName(room);
-    r.strNickname = L"HERO";
-    app.mapRooms[room] = r;
+    twtest::AddRoom(app, room, {L"HERO"});
     app.SetRates(L"1.00", L"1.12", L"1.42");
     Recorder rec;
     app.AddHandListener(&rec);

@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 
 using namespace tw;
+using twtest::AddRoom;
 using twtest::ReadBytes;
 using twtest::TempDir;
 using twtest::WriteBytes;
@@ -20,15 +21,6 @@ std::unique_ptr<CTarnwickApp> AppIn(const TempDir& dir) {
     CTarnwickApp::Options o;
     o.strExecDir = FromUtf8(dir.path().string());
     return std::make_unique<CTarnwickApp>(o);
-}
-
-void AddRoom(CTarnwickApp& app, const std::wstring& name, const std::wstring& nick,
-             const std::wstring& path, double rate = 1.0) {
-    CPokerRoom& r = app.mapRooms[name];
-    r.nRoomNumber = RoomNumberFromName(name);
-    r.strNickname = nick;
-    r.strHistoryPath = path;
-    r.dExchangeRate = rate;
 }
 
 std::string LogOf(const TempDir& dir) {
@@ -42,35 +34,35 @@ TEST(RoomsFile, SaveAndLoadKeepEveryFieldOfEveryNickname) {
     const std::wstring tricky = L"A&B <C> \"q\" 'a' &amp; ]]>";
     {
         auto app = AppIn(dir);
-        AddRoom(*app, L"888 poker", tricky, L"/home/u/hh & more/<888>", 1.5);
-        AddRoom(*app, L"PokerStars", L"Игрок_Müller 李", L"C:\\HH\\Stars", 0.8912);
+        AddRoom(*app, L"888 poker", {tricky, L"/home/u/hh & more/<888>", 1.5});
+        AddRoom(*app, L"PokerStars", {L"Игрок_Müller 李", L"C:\\HH\\Stars", 0.8912});
         // A NUL (only ever from a damaged file) is dropped: XML cannot hold
         // it, and the other rooms must still read back as they were.
-        AddRoom(*app, L"Titan poker", std::wstring(L"  spaced \0 ", 11), L"/t", 1.0);
+        AddRoom(*app, L"Titan poker", {std::wstring(L"  spaced \0 ", 11), L"/t", 1.0});
         ASSERT_TRUE(
             app->SaveRooms({{L"888 poker", false}, {L"PokerStars", true}, {L"Titan poker", true}}));
     }
     auto app = AppIn(dir);
     ASSERT_TRUE(app->LoadRooms());
-    ASSERT_EQ(app->mapRooms.size(), 3u);
+    ASSERT_EQ(app->Rooms().size(), 3u);
 
-    const CPokerRoom& r888 = app->mapRooms.at(L"888 poker");
+    const CPokerRoom& r888 = app->Rooms().at(L"888 poker");
     EXPECT_EQ(r888.nRoomNumber, 13);
     EXPECT_FALSE(r888.bActive);
     EXPECT_EQ(r888.strNickname, tricky);
     EXPECT_EQ(r888.strHistoryPath, L"/home/u/hh & more/<888>");
     EXPECT_DOUBLE_EQ(r888.dExchangeRate, 1.5);
 
-    const CPokerRoom& stars = app->mapRooms.at(L"PokerStars");
+    const CPokerRoom& stars = app->Rooms().at(L"PokerStars");
     EXPECT_EQ(stars.nRoomNumber, 2);
     EXPECT_TRUE(stars.bActive);
     EXPECT_EQ(stars.strNickname, L"Игрок_Müller 李");
     EXPECT_EQ(stars.strHistoryPath, L"C:\\HH\\Stars");
     EXPECT_DOUBLE_EQ(stars.dExchangeRate, 0.8912);
 
-    EXPECT_EQ(app->mapRooms.at(L"Titan poker").strNickname, L"  spaced  ");
+    EXPECT_EQ(app->Rooms().at(L"Titan poker").strNickname, L"  spaced  ");
 
-    for (const auto& [name, mark] : app->mapRoomNames) {
+    for (const auto& [name, mark] : app->RoomNames()) {
         const int want = name == L"888 poker"     ? 13
                          : name == L"PokerStars"  ? 2
                          : name == L"Titan poker" ? 17
@@ -82,11 +74,11 @@ TEST(RoomsFile, SaveAndLoadKeepEveryFieldOfEveryNickname) {
 TEST(RoomsFile, IsWrittenInItsFixedLayoutInRowOrder) {
     TempDir dir;
     auto app = AppIn(dir);
-    AddRoom(*app, L"PokerStars", L"Hero", L"/hh/stars", 1.5);
-    AddRoom(*app, L"888 poker", L"Hero8", L"/hh/888", 1);
-    app->mapRooms[L"888 poker"].bActive = true;
+    AddRoom(*app, L"PokerStars", {L"Hero", L"/hh/stars", 1.5});
+    AddRoom(*app, L"888 poker",
+            {.strNickname = L"Hero8", .strFolder = L"/hh/888", .bActive = true});
     ASSERT_TRUE(app->SaveRooms({{L"PokerStars", true}, {L"888 poker", false}}));
-    EXPECT_FALSE(app->mapRooms.at(L"888 poker").bActive); // the row's check box wins
+    EXPECT_FALSE(app->Rooms().at(L"888 poker").bActive); // the row's check box wins
     EXPECT_EQ(ReadBytes(dir.file("Settings.xml")),
               "<?xml version=\"1.0\" encoding=\"utf-8\"?><Settings><Rooms>\n"
               "<Room Id = \"PokerStars\" active = \"1\"><NickName>Hero</NickName>"
@@ -116,24 +108,24 @@ TEST(RoomsFile, LoadingTrimsOneTrailingSeparatorAndFillsMissingParts) {
                "<Room Id = \"UPoker\" active = \"1\"><NickName>c2</NickName></Room>\n"
                "</Rooms>\n\t</Settings>");
     auto app = AppIn(dir);
-    app->mapRooms[L"TigerGaming"]; // whatever was there before is replaced
+    AddRoom(*app, L"TigerGaming", {}); // whatever was there before is replaced
     ASSERT_TRUE(app->LoadRooms());
-    ASSERT_EQ(app->mapRooms.size(), 3u);
-    const CPokerRoom& a = app->mapRooms.at(L"PokerStars");
+    ASSERT_EQ(app->Rooms().size(), 3u);
+    const CPokerRoom& a = app->Rooms().at(L"PokerStars");
     EXPECT_EQ(a.strHistoryPath, L"C:\\HH");
     EXPECT_DOUBLE_EQ(a.dExchangeRate, 1.0);
-    const CPokerRoom& b = app->mapRooms.at(L"PokerStars2");
+    const CPokerRoom& b = app->Rooms().at(L"PokerStars2");
     EXPECT_EQ(b.nRoomNumber, 3);
     EXPECT_EQ(b.strHistoryPath, L"C:\\HH\\");
     EXPECT_EQ(b.strNickname, L"b"); // the children's order does not matter
     EXPECT_FALSE(b.bActive);
     EXPECT_DOUBLE_EQ(b.dExchangeRate, 0.0);
     // A second Room of a name replaces the first; a missing path is empty.
-    const CPokerRoom& c = app->mapRooms.at(L"UPoker");
+    const CPokerRoom& c = app->Rooms().at(L"UPoker");
     EXPECT_EQ(c.strNickname, L"c2");
     EXPECT_TRUE(c.bActive);
     EXPECT_EQ(c.strHistoryPath, L"");
-    EXPECT_EQ(app->mapRoomNames.count(L"Poker Planet"), 0u);
+    EXPECT_EQ(app->RoomNames().count(L"Poker Planet"), 0u);
     EXPECT_NE(LogOf(dir).find("Room <Poker Planet> in <" + dir.file("Settings.xml") +
                               "> is not a supported room; skipped"),
               std::string::npos);
@@ -152,21 +144,21 @@ TEST(RoomsFile, AFileWrittenWithoutEscapingStillLoads) {
                "</Rooms>\n\t</Settings>");
     auto app = AppIn(dir);
     ASSERT_TRUE(app->LoadRooms());
-    ASSERT_EQ(app->mapRooms.size(), 2u);
-    EXPECT_EQ(app->mapRooms.at(L"PokerStars").strNickname, L"x<y&z");
-    EXPECT_EQ(app->mapRooms.at(L"PokerStars").strHistoryPath, L"C:\\Hands & Co");
-    EXPECT_DOUBLE_EQ(app->mapRooms.at(L"PokerStars").dExchangeRate, 1.12);
-    EXPECT_EQ(app->mapRooms.at(L"888 poker").strNickname, L"R&D");
-    EXPECT_FALSE(app->mapRooms.at(L"888 poker").bActive);
+    ASSERT_EQ(app->Rooms().size(), 2u);
+    EXPECT_EQ(app->Rooms().at(L"PokerStars").strNickname, L"x<y&z");
+    EXPECT_EQ(app->Rooms().at(L"PokerStars").strHistoryPath, L"C:\\Hands & Co");
+    EXPECT_DOUBLE_EQ(app->Rooms().at(L"PokerStars").dExchangeRate, 1.12);
+    EXPECT_EQ(app->Rooms().at(L"888 poker").strNickname, L"R&D");
+    EXPECT_FALSE(app->Rooms().at(L"888 poker").bActive);
 }
 
 TEST(RoomsFile, BrokenOrMissingFilesLeaveNoRoomsAndNeverFail) {
     TempDir dir;
     {
         auto app = AppIn(dir);
-        app->mapRooms[L"PokerStars"];
+        AddRoom(*app, L"PokerStars", {});
         EXPECT_FALSE(app->LoadRooms());
-        EXPECT_EQ(app->mapRooms.size(), 1u); // a missing file changes nothing
+        EXPECT_EQ(app->Rooms().size(), 1u); // a missing file changes nothing
         EXPECT_NE(LogOf(dir).find("File <" + dir.file("Settings.xml") + "> could not be opened!"),
                   std::string::npos);
     }
@@ -177,9 +169,9 @@ TEST(RoomsFile, BrokenOrMissingFilesLeaveNoRoomsAndNeverFail) {
           std::string("\x00\x01\xFF<<<>>>&&&", 12), std::string(100000, '<')}) {
         WriteBytes(dir.file("Settings.xml"), text);
         auto app = AppIn(dir);
-        app->mapRooms[L"PokerStars"];
+        AddRoom(*app, L"PokerStars", {});
         EXPECT_TRUE(app->LoadRooms());
-        EXPECT_TRUE(app->mapRooms.empty()) << text.substr(0, 60);
+        EXPECT_TRUE(app->Rooms().empty()) << text.substr(0, 60);
     }
 }
 
@@ -188,13 +180,13 @@ TEST(RoomsFile, AFailedSaveKeepsTheOldFileAndTellsTheUser) {
     twtest::RecordingMessages messages;
     auto app = AppIn(dir);
     app->SetUserMessages(&messages);
-    AddRoom(*app, L"PokerStars", L"Hero", L"/hh");
+    AddRoom(*app, L"PokerStars", {L"Hero", L"/hh"});
     ASSERT_TRUE(app->SaveRooms({{L"PokerStars", true}}));
     const std::string before = ReadBytes(dir.file("Settings.xml"));
 
     // A disk that fills up during the write: the file size limit makes the
     // write fail part-way.
-    AddRoom(*app, L"PokerStars", std::wstring(4000, L'N'), L"/hh");
+    AddRoom(*app, L"PokerStars", {std::wstring(4000, L'N'), L"/hh"});
     struct sigaction ignore {
     }, old{};
     ignore.sa_handler = SIG_IGN;
@@ -254,11 +246,11 @@ TEST(RoomsFile, ControlCharactersAreDroppedAndEveryLoadAndSaveKeepsTheValues) {
         for (int round = 0; round < 2; ++round) {
             auto app = AppIn(dir);
             ASSERT_TRUE(app->LoadRooms());
-            ASSERT_EQ(app->mapRooms.size(), 2u);
-            EXPECT_EQ(app->mapRooms.at(L"PokerStars").strNickname, nick) << "round " << round;
-            EXPECT_EQ(app->mapRooms.at(L"PokerStars").strHistoryPath, c.wantPath);
-            EXPECT_EQ(app->mapRooms.at(L"888 poker").strNickname, nick);
-            EXPECT_EQ(app->mapRooms.at(L"888 poker").strHistoryPath, c.wantOtherPath);
+            ASSERT_EQ(app->Rooms().size(), 2u);
+            EXPECT_EQ(app->Rooms().at(L"PokerStars").strNickname, nick) << "round " << round;
+            EXPECT_EQ(app->Rooms().at(L"PokerStars").strHistoryPath, c.wantPath);
+            EXPECT_EQ(app->Rooms().at(L"888 poker").strNickname, nick);
+            EXPECT_EQ(app->Rooms().at(L"888 poker").strHistoryPath, c.wantOtherPath);
             if (round == 0) {
                 EXPECT_NE(LogOf(dir).find("control character"), std::string::npos);
             }
@@ -277,9 +269,9 @@ TEST(RoomsFile, ControlCharactersAreDroppedAndEveryLoadAndSaveKeepsTheValues) {
 TEST(RoomsFile, ASaveDropsControlCharactersTypedIntoARoom) {
     TempDir dir;
     auto app = AppIn(dir);
-    AddRoom(*app, L"PokerStars", L"He\x7Fro\n", L"/hh/\x85stars\r");
+    AddRoom(*app, L"PokerStars", {L"He\x7Fro\n", L"/hh/\x85stars\r"});
     ASSERT_TRUE(app->SaveRooms({{L"PokerStars", true}}));
-    EXPECT_EQ(app->mapRooms.at(L"PokerStars").strNickname, L"Hero");
+    EXPECT_EQ(app->Rooms().at(L"PokerStars").strNickname, L"Hero");
     EXPECT_NE(ReadBytes(dir.file("Settings.xml"))
                   .find("<NickName>Hero</NickName><HistoryPath>/hh/stars</HistoryPath>"),
               std::string::npos);

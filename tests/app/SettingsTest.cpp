@@ -116,7 +116,7 @@ TEST(Settings, WithNoFilesAndAnEmptyProfileEveryDefaultHolds) {
     EXPECT_EQ(app->mapCurrency.at(kCurrencyGBP).strRate, L"1.42");
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyEUR), 1.12);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyGBP), 1.42);
-    EXPECT_TRUE(app->mapRooms.empty());
+    EXPECT_TRUE(app->Rooms().empty());
 
     // Reading never writes: the profile is still empty, and no settings
     // file was made.
@@ -320,7 +320,7 @@ TEST(Settings, MalformedSettingsFilesNeverStopStartUp) {
         CMemoryProfile profile;
         auto app = Start(dir, &profile);
         EXPECT_TRUE(std::isfinite(app->dTotalMoney));
-        EXPECT_TRUE(app->mapRooms.empty());
+        EXPECT_TRUE(app->Rooms().empty());
     }
 }
 

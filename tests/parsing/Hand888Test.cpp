@@ -3,6 +3,7 @@
 #include "parsing/HandEngine.h"
 #include "parsing/formats/888/Poker888.h"
 #include "support/TextUtil.h"
+#include "tests/TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -384,10 +385,7 @@ public:
 class Session888 : public ::testing::Test {
 protected:
     void SetUp() override {
-        CPokerRoom room;
-        room.nRoomNumber = kRoom888;
-        room.strNickname = L"Hero";
-        model.mapRooms[L"888 poker"] = room;
+        twtest::AddRoom(model, L"888 poker", {L"Hero"});
         model.SetRates(L"1.00", L"2.00", L"1.50");
         model.AddHandListener(&recorder);
     }

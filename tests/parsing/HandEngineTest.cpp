@@ -3,6 +3,7 @@
 #include "gen/AnyFormatGen.h"
 #include "gen/TextLines.h"
 #include "support/TextUtil.h"
+#include "tests/TestUtil.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -26,12 +27,8 @@ struct Engine {
     Recorder rec;
 
     explicit Engine(const std::wstring& room = L"PokerStars", const std::wstring& nick = L"Hero") {
-        if (!room.empty()) {
-            CPokerRoom r;
-            r.nRoomNumber = RoomNumberFromName(room);
-            r.strNickname = nick;
-            app.mapRooms[room] = r;
-        }
+        if (!room.empty())
+            twtest::AddRoom(app, room, {nick});
         app.SetRates(L"1.00", L"1.12", L"1.42");
         app.AddHandListener(&rec);
     }
@@ -163,7 +160,7 @@ TEST(HandEngine, UnconfiguredRoomCountsZeroAndCreatesNoRoomRecord) {
     e.Run(StarsHand(1, L"$0.05/$0.10 USD", kWinFive), kRoomPokerStars2, &hands);
     EXPECT_EQ(hands, 1);
     EXPECT_EQ(e.app.dTotalMoney, 0);
-    EXPECT_TRUE(e.app.mapRooms.empty());
+    EXPECT_TRUE(e.app.Rooms().empty());
 }
 
 TEST(HandEngine, MissingRateAddsNothingAndInventsNoRate) {

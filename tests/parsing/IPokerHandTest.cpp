@@ -3,6 +3,7 @@
 #include "parsing/HandEngine.h"
 #include "parsing/formats/ipoker/IPoker.h"
 #include "support/TextUtil.h"
+#include "tests/TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -360,10 +361,7 @@ protected:
         return o;
     }
     void SetUp() override {
-        CPokerRoom room;
-        room.nRoomNumber = kRoomWilliamHill;
-        room.strNickname = L"Hero";
-        app.mapRooms[L"William Hill poker"] = room;
+        twtest::AddRoom(app, L"William Hill poker", {L"Hero"});
         app.SetRates(L"1.00", L"1.12", L"1.42");
         app.AddHandListener(&recorder);
     }
@@ -496,10 +494,7 @@ TEST_F(IPokerReplay, CountsEveryGameAcrossReadsInBothExportStyles) {
     CTarnwickApp::Options opt;
     opt.bOpenLog = false;
     CTarnwickApp app(opt);
-    CPokerRoom room;
-    room.nRoomNumber = kRoomTitan;
-    room.strNickname = L"HERO";
-    app.mapRooms[L"Titan poker"] = room;
+    twtest::AddRoom(app, L"Titan poker", {L"HERO"});
     app.SetRates(L"1.00", L"1.00", L"1.00");
     app.nReplayChunkBytes = 1500; // reads end inside games all the time
 
@@ -526,10 +521,7 @@ TEST_F(IPokerReplay, PlayMoneyAndHeadlessFilesCountNothing) {
     CTarnwickApp::Options opt;
     opt.bOpenLog = false;
     CTarnwickApp app(opt);
-    CPokerRoom room;
-    room.nRoomNumber = kRoomBetfair;
-    room.strNickname = L"Hero";
-    app.mapRooms[L"Betfair poker"] = room;
+    twtest::AddRoom(app, L"Betfair poker", {L"Hero"});
     app.SetRates(L"1.00", L"1.12", L"1.42");
 
     std::string game;
@@ -569,10 +561,7 @@ TEST_F(IPokerReplay, EveryReadSizeGivesTheGamesOfOneWholeRead) {
         opt.bOpenLog = false;
         opt.bLoadSettingsFile = false;
         CTarnwickApp app(opt);
-        CPokerRoom room;
-        room.nRoomNumber = kRoomTitan;
-        room.strNickname = L"HERO";
-        app.mapRooms[L"Titan poker"] = room;
+        twtest::AddRoom(app, L"Titan poker", {L"HERO"});
         CRecorder recorder;
         app.AddHandListener(&recorder);
         app.SetRates(L"1.00", L"1.00", L"1.00");

@@ -1,6 +1,7 @@
 #include "parsing/HandEngine.h"
 #include "parsing/HandText.h"
 #include "parsing/formats/partypoker/PartyPoker.h"
+#include "tests/TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -160,7 +161,7 @@ TEST(PartyPokerHeader, ReadsBlindsAndCurrency) {
 
 TEST(PartyPokerBatch, CutsAtGameLinesAndConvertsEachHand) {
     CSessionModel model;
-    model.mapRooms[L"PartyPoker"].strNickname = L"Hero";
+    twtest::AddRoom(model, L"PartyPoker", {L"Hero"});
     model.SetRates(L"1.00", L"1.12", L"1.42");
     CRecorder rec;
     model.AddHandListener(&rec);
@@ -205,7 +206,7 @@ Hero wins €50 EUR)");
 
 TEST(PartyPokerBatch, GarbageAndHugeLinesNeverCount) {
     CSessionModel model;
-    model.mapRooms[L"PartyPoker"].strNickname = L"Hero";
+    twtest::AddRoom(model, L"PartyPoker", {L"Hero"});
     model.SetRates(L"1.00", L"1.12", L"1.42");
     HandLines batch = {
         L"\x01\x02\xFFFD garbage",      L"Game #1 starts.",
@@ -228,7 +229,7 @@ TEST(PartyPokerBatch, AHandThatOpensWithItsGameNumberIsOneHand) {
     // Newer files open a hand with "#Game No :" and then its title; the
     // number alone was once passed on as a hand of its own.
     CSessionModel model;
-    model.mapRooms[L"PartyPoker"].strNickname = L"Hero";
+    twtest::AddRoom(model, L"PartyPoker", {L"Hero"});
     model.SetRates(L"1.00", L"1.12", L"1.42");
     HandLines batch = tw::test::Lines(LR"(#Game No : 14
 ***** Hand History for Game 14 *****

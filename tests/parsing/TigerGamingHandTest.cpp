@@ -1,6 +1,7 @@
 #include "parsing/HandEngine.h"
 #include "parsing/HandText.h"
 #include "parsing/formats/tigergaming/TigerGaming.h"
+#include "tests/TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -154,7 +155,7 @@ TEST(TigerGamingHand, FoldAndRejectedHands) {
 
 TEST(TigerGamingBatch, CutsAtHeadersAndSurvivesGarbage) {
     CSessionModel model;
-    model.mapRooms[L"TigerGaming"].strNickname = L"Villain";
+    twtest::AddRoom(model, L"TigerGaming", {L"Villain"});
     model.SetRates(L"1.00", L"1.12", L"1.42");
     HandLines batch = Lines(std::wstring(kUncalled) + kAllIn);
     const std::size_t secondHand = 20;

@@ -48,12 +48,8 @@ struct StartedApp {
 
     // Adds a configured room as the rooms file would have loaded it.
     void AddRoom(const std::wstring& name, const std::wstring& nick, bool active = true) {
-        tw::CPokerRoom& room = app->mapRooms[name];
-        room.nRoomNumber = tw::RoomNumberFromName(name);
-        room.strNickname = nick;
-        room.strHistoryPath = L"/hh/" + nick;
-        room.bActive = active;
-        app->mapRoomNames[name] = room.nRoomNumber;
+        twtest::AddRoom(*app, name,
+                        {.strNickname = nick, .strFolder = L"/hh/" + nick, .bActive = active});
     }
 
     bool HasProfileKey(const std::wstring& section, const std::wstring& key) const {

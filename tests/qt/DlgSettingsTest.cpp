@@ -206,7 +206,7 @@ TEST(DlgSettings, OkWritesEveryProfileKeyAndTheRoomsOfTheList) {
     ASSERT_NE(at888, std::string::npos) << rooms;
     ASSERT_NE(atStars, std::string::npos) << rooms;
     EXPECT_LT(at888, atStars);
-    EXPECT_FALSE(s.app->mapRooms.at(L"PokerStars").bActive);
+    EXPECT_FALSE(s.app->Rooms().at(L"PokerStars").bActive);
 }
 
 TEST(DlgSettings, AddedChangedAndDeletedRoomsActAtOnce) {
@@ -219,14 +219,14 @@ TEST(DlgSettings, AddedChangedAndDeletedRoomsActAtOnce) {
                   QStringLiteral("/hh/titan/"), QStringLiteral("1.5"));
     C<QToolButton>(dlg, "buttonAdd")->click();
     EXPECT_EQ(ListRows(dlg), QStringList({"PokerStars+", "Titan poker"}));
-    ASSERT_EQ(s.app->mapRooms.count(L"Titan poker"), 1u);
-    const CPokerRoom& titan = s.app->mapRooms.at(L"Titan poker");
+    ASSERT_EQ(s.app->Rooms().count(L"Titan poker"), 1u);
+    const CPokerRoom& titan = s.app->Rooms().at(L"Titan poker");
     EXPECT_EQ(titan.nRoomNumber, kRoomTitan); // its hands are read from now on
     EXPECT_TRUE(titan.bActive);
     EXPECT_EQ(titan.strNickname, L"Ace");
     EXPECT_EQ(titan.strHistoryPath, L"/hh/titan");
     EXPECT_EQ(titan.dExchangeRate, 1.5);
-    EXPECT_NE(s.app->mapRoomNames.at(L"Titan poker"), 0);
+    EXPECT_NE(s.app->RoomNames().at(L"Titan poker"), 0);
 
     // Change: the room is fixed, the rate shown with four decimals.
     C<QTableWidget>(dlg, "tableRooms")->selectRow(1);
@@ -240,17 +240,17 @@ TEST(DlgSettings, AddedChangedAndDeletedRoomsActAtOnce) {
     });
     C<QToolButton>(dlg, "buttonChange")->click();
     EXPECT_EQ(C<QTableWidget>(dlg, "tableRooms")->item(1, 1)->text(), QStringLiteral("King"));
-    EXPECT_EQ(s.app->mapRooms.at(L"Titan poker").strNickname, L"King");
+    EXPECT_EQ(s.app->Rooms().at(L"Titan poker").strNickname, L"King");
 
     C<QTableWidget>(dlg, "tableRooms")->selectRow(0);
     C<QToolButton>(dlg, "buttonDelete")->click();
     EXPECT_EQ(ListRows(dlg), QStringList({"Titan poker"}));
-    EXPECT_EQ(s.app->mapRooms.count(L"PokerStars"), 0u);
-    EXPECT_EQ(s.app->mapRoomNames.at(L"PokerStars"), 0);
+    EXPECT_EQ(s.app->Rooms().count(L"PokerStars"), 0u);
+    EXPECT_EQ(s.app->RoomNames().at(L"PokerStars"), 0);
 
     // Cancel keeps the room edits for this run; only OK writes the file.
     dlg.reject();
-    EXPECT_EQ(s.app->mapRooms.count(L"Titan poker"), 1u);
+    EXPECT_EQ(s.app->Rooms().count(L"Titan poker"), 1u);
     EXPECT_FALSE(std::filesystem::exists(tw::ToUtf8(s.app->RoomsFilePath())));
 }
 
@@ -269,7 +269,7 @@ TEST(DlgSettings, AnAddedRoomLeftUntickedIsSavedInactive) {
     C<QToolButton>(dlg, "buttonAdd")->click();
     ClickOk(dlg);
     ASSERT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_FALSE(s.app->mapRooms.at(L"PokerStars").bActive);
+    EXPECT_FALSE(s.app->Rooms().at(L"PokerStars").bActive);
     EXPECT_NE(RoomsFile(s).find("<Room Id = \"PokerStars\" active = \"0\"><NickName>hero</NickName>"
                                 "<HistoryPath>/hh</HistoryPath>"),
               std::string::npos)

@@ -24,10 +24,7 @@ protected:
     // The window as main() wires it to the room watches.
     void OpenWatching() {
         std::filesystem::create_directories(dir.path() / "hh");
-        CPokerRoom& room = app->mapRooms[L"PokerStars"];
-        room.nRoomNumber = kRoomPokerStars;
-        room.strNickname = L"HERO";
-        room.strHistoryPath = FromUtf8((dir.path() / "hh").string());
+        twtest::AddRoom(*app, L"PokerStars", {L"HERO", FromUtf8((dir.path() / "hh").string())});
         app->SetRates(L"1.00", L"1.12", L"1.42");
         watches = std::make_unique<CRoomWatches>(*app, app->historyReader,
                                                  CDelayedNotificationWindow::Factory());

@@ -59,7 +59,7 @@ protected:
         dlg->InitDialog();
     }
 
-    void AddRoom(const std::wstring& name = L"PokerStars") { app->mapRooms[name].nRoomNumber = 2; }
+    void AddRoom(const std::wstring& name = L"PokerStars") { twtest::AddRoom(*app, name, {}); }
 
     // A started session, `minutes` after the window opened.
     void OpenAndStart() {

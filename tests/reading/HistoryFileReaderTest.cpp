@@ -54,11 +54,7 @@ struct Live {
         app.SetLog(&log);
     }
     void Configure(const std::wstring& room, const std::wstring& nick, const std::wstring& folder) {
-        CPokerRoom r;
-        r.nRoomNumber = RoomNumberFromName(room);
-        r.strNickname = nick;
-        r.strHistoryPath = folder;
-        app.mapRooms[room] = r;
+        twtest::AddRoom(app, room, {nick, folder});
     }
     std::string File(const std::string& name) const { return dir.file(name); }
 };
@@ -196,6 +192,25 @@ TEST(HistoryFileReader, TablesOpenBeforeTheStartCountOnlyNewHands) {
     EXPECT_EQ(live.app.nTotalHands, 2);
 }
 
+TEST(HistoryFileReader, TextReadStaysReadWhenCountingItsHandsThrows) {
+    // The delivery of notices survives a handler that throws; the file's
+    // position must have moved past what was read all the same, or the next
+    // change reads that text again.
+    struct Throwing : IHandListener {
+        void HandCounted(const HandRecord&) override { throw std::runtime_error("listener"); }
+    } thrower;
+    Live live(L"PokerStars", L"HERO");
+    const auto gen = twgen::GeneratePokerStars(3, 4);
+    const std::wstring path = FromUtf8(live.File("HH throws.txt"));
+    WriteBytes(ToUtf8(path), gen.text);
+    live.reader.FileAdded(path);
+    live.app.AddHandListener(&thrower);
+    EXPECT_THROW(live.reader.FileModified(path), std::runtime_error);
+    std::int64_t pos = -1;
+    ASSERT_TRUE(live.app.FindReadPosition(path, pos));
+    EXPECT_EQ(pos, static_cast<std::int64_t>(gen.text.size()));
+}
+
 TEST(HistoryFileReader, FilesGoToTheRoomWhoseFolderHoldsThem) {
     Live live(L"PokerStars", L"Alice");
     const std::wstring base = FromUtf8(live.dir.path().string());
@@ -214,7 +229,9 @@ TEST(HistoryFileReader, FilesGoToTheRoomWhoseFolderHoldsThem) {
     EXPECT_EQ(live.rec.rooms, std::set<RoomNumber>{kRoomPokerStars2});
 
     // An inactive room reads nothing; a file outside every folder is logged.
-    live.app.mapRooms[L"PokerStars2"].bActive = false;
+    CPokerRoom inactive = *live.app.FindRoom(L"PokerStars2");
+    inactive.bActive = false;
+    live.app.SetRoom(L"PokerStars2", inactive);
     live.reader.FileAdded(FromUtf8(path));
     live.reader.FileModified(FromUtf8(path));
     EXPECT_EQ(live.app.nTotalHands, 5);

@@ -59,11 +59,7 @@ protected:
 
     void SetUp() override {
         fs::create_directories(hh);
-        CPokerRoom r;
-        r.nRoomNumber = kRoomPokerStars;
-        r.strNickname = L"HERO";
-        r.strHistoryPath = FromUtf8(hh.string());
-        app.mapRooms[L"PokerStars"] = r;
+        twtest::AddRoom(app, L"PokerStars", {L"HERO", FromUtf8(hh.string())});
         app.SetRates(L"1.00", L"1.12", L"1.42");
         app.AddHandListener(&counter);
         app.SetLog(&log);
@@ -101,13 +97,13 @@ protected:
             Check();
             app.historyReader.FlushIdle(CHistoryFileReader::Clock::now());
             {
-                std::lock_guard<std::recursive_mutex> lock(app.csHistory);
+                auto lock = app.LockHistory();
                 if (app.nTotalHands >= expectHands)
                     break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        std::lock_guard<std::recursive_mutex> lock(app.csHistory);
+        auto lock = app.LockHistory();
         ASSERT_EQ(app.nTotalHands, expectHands);
         ASSERT_NEAR(app.dTotalMoney, expectCents / 100.0, 1e-6);
         ASSERT_EQ(std::set<std::wstring>(counter.ids.begin(), counter.ids.end()).size(),
@@ -236,10 +232,7 @@ TEST_F(LiveSession, FilesReplacedOrMovedInCountEachHandOnce) {
     // is appended after the move counts.
     const fs::path movedOld = hh / "HH20261101 Old.txt";
     fs::rename(outside / "HH20261101 Old.txt", movedOld);
-    const auto known = [&] {
-        std::lock_guard<std::recursive_mutex> lock(app.csHistory);
-        return app.mapFileTest.count(FromUtf8(movedOld.string())) != 0;
-    };
+    const auto known = [&] { return app.HasReadPosition(FromUtf8(movedOld.string())); };
     for (int i = 0; i < 2000 && !known(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(known());
@@ -265,11 +258,7 @@ TEST_F(LiveSession, FilesReplacedOrMovedInCountEachHandOnce) {
 TEST_F(LiveSession, AWatchedFolderRemovedDoesNotStopTheOthers) {
     const fs::path second = dir.path() / "second";
     fs::create_directories(second);
-    CPokerRoom r;
-    r.nRoomNumber = kRoomPokerStars2;
-    r.strNickname = L"HERO";
-    r.strHistoryPath = FromUtf8(second.string());
-    app.mapRooms[L"PokerStars2"] = r;
+    twtest::AddRoom(app, L"PokerStars2", {L"HERO", FromUtf8(second.string())});
 
     CRoomWatches watches(app, app.historyReader);
     watches.StartWatches(std::time(nullptr));
@@ -333,7 +322,7 @@ TEST_F(LiveSession, AFolderThatGoesAndComesBackIsWatchedAgainCountingEachHandOnc
         SCOPED_TRACE(way.szName);
         const fs::path f = dir.path() / ("way" + std::to_string(seed)) / "hh";
         fs::create_directories(f);
-        app.mapRooms[L"PokerStars"].strHistoryPath = FromUtf8(f.string());
+        twtest::AddRoom(app, L"PokerStars", {L"HERO", FromUtf8(f.string())});
         // An open table and an old file, both there before the start.
         fs::path open = f / "HH open.txt";
         const fs::path old = f / "HH old.txt";
@@ -395,11 +384,8 @@ TEST_F(LiveSession, AFolderThatGoesAndComesBackIsWatchedAgainCountingEachHandOnc
 }
 
 TEST_F(LiveSession, SessionStartLogsEachRoomAndSkipsMissingFolders) {
-    CPokerRoom r;
-    r.nRoomNumber = 5;
-    r.strNickname = L"HERO";
-    r.strHistoryPath = FromUtf8((dir.path() / "nowhere").string());
-    app.mapRooms[L"UPoker2"] = r;
+    const std::wstring nowhere = FromUtf8((dir.path() / "nowhere").string());
+    twtest::AddRoom(app, L"UPoker2", {L"HERO", nowhere});
     CRoomWatches watches(app, app.historyReader);
     watches.StartWatches(std::time(nullptr));
     EXPECT_EQ(watches.WatchCount(), 1u);
@@ -408,13 +394,13 @@ TEST_F(LiveSession, SessionStartLogsEachRoomAndSkipsMissingFolders) {
     const auto unwatched = watches.UnwatchedRooms();
     ASSERT_EQ(unwatched.size(), 1u);
     EXPECT_EQ(unwatched[0].strRoom, L"UPoker2");
-    EXPECT_EQ(unwatched[0].strFolder, r.strHistoryPath);
+    EXPECT_EQ(unwatched[0].strFolder, nowhere);
     std::lock_guard<std::mutex> lock(log.cs);
     ASSERT_GE(log.lines.size(), 3u);
     EXPECT_EQ(log.lines[0], L"Nickname = HERO PokerRoom number = 2 PokerRoom name = PokerStars");
     EXPECT_EQ(log.lines[1], L"PokerRoom path = " + FromUtf8(hh.string()));
     EXPECT_EQ(log.lines[2].rfind(L"Start WatchDirectory OK!\n", 0), 0u);
-    EXPECT_EQ(log.lines.back(), L"PokerRoom UPoker2: history folder " + r.strHistoryPath +
+    EXPECT_EQ(log.lines.back(), L"PokerRoom UPoker2: history folder " + nowhere +
                                     L" does not exist: not watched until it does");
 }
 
