@@ -240,10 +240,9 @@ bool ValueOf(std::wstring_view t, const NumberSpan& n, double& value) {
         if (k > n.nDecimalAt)
             ++nDecimals;
     }
-    double scale = 1;
-    for (int k = 0; k < nDecimals; ++k)
-        scale *= 10;
-    value = static_cast<double>(mantissa) / scale;
+    static constexpr double kPowersOfTen[kMaxAmountDigits + 1] = {
+        1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    value = static_cast<double>(mantissa) / kPowersOfTen[nDecimals];
     return true;
 }
 

@@ -50,11 +50,15 @@ OpenStep Open(SplitState& s, const TextLines&, std::size_t, std::wstring_view l)
     return OpenStep::Open;
 }
 
-LineStep Line(SplitState& s, std::wstring_view l, const HandLines&) {
-    if (!StartsNextStarsHand(l, s.nRoom))
-        return LineStep::Keep;
-    // A tournament hand after a cash hand opens no hand either.
+// What a line that starts the next hand does: a tournament hand after a cash
+// hand opens no hand either. Kept out of Line, which runs for every line of
+// every hand and stays cheap that way.
+[[gnu::noinline]] LineStep NextHandStep(std::wstring_view l) {
     return Contains(l, L"Tournament") ? LineStep::PassOnAndSkip : LineStep::PassOnAndKeep;
+}
+
+LineStep Line(SplitState& s, std::wstring_view l, const HandLines&) {
+    return StartsNextStarsHand(l, s.nRoom) ? NextHandStep(l) : LineStep::Keep;
 }
 
 bool IsStart(std::wstring_view l, RoomNumber) {
@@ -86,10 +90,20 @@ std::wstring HandId(const HandLines& hand) {
 }
 
 // The room called the hand off before it was played: every stake went back.
+// It writes "Hand cancelled" right above the summary, so only the lines from
+// the end up to the summary's are looked at.
 bool IsCancelled(const HandLines& hand) {
-    for (const std::wstring& l : hand)
-        if (TrimView(l) == L"Hand cancelled")
-            return true;
+    constexpr std::wstring_view kSummary = L"*** SUMMARY ***", kCancelled = L"Hand cancelled";
+    for (std::size_t i = hand.size(); i-- > 1;) {
+        if (!StartsWith(TrimView(hand[i]), kSummary))
+            continue;
+        for (std::size_t j = i; j-- > 0;) {
+            std::wstring_view above = TrimView(hand[j]);
+            if (!above.empty())
+                return above == kCancelled;
+        }
+        return false;
+    }
     return false;
 }
 
