@@ -20,14 +20,15 @@ using namespace tw;
 namespace {
 
 // Some reading of the digits of `text`, in order, with a decimal point before
-// the last 0 to 15 of them, gives exactly `amount`.
+// the last 0 to 15 of them (an iPoker number may start with its mark: ".20"),
+// gives exactly `amount`.
 bool IsPlainReadingOfDigits(std::wstring_view text, double amount) {
     std::wstring digits;
     for (wchar_t c : text) {
         if (c >= L'0' && c <= L'9')
             digits += c;
     }
-    for (std::size_t decimals = 0; decimals <= 15 && decimals < digits.size(); ++decimals) {
+    for (std::size_t decimals = 0; decimals <= 15 && decimals <= digits.size(); ++decimals) {
         std::wstring plain = digits;
         if (decimals > 0)
             plain.insert(plain.size() - decimals, 1, L'.');
