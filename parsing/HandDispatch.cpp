@@ -57,7 +57,8 @@ HandOutcome MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand,
     if (IsPokerStarsFamily(room) && model.bDebug)
         model.LogLine(Format(L"MakeMoneyDataOneHand: name = %ls", nickname.c_str()));
     TakeAbsurdAmountNote(); // a note of an earlier read is not this hand's
-    const HandInput in{nickname,        source.strFile,         BigBlindHundredths(table.dBigBlind),
+    const std::int64_t headerBigBlind = BigBlindHundredths(table.dBigBlind);
+    const HandInput in{nickname,        source.strFile,         headerBigBlind,
                        table.nCurrency, source.bWinHoldsReturn, handId};
     HandResult r = fmt->read(in, hand);
     out.nCurrency = r.nCurrency;

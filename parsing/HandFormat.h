@@ -10,7 +10,6 @@
 #pragma once
 
 #include "model/RoomTable.h"
-#include "parsing/Amount.h"
 #include "parsing/HandParsers.h"
 
 #include <cstddef>

@@ -1,5 +1,6 @@
 // The iPoker XML format as the hand engine sees it: a game starts at its
 // "<game gamecode=" line and ends at its "</game>".
+#include "parsing/Amount.h"
 #include "parsing/HandFormat.h"
 #include "parsing/formats/ipoker/IPoker.h"
 #include "support/TextUtil.h"

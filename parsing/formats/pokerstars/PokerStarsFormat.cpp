@@ -1,6 +1,7 @@
 // The PokerStars text format as the hand engine sees it: where its hands
 // start and end, their numbers, and the reader of their results. UPoker and
 // PokerBros write the same text under their own names.
+#include "parsing/Amount.h"
 #include "parsing/HandFormat.h"
 #include "parsing/formats/pokerstars/PokerStars.h"
 #include "support/TextUtil.h"

@@ -1,5 +1,6 @@
 // The Tiger Gaming text format as the hand engine sees it: where its hands
 // start and end, their numbers, and the reader of their results.
+#include "parsing/Amount.h"
 #include "parsing/HandFormat.h"
 #include "parsing/formats/tigergaming/TigerGaming.h"
 #include "support/TextUtil.h"
