@@ -1,3 +1,4 @@
+#include "session/AlarmText.h"
 #include "session/Session.h"
 #include "tests/TestUtil.h"
 
@@ -334,4 +335,46 @@ TEST(SessionAlarms, ARaisedLimitArmsItsFiredAlarmAgain) {
     EXPECT_EQ(st.dBBStopInitial, -30.0);
     EXPECT_EQ(st.dBBStopLevel, -30.0);
     EXPECT_EQ(st.dTakeProfitLevel, 370.5);
+}
+
+// Each alarm's message names the limit reached and the session's figure, with
+// a real minus sign on losses.
+TEST(AlarmText, SaysWhatWasReachedAndWhereTheSessionStands) {
+    const struct {
+        SessionAlarm alarm;
+        AlarmFigures figures;
+        const wchar_t* szCaption;
+        const wchar_t* szText;
+    } cases[] = {
+        {SessionAlarm::kStopLoss,
+         {-5.0, -7.5, 0, 0, 0},
+         L"Stop loss!",
+         L"Stop loss \u22125.00 reached: session \u22127.50"},
+        {SessionAlarm::kStopLoss,
+         {3.0, 2.5, 0, 0, 0},
+         L"Stop loss!",
+         L"Stop loss 3.00 reached: session 2.50"},
+        {SessionAlarm::kTakeProfit,
+         {100.0, 102.504, 0, 0, 0},
+         L"Take profit!",
+         L"Take profit 100.00 reached: session 102.50"},
+        {SessionAlarm::kBBStopLoss,
+         {-50.0, -4.0, -52.34, 0, 0},
+         L"Stop loss BBs!",
+         L"Big-blind stop loss \u221250 BB reached: session \u221252.3 BB"},
+        {SessionAlarm::kHands,
+         {700.0, 0.0, 0, 702, 0},
+         L"Alarm hands",
+         L"Hands limit 700 reached: 702 hands this session"},
+        {SessionAlarm::kTime,
+         {90.0, 0.0, 0, 0, 5459},
+         L"Alarm time",
+         L"Time limit 01:30 reached: 01:30 played"},
+    };
+    for (const auto& c : cases) {
+        const AlarmMessage m = AlarmMessageFor(c.alarm, c.figures);
+        EXPECT_EQ(m.strCaption, c.szCaption);
+        EXPECT_EQ(m.strText, c.szText);
+    }
+    EXPECT_EQ(SignedAmountText(-0.004), L"0.00"); // no sign on a loss that shows as nothing
 }
