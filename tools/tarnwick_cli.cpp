@@ -279,6 +279,7 @@ public:
         app.ResetMoneyLevels();
         if (o.bBankroll)
             app.dTotalMoney = o.dBankroll;
+        session.SetCarryMoney(o.bBankroll);
     }
 
     void Start(const std::function<void()>& fnStartWatches = {}) { session.Start(fnStartWatches); }

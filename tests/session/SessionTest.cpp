@@ -1,5 +1,5 @@
-#include "session/AlarmText.h"
 #include "session/Session.h"
+#include "session/AlarmText.h"
 #include "tests/TestUtil.h"
 
 #include <cstdint>
@@ -89,32 +89,78 @@ TEST_F(SessionRules, ClockShowsHoursAndMinutesOfTheSession) {
 }
 
 TEST_F(SessionRules, StartCountsFromZeroBeforeTheWatchesAndStopKeepsTheTotals) {
-    totals.nTotalHands = 37;
-    totals.dTotalMoney = 12.5;
-    int handsWhenWatching = -1;
-    session.Start([&] { handsWhenWatching = totals.nTotalHands; });
-    EXPECT_EQ(handsWhenWatching, 0);
-    EXPECT_TRUE(session.IsRunning());
-    EXPECT_EQ(session.StartMoney(), 12.5);
-    Hand(2.0);
-    Hand(1.0);
-    Tick(65);
-    EXPECT_EQ(session.ShownHands(), 2);
+    // Outside bankroll mode the money figure is the session's own result; in
+    // it the total is the bankroll and carries on. Either way the session's
+    // result starts from zero before a watch can count a hand.
+    for (const bool bankroll : {false, true}) {
+        SCOPED_TRACE(bankroll ? "bankroll" : "session money");
+        session.SetCarryMoney(bankroll);
+        totals.nTotalHands = 37;
+        totals.dTotalMoney = 12.5;
+        totals.dTotalBB = 4.0;
+        const double start = bankroll ? 12.5 : 0.0;
+        int handsWhenWatching = -1;
+        double moneyWhenWatching = -1.0;
+        session.Start([&] {
+            handsWhenWatching = totals.nTotalHands;
+            moneyWhenWatching = totals.dTotalMoney;
+        });
+        EXPECT_EQ(handsWhenWatching, 0);
+        EXPECT_EQ(moneyWhenWatching, start);
+        EXPECT_EQ(session.Money(), 0.0);
+        EXPECT_EQ(session.BigBlinds(), 0.0);
+        EXPECT_TRUE(session.IsRunning());
+        Hand(2.0, 1.0);
+        Hand(1.0, 1.0);
+        Tick(65);
+        EXPECT_EQ(session.ShownHands(), 2);
+        EXPECT_EQ(session.Money(), 3.0);
+        EXPECT_EQ(session.BigBlinds(), 2.0);
 
-    session.TogglePause();
-    session.Stop();
-    EXPECT_FALSE(session.IsRunning());
-    EXPECT_FALSE(session.IsPaused());
-    EXPECT_EQ(Clock(), L"0:00");
-    EXPECT_EQ(totals.nTotalHands, 2); // counted on until the next start
-    EXPECT_EQ(totals.dTotalMoney, 15.5);
-    Tick(600);
-    EXPECT_EQ(Clock(), L"0:00"); // no tick while stopped
+        session.TogglePause();
+        session.Stop();
+        EXPECT_FALSE(session.IsRunning());
+        EXPECT_FALSE(session.IsPaused());
+        EXPECT_EQ(Clock(), L"0:00");
+        EXPECT_EQ(totals.nTotalHands, 2); // counted on until the next start
+        EXPECT_EQ(totals.dTotalMoney, start + 3.0);
+        Tick(600);
+        EXPECT_EQ(Clock(), L"0:00"); // no tick while stopped
 
-    // Stopped while paused, the next session runs.
-    session.Start();
-    EXPECT_FALSE(session.IsPaused());
-    EXPECT_EQ(totals.nTotalHands, 0);
+        // Stopped while paused, the next session runs, from its own zero.
+        session.Start();
+        EXPECT_FALSE(session.IsPaused());
+        EXPECT_EQ(totals.nTotalHands, 0);
+        EXPECT_EQ(totals.dTotalMoney, bankroll ? start + 3.0 : 0.0);
+        EXPECT_EQ(session.Money(), 0.0);
+        session.Stop();
+    }
+}
+
+// Take profit, stop loss and the big-blind stop compare the session's own
+// result: not the previous session's total after Stop and Start, not the
+// bankroll.
+TEST_F(SessionRules, LimitsMeasureTheSessionsOwnResult) {
+    for (const bool bankroll : {false, true}) {
+        SCOPED_TRACE(bankroll ? "bankroll 1000" : "second session");
+        session.SetCarryMoney(bankroll);
+        totals.dTotalMoney = bankroll ? 1000.0 : 302.85; // a bankroll, or the last session's
+        MoneyAlarms(100.0, -5.0);
+        Change([](AlarmSettings& a) {
+            a.bStopLossBB = 1;
+            a.nAlarmLossBB = -50;
+        });
+        session.Start();
+        Hand(-1.25, -12.5);
+        EXPECT_EQ(Tick(), kNone);
+        Hand(-3.75, -37.5); // the session is 5.00 and 50 big blinds down
+        EXPECT_EQ(Tick(), (Fired{SessionAlarm::kStopLoss, SessionAlarm::kBBStopLoss}));
+        Hand(104.0);
+        EXPECT_EQ(Tick(), kNone); // 99.00 up
+        Hand(1.0);
+        EXPECT_EQ(Tick(), kTakeProfit);
+        session.Stop();
+    }
 }
 
 TEST_F(SessionRules, PauseAndResumeKeepTheClock) {
