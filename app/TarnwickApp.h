@@ -87,6 +87,9 @@ public:
     // Stores dTotalMoney as the bankroll total; false (and a log line) when
     // it could not be written.
     bool StoreBankroll();
+    // Stores the hands and time alarms' message switches in the settings
+    // file, where they are read from; false (and a log line) on failure.
+    bool StoreAlarmMessageSwitches();
 
     // --- Application profile ---
     // The store the profile operations use; null: an empty in-memory profile.

@@ -253,6 +253,10 @@ void CTarnwickDlg::InitDialog() {
     PlaceAlarmIcons();
     ShowAlarmIndicators();
     ApplyOpacity();
+    // In bankroll mode the figure is the bankroll from the start; otherwise
+    // it is the session's, 0.00 until one runs.
+    if (!session.IsRunning())
+        strMoneyText = MoneyText(app.dTotalMoney);
     PushFigures();
     update();
 
@@ -497,6 +501,7 @@ void CTarnwickDlg::KillClockTimer() {
 
 void CTarnwickDlg::StartSession() {
     // The hand count starts from zero before the watches can count a hand.
+    session.SetCarryMoney(app.bBankroll != 0);
     session.Start(fnStartWatches);
 
     KillClockTimer();
@@ -506,7 +511,7 @@ void CTarnwickDlg::StartSession() {
 
     strTimeText = session.TimeText();
     nShownHands = 0;
-    strMoneyText = app.bBankroll ? FormatFixed(app.dTotalMoney, 2) : L"0.00";
+    strMoneyText = FormatFixed(app.dTotalMoney, 2);
     nClockTimerId = startTimer(kClockPeriodMs);
 
     lblTime->show();

@@ -89,6 +89,7 @@ int main(int argc, char* argv[]) {
         };
         dlg.fnShowInfo = [&] {
             tw::CInfoDlg info(app, &dlg);
+            info.SetSessionResult(dlg.Session().Money());
             info.exec();
         };
         // A signal closes open message boxes, then the window, as Exit does.
