@@ -167,6 +167,32 @@ void CSessionModel::BeginSession() {
     setCountedNumbers.Clear();
     setCountedTexts.clear();
     nUnreadHands = 0;
+    mapHandsWithoutHero.clear();
+}
+
+bool CSessionModel::NoteHeroNamed(RoomNumber room, bool named) {
+    int& without = mapHandsWithoutHero[room];
+    if (without < 0)
+        return false;
+    if (named) {
+        without = -1;
+        return false;
+    }
+    if (++without < kHeroCheckHands)
+        return false;
+    without = -1;
+    return true;
+}
+
+bool CSessionModel::HeroCheckDone(RoomNumber room) const {
+    const auto it = mapHandsWithoutHero.find(room);
+    return it != mapHandsWithoutHero.end() && it->second < 0;
+}
+
+void CSessionModel::NotifyHeroNotNamed(const std::wstring& folder,
+                                       const std::wstring& nickname) const {
+    for (IHandListener* l : vecListeners)
+        l->HeroNotNamed(folder, nickname);
 }
 
 void CSessionModel::LogLine(const std::wstring& text) const {

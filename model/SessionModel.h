@@ -68,6 +68,10 @@ class IHandListener {
 public:
     virtual ~IHandListener() = default;
     virtual void HandCounted(const HandRecord& hand) = 0;
+    // The first hands read in `folder` this session do not name `nickname`
+    // (told once per room and session): the room counts nothing until the
+    // nickname matches the files exactly.
+    virtual void HeroNotNamed(const std::wstring& folder, const std::wstring& nickname) {}
 };
 
 // The history lock held for the life of the object (see
@@ -154,8 +158,21 @@ public:
     bool IsHandCounted(RoomNumber room, const std::wstring& handId) const;
     // Hands that named the hero but could not be read: not counted, logged.
     int nUnreadHands = 0;
-    // Forgets the hands of the last session and its unread count.
+    // Forgets the hands of the last session, its unread count and which
+    // rooms' hands named the hero.
     void BeginSession();
+
+    // A mistyped nickname (another case, a typo) makes a session that counts
+    // nothing without a word. Each hand read in a room is noted, whether it
+    // names the hero or not, until one does. True once per room and session:
+    // when kHeroCheckHands hands in a row have been noted without any naming
+    // the hero.
+    static constexpr int kHeroCheckHands = 10;
+    bool NoteHeroNamed(RoomNumber room, bool named);
+    // True when there is nothing more to note for the room this session (a
+    // hand named the hero, or the room was reported).
+    bool HeroCheckDone(RoomNumber room) const;
+    void NotifyHeroNotNamed(const std::wstring& folder, const std::wstring& nickname) const;
 
     int bDebug = 0;
 
@@ -212,6 +229,8 @@ private:
 
     ILogSink* pLog = nullptr;
     std::vector<IHandListener*> vecListeners;
+    // Per room this session: hands noted without the hero (-1: done).
+    std::map<RoomNumber, int> mapHandsWithoutHero;
     CKeySet setCountedNumbers;                        // NumericKey of each hand counted
     std::unordered_set<std::wstring> setCountedTexts; // TextKey of the others
 };

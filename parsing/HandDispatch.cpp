@@ -22,6 +22,18 @@ bool NamesHero(const HandLines& hand, const std::wstring& nickname) {
     return false;
 }
 
+// The first hands of a room named no hero: the nickname does not match
+// the files (another case, a typo). Logged and told to the listeners.
+void TellHeroNotNamed(const CSessionModel& model, std::wstring_view file,
+                      const std::wstring& nickname) {
+    const std::size_t slash = file.find_last_of(L"/\\");
+    const std::wstring folder(slash == std::wstring_view::npos ? std::wstring_view(L".")
+                                                               : file.substr(0, slash));
+    model.LogLine(Format(L"Hands in %ls do not name %ls; the name must match exactly",
+                         folder.c_str(), nickname.c_str()));
+    model.NotifyHeroNotNamed(folder, nickname);
+}
+
 // The header's big blind in hundredths. Rounded to the nearest hundredth: a
 // plain truncation would turn 0.58 (57.999...) into 57.
 std::int64_t BigBlindHundredths(double bigBlind) {
@@ -71,6 +83,13 @@ HandOutcome MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand,
         model.LogLine(Format(L"Hand %ls in %ls holds an amount beyond any real stake: not counted",
                              handId.c_str(), file.c_str()));
         r.status = HandStatus::Rejected;
+    }
+    if (!model.HeroCheckDone(room)) {
+        // A room's files hold only the hero's tables, but a hand is counted
+        // whether it names the hero or not: the text is what tells. Only the
+        // first hands of a session are looked at.
+        if (model.NoteHeroNamed(room, NamesHero(hand, nickname)))
+            TellHeroNotNamed(model, source.strFile, nickname);
     }
     if (r.status == HandStatus::Absent)
         return out; // part of the batch, like every 888poker hand passed on

@@ -214,3 +214,50 @@ TEST(Replay, AHandWithAnAbsurdAmountIsLeftOutAndCountedUnreadInEveryFormat) {
         EXPECT_TRUE(logged);
     }
 }
+
+// A nickname that does not match the files (here only by case) counts
+// nothing: after the first ten hands the listeners and the log are told,
+// once per session; a hand naming the hero among them keeps it quiet.
+TEST(Replay, HandsThatNeverNameTheHeroAreToldOncePerSession) {
+    struct Told : Recorder {
+        std::vector<std::wstring> said;
+        void HeroNotNamed(const std::wstring& folder, const std::wstring& nick) override {
+            said.push_back(folder + L" " + nick);
+        }
+    };
+    const struct {
+        const wchar_t* szNick;
+        int nHands;
+        std::size_t nTold;
+    } cases[] = {{L"hero", 12, 1}, {L"hero", 9, 0}, {L"HERO", 12, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.szNick) + " " + std::to_string(c.nHands));
+        TempDir dir;
+        const std::string path = dir.file("HH nick.txt");
+        WriteBytes(path, twgen::GeneratePokerStars(c.nHands, 7).text);
+        CTarnwickApp::Options o;
+        o.bOpenLog = false;
+        o.bLoadSettingsFile = false;
+        CTarnwickApp app(o);
+        twtest::AddRoom(app, L"PokerStars", {c.szNick});
+        Told told;
+        app.AddHandListener(&told);
+        app.SetLog(&told);
+        for (int run = 0; run < 2; ++run) // the same session: told once
+            ASSERT_EQ(app.ReplayHistoryFile(FromUtf8(path), L"PokerStars"), 0);
+        ASSERT_EQ(told.said.size(), c.nTold);
+        if (c.nTold) {
+            const std::wstring folder = FromUtf8(dir.path().string());
+            EXPECT_EQ(told.said[0], folder + L" " + c.szNick);
+            EXPECT_EQ(std::count(told.log.begin(), told.log.end(),
+                                 L"Hands in " + folder + L" do not name " + c.szNick +
+                                     L"; the name must match exactly"),
+                      1);
+            app.BeginSession(); // a new session tells again
+            const std::string again = dir.file("HH nick again.txt");
+            WriteBytes(again, twgen::GeneratePokerStars(c.nHands, 8).text);
+            ASSERT_EQ(app.ReplayHistoryFile(FromUtf8(again), L"PokerStars"), 0);
+            EXPECT_EQ(told.said.size(), 2u);
+        }
+    }
+}
