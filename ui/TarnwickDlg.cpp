@@ -360,7 +360,8 @@ void CTarnwickDlg::SetButtonImages(int size) {
     btnStart->LoadSkin(s.start.nNormal, s.start.nDown, s.start.nDown, s.start.nDisabled,
                        s.start.nMask);
     btnStop->LoadSkin(s.stop.nNormal, s.stop.nDown, s.stop.nDown, s.stop.nDisabled, s.stop.nMask);
-    btnPause->LoadSkin(s.pause.nNormal, s.pause.nDown, s.pause.nDown, s.pause.nDisabled,
+    // Pressed, Pause shows the paused clock; hovering must not look paused.
+    btnPause->LoadSkin(s.pause.nNormal, s.pause.nDown, s.pause.nNormal, s.pause.nDisabled,
                        s.pause.nMask);
 }
 
