@@ -1,9 +1,12 @@
 #include "ui/QtUserMessages.h"
+#include "ui/NoticeBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 namespace tw {
 
@@ -14,6 +17,12 @@ bool HaveWidgets() {
 }
 
 } // namespace
+
+CQtUserMessages::~CQtUserMessages() {
+    // Deleted now: no event loop may run after this to delete them later.
+    for (const QPointer<CNoticeBox>& notice : vecNotices)
+        delete notice.data();
+}
 
 int CQtUserMessages::MessageBoxTimeout(const std::wstring& text, const std::wstring& caption,
                                        unsigned style, int timeoutMs) {
@@ -63,6 +72,60 @@ void CQtUserMessages::MessageBoxInfo(const std::wstring& text, const std::wstrin
                     QString::fromStdWString(text), QMessageBox::Ok);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.exec();
+}
+
+bool CQtUserMessages::ShowNotice(const std::wstring& text, const std::wstring& caption,
+                                 int timeoutMs, bool takeFocus) {
+    if (!HaveWidgets())
+        return false;
+    const std::vector<CNoticeBox*> open = OpenNotices();
+    vecNotices.assign(open.begin(), open.end());
+
+    auto* notice = new CNoticeBox(QString::fromStdWString(text), QString::fromStdWString(caption),
+                                  timeoutMs, takeFocus);
+    // The notices' own frames (a shown notice knows its frame; the window
+    // manager adds the same one to the next).
+    std::vector<QRect> taken;
+    QMargins frame;
+    for (CNoticeBox* other : open) {
+        taken.push_back(other->frameGeometry());
+        const QRect outer = other->frameGeometry(), inner = other->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    }
+    notice->adjustSize();
+    const QSize size = notice->size().grownBy(frame);
+
+    QRect anchor, screen;
+    if (pAnchor && pAnchor->isVisible()) {
+        anchor = pAnchor->frameGeometry();
+        const QScreen* on = pAnchor->screen();
+        screen = on ? on->availableGeometry() : QRect();
+    }
+    if (screen.isEmpty()) {
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        screen = primary ? primary->availableGeometry() : QRect(0, 0, 1024, 768);
+    }
+    if (anchor.isNull())
+        anchor = QRect(screen.left() + screen.width(), screen.top(), 0, 0);
+    notice->ShowAt(CNoticeBox::Place(anchor, screen, size, taken));
+    vecNotices.emplace_back(notice);
+    return true;
+}
+
+void CQtUserMessages::CloseNotices() {
+    // Each deletes itself once closed; the destructor deletes any whose
+    // deletion has not come yet.
+    for (CNoticeBox* notice : OpenNotices())
+        notice->close();
+}
+
+std::vector<CNoticeBox*> CQtUserMessages::OpenNotices() const {
+    std::vector<CNoticeBox*> open;
+    for (const QPointer<CNoticeBox>& notice : vecNotices)
+        if (notice && notice->isVisible())
+            open.push_back(notice);
+    return open;
 }
 
 } // namespace tw
