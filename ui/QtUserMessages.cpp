@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
@@ -14,6 +15,22 @@ namespace {
 
 bool HaveWidgets() {
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+// The frame a window manager will add to a notice it has not framed yet: a
+// title bar (only a guess: the frame comes later, from the window manager).
+QMargins GuessedFrame() {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return {};
+    const int title = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    return QMargins(2, title, 2, 2);
+}
+
+QMargins FrameOf(const QWidget& window) {
+    const QRect outer = window.frameGeometry(), inner = window.geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
 }
 
 } // namespace
@@ -83,15 +100,22 @@ bool CQtUserMessages::ShowNotice(const std::wstring& text, const std::wstring& c
 
     auto* notice = new CNoticeBox(QString::fromStdWString(text), QString::fromStdWString(caption),
                                   timeoutMs, takeFocus);
-    // The notices' own frames (a shown notice knows its frame; the window
-    // manager adds the same one to the next).
+    // The notices with their frames. One shown a moment ago may not be
+    // framed yet: its frame is guessed, as is the new one's until a framed
+    // notice tells it.
+    const QMargins guess = GuessedFrame();
+    QMargins frame = guess;
     std::vector<QRect> taken;
-    QMargins frame;
     for (CNoticeBox* other : open) {
-        taken.push_back(other->frameGeometry());
-        const QRect outer = other->frameGeometry(), inner = other->geometry();
-        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        const QMargins known = FrameOf(*other);
+        if (known.isNull()) {
+            // Its frame goes where it was put, the window below it.
+            const QRect placed = other->geometry();
+            taken.push_back(QRect(placed.topLeft(), placed.size().grownBy(guess)));
+        } else {
+            taken.push_back(other->frameGeometry());
+            frame = known;
+        }
     }
     notice->adjustSize();
     const QSize size = notice->size().grownBy(frame);
