@@ -516,9 +516,14 @@ void CTarnwickDlg::UpdateStartButton() {
     for (const auto& [name, room] : app.Rooms())
         active = active || room.bActive;
     btnStart->setEnabled(active || session.IsRunning());
-    btnStart->SetTipText(active ? QStringLiteral("Start timer")
-                                : QStringLiteral("No active room: add one in Settings, or tick "
-                                                 "one there (right-click the window)"));
+    if (active)
+        btnStart->SetTipText(QStringLiteral("Start timer"));
+    else if (app.Rooms().empty())
+        btnStart->SetTipText(
+            QStringLiteral("No room yet: add one in Settings (right-click the window)"));
+    else
+        btnStart->SetTipText(
+            QStringLiteral("No active room: tick one in Settings (right-click the window)"));
 }
 
 void CTarnwickDlg::StartSession() {
