@@ -27,8 +27,12 @@ QMargins GuessedFrame() {
     return QMargins(2, title, 2, 2);
 }
 
+// A window's frame; none while it is not known, or while Qt's idea of it
+// does not even hold the window (as while a window manager frames it).
 QMargins FrameOf(const QWidget& window) {
     const QRect outer = window.frameGeometry(), inner = window.geometry();
+    if (!outer.contains(inner))
+        return {};
     return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
                     outer.right() - inner.right(), outer.bottom() - inner.bottom());
 }
@@ -122,7 +126,7 @@ bool CQtUserMessages::ShowNotice(const std::wstring& text, const std::wstring& c
 
     QRect anchor, screen;
     if (pAnchor && pAnchor->isVisible()) {
-        anchor = pAnchor->frameGeometry();
+        anchor = pAnchor->geometry().marginsAdded(FrameOf(*pAnchor));
         const QScreen* on = pAnchor->screen();
         screen = on ? on->availableGeometry() : QRect();
     }

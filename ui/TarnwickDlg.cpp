@@ -262,7 +262,7 @@ void CTarnwickDlg::InitDialog() {
     PushFigures();
     update();
     // Until the window shows, its position is where it was placed.
-    rcShown = frameGeometry();
+    RememberPosition();
 
     bVisible = true;
     CreateTrayIcon();
@@ -893,7 +893,10 @@ void CTarnwickDlg::MoveTo(const QPoint& at) {
 }
 
 void CTarnwickDlg::RememberPosition() {
-    rcShown = QRect(frameGeometry().topLeft(), size());
+    // While a window manager frames the window, Qt may take a frame smaller
+    // than the window itself (seen: 1 x 1): such a frame is no frame.
+    const QRect frame = frameGeometry();
+    rcShown = frame.contains(geometry()) ? frame : geometry();
 }
 
 void CTarnwickDlg::showEvent(QShowEvent* event) {
