@@ -9,7 +9,6 @@
 #include "support/TextUtil.h"
 
 #include <cstring>
-#include <filesystem>
 
 namespace tw {
 
@@ -25,13 +24,6 @@ const std::wstring kCurrency = L"Currency";
 
 } // namespace
 
-void CAlarmSound::Set(const std::wstring& path) {
-    strPath = path;
-    std::error_code ec;
-    bFileExists =
-        !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(ToUtf8(path)), ec);
-}
-
 // --- Settings file ---
 
 void CTarnwickApp::LoadSettingsFile() {
@@ -40,10 +32,12 @@ void CTarnwickApp::LoadSettingsFile() {
     bBankroll = ini.ReadInteger(L"Bankroll", L"Use");
     if (bBankroll) {
         dTotalMoney = ini.ReadDouble(L"Bankroll", L"Total", 0.0);
-        dPeakMoney = dTotalMoney;
+        alarmState.dPeakMoney = dTotalMoney;
     }
-    bHandMessage = ini.ReadInteger(L"AlarmMessage", L"Hand");
-    bTimeMessage = ini.ReadInteger(L"AlarmMessage", L"Time");
+    AlarmSettings a = Alarms();
+    a.bHandMessage = ini.ReadInteger(L"AlarmMessage", L"Hand");
+    a.bTimeMessage = ini.ReadInteger(L"AlarmMessage", L"Time");
+    SetAlarms(a);
 }
 
 bool CTarnwickApp::StoreBankroll() {
@@ -79,38 +73,43 @@ bool CTarnwickApp::WriteProfileString(const std::wstring& section, const std::ws
 }
 
 void CTarnwickApp::LoadProfileSettings() {
-    bRunOnStart = GetProfileInt(kBaseInfo, L"RunOnStart", 0);
-    bMinTrayAtStartup = GetProfileInt(kBaseInfo, L"MinTrayAtStartup", 0);
-    bAutoPause = GetProfileInt(kBaseInfo, L"AutoPause", 0);
-    nAutoPauseMin = GetProfileInt(kBaseInfo, L"AutoPauseMin", 3);
+    ViewSettings v = View();
+    AlarmSettings a = Alarms();
+    RateSettings r;
 
-    nColorText = GetProfileInt(kView, L"ColorText", 0xFFFFFF);
-    nColorText2 = GetProfileInt(kView, L"ColorText2", 0x00C313);
-    nColorText3 = GetProfileInt(kView, L"ColorText3", 0x00C0FF);
-    nColorBg = GetProfileInt(kView, L"ColorBg", 0x37323D);
+    v.bRunOnStart = GetProfileInt(kBaseInfo, L"RunOnStart", 0);
+    v.bMinTrayAtStartup = GetProfileInt(kBaseInfo, L"MinTrayAtStartup", 0);
+    a.bAutoPause = GetProfileInt(kBaseInfo, L"AutoPause", 0);
+    a.nAutoPauseMin = GetProfileInt(kBaseInfo, L"AutoPauseMin", 3);
+
+    v.nColorText = GetProfileInt(kView, L"ColorText", 0xFFFFFF);
+    v.nColorText2 = GetProfileInt(kView, L"ColorText2", 0x00C313);
+    v.nColorText3 = GetProfileInt(kView, L"ColorText3", 0x00C0FF);
+    v.nColorBg = GetProfileInt(kView, L"ColorBg", 0x37323D);
     // An opacity outside the slider's range would leave the window invisible.
-    nOpacity = GetProfileInt(kView, L"Opacity", 100);
-    if (nOpacity < 1 || nOpacity > 100)
-        nOpacity = 100;
+    v.nOpacity = GetProfileInt(kView, L"Opacity", 100);
+    if (v.nOpacity < 1 || v.nOpacity > 100)
+        v.nOpacity = 100;
 
-    ScanColonFields(GetProfileString(kAlarm, L"Param", L"0:700"), {&bHandsAlarm, &nHandsLimit});
-    soundHands.Set(GetProfileString(kAlarm, L"Sound", L""));
+    // A compound value fills its fields from the left; the fields it lacks
+    // keep the values they had.
+    ScanColonFields(GetProfileString(kAlarm, L"Param", L"0:700"), {&a.bHandsAlarm, &a.nHandsLimit});
+    a.soundHands.Set(GetProfileString(kAlarm, L"Sound", L""));
 
-    LoadMoneyAlarms();
-    soundTakeProfit.Set(GetProfileString(kAlarm2, L"Sound", L""));
-    soundStopLoss.Set(GetProfileString(kAlarm2, L"SoundLoss", L""));
-    soundStopLossBB.Set(GetProfileString(kAlarm2, L"SoundLossBB", L""));
+    a.soundTakeProfit.Set(GetProfileString(kAlarm2, L"Sound", L""));
+    a.soundStopLoss.Set(GetProfileString(kAlarm2, L"SoundLoss", L""));
+    a.soundStopLossBB.Set(GetProfileString(kAlarm2, L"SoundLossBB", L""));
 
-    ScanColonFields(GetProfileString(kAlarm3, L"Param", L"0:60"), {&bTimeAlarm, &nTimeLimit});
-    strAlarmTime = AlarmTimeText(nTimeLimit);
-    soundTime.Set(GetProfileString(kAlarm3, L"Sound", L""));
+    ScanColonFields(GetProfileString(kAlarm3, L"Param", L"0:60"), {&a.bTimeAlarm, &a.nTimeLimit});
+    a.strAlarmTime = AlarmTimeText(a.nTimeLimit);
+    a.soundTime.Set(GetProfileString(kAlarm3, L"Sound", L""));
 
-    nDisplayCurrency = GetProfileInt(kCurrency, L"Cur", kCurrencyUSD);
-    if (nDisplayCurrency < kCurrencyUSD || nDisplayCurrency > kCurrencyGBP)
-        nDisplayCurrency = kCurrencyUSD;
+    r.nDisplayCurrency = GetProfileInt(kCurrency, L"Cur", kCurrencyUSD);
+    if (r.nDisplayCurrency < kCurrencyUSD || r.nDisplayCurrency > kCurrencyGBP)
+        r.nDisplayCurrency = kCurrencyUSD;
     // A rate that is not a positive number would silently zero or reverse
     // every hand in that currency: such a rate falls back to its default.
-    const CurrencyDefaults defaults = DefaultRatesFor(nDisplayCurrency);
+    const CurrencyDefaults defaults = DefaultRatesFor(r.nDisplayCurrency);
     const struct {
         const wchar_t* szKey;
         const wchar_t* szProfileDefault;
@@ -118,31 +117,36 @@ void CTarnwickApp::LoadProfileSettings() {
     } rateKeys[3] = {{L"USD_K", L"1.00", defaults.szUSD},
                      {L"EUR_K", L"1.12", defaults.szEUR},
                      {L"GBP_K", L"1.42", defaults.szGBP}};
-    std::wstring rates[3];
-    for (int c = 0; c < 3; ++c) {
-        rates[c] = GetProfileString(kCurrency, rateKeys[c].szKey, rateKeys[c].szProfileDefault);
-        if (double rate = 0.0; !ParseRate(rates[c], rate)) {
+    for (CurrencyNumber c = 0; c < 3; ++c) {
+        std::wstring& rate = r.strRate[c];
+        rate = GetProfileString(kCurrency, rateKeys[c].szKey, rateKeys[c].szProfileDefault);
+        if (double value = 0.0; !ParseRate(rate, value)) {
             WriteLogLine(Format(L"Currency rate %ls = <%ls> is not a positive number; %ls used",
-                                rateKeys[c].szKey, rates[c].c_str(), rateKeys[c].szFallback));
-            rates[c] = rateKeys[c].szFallback;
+                                rateKeys[c].szKey, rate.c_str(), rateKeys[c].szFallback));
+            rate = rateKeys[c].szFallback;
         }
     }
-    SetRates(rates[0], rates[1], rates[2]);
 
-    // The window lays itself out by this; it is kept here so that saving the
-    // profile writes back the size in effect.
-    nSize = GetProfileInt(kView, L"Size", 0);
+    // Kept here so that saving the profile writes back the size in effect.
+    v.nSize = GetProfileInt(kView, L"Size", 0);
+
+    SetView(v);
+    SetAlarms(a);
+    LoadMoneyAlarms();
+    SetRates(r);
 }
 
 void CTarnwickApp::LoadMoneyAlarms() {
+    AlarmSettings a = Alarms();
     ScanColonFields(GetProfileString(kAlarm2, L"Param", L"0:1000:-1000"),
-                    {&bMoneyAlarm, &dTakeProfitAmount, &dStopLossAmount});
-    nAlarmLossBB = GetProfileInt(kAlarm2, L"AlarmLossBB", -1000);
-    bTakeProfit = GetProfileInt(kAlarm2, L"TakeProfit", 0);
-    bStopLoss = GetProfileInt(kAlarm2, L"StopLoss", 0);
-    bTrailingTakeProfit = GetProfileInt(kAlarm2, L"TrailingTakeProfit", 0);
-    bTrailingStopLoss = GetProfileInt(kAlarm2, L"TrailingStopLoss", 0);
-    bStopLossBB = GetProfileInt(kAlarm2, L"StopLossBB", 0);
+                    {&a.bMoneyAlarm, &a.dTakeProfitAmount, &a.dStopLossAmount});
+    a.nAlarmLossBB = GetProfileInt(kAlarm2, L"AlarmLossBB", -1000);
+    a.bTakeProfit = GetProfileInt(kAlarm2, L"TakeProfit", 0);
+    a.bStopLoss = GetProfileInt(kAlarm2, L"StopLoss", 0);
+    a.bTrailingTakeProfit = GetProfileInt(kAlarm2, L"TrailingTakeProfit", 0);
+    a.bTrailingStopLoss = GetProfileInt(kAlarm2, L"TrailingStopLoss", 0);
+    a.bStopLossBB = GetProfileInt(kAlarm2, L"StopLossBB", 0);
+    SetAlarms(a);
 
     ResetMoneyLevels();
     dTotalBB = 0;
@@ -157,48 +161,46 @@ bool CTarnwickApp::SaveProfileSettings() {
                            const std::wstring& value) {
         ok = WriteProfileString(section, key, value) && ok;
     };
+    const ViewSettings& v = View();
+    const AlarmSettings& a = Alarms();
+    const RateSettings r = Rates();
 
-    writeInt(kBaseInfo, L"RunOnStart", bRunOnStart);
-    writeInt(kBaseInfo, L"MinTrayAtStartup", bMinTrayAtStartup);
-    writeInt(kBaseInfo, L"AutoPause", bAutoPause);
-    writeInt(kBaseInfo, L"AutoPauseMin", nAutoPauseMin);
+    writeInt(kBaseInfo, L"RunOnStart", v.bRunOnStart);
+    writeInt(kBaseInfo, L"MinTrayAtStartup", v.bMinTrayAtStartup);
+    writeInt(kBaseInfo, L"AutoPause", a.bAutoPause);
+    writeInt(kBaseInfo, L"AutoPauseMin", a.nAutoPauseMin);
 
-    writeInt(kView, L"ColorBg", nColorBg);
-    writeInt(kView, L"ColorText", nColorText);
-    writeInt(kView, L"ColorText2", nColorText2);
-    writeInt(kView, L"ColorText3", nColorText3);
+    writeInt(kView, L"ColorBg", v.nColorBg);
+    writeInt(kView, L"ColorText", v.nColorText);
+    writeInt(kView, L"ColorText2", v.nColorText2);
+    writeInt(kView, L"ColorText3", v.nColorText3);
 
-    writeString(kAlarm, L"Param", Format(L"%d:%d", bHandsAlarm, nHandsLimit));
-    writeString(kAlarm, L"Sound", soundHands.strPath);
+    writeString(kAlarm, L"Param", Format(L"%d:%d", a.bHandsAlarm, a.nHandsLimit));
+    writeString(kAlarm, L"Sound", a.soundHands.strPath);
 
     writeString(kAlarm2, L"Param",
-                Format(L"%d:", bMoneyAlarm) + FormatFixed(dTakeProfitAmount, 2) + L":" +
-                    FormatFixed(dStopLossAmount, 2));
-    writeString(kAlarm2, L"Sound", soundTakeProfit.strPath);
-    writeString(kAlarm2, L"SoundLoss", soundStopLoss.strPath);
-    writeString(kAlarm2, L"SoundLossBB", soundStopLossBB.strPath);
-    writeInt(kAlarm2, L"TakeProfit", bTakeProfit);
-    writeInt(kAlarm2, L"AlarmLossBB", nAlarmLossBB);
-    writeInt(kAlarm2, L"StopLossBB", bStopLossBB);
-    writeInt(kAlarm2, L"StopLoss", bStopLoss);
-    writeInt(kAlarm2, L"TrailingTakeProfit", bTrailingTakeProfit);
-    writeInt(kAlarm2, L"TrailingStopLoss", bTrailingStopLoss);
+                Format(L"%d:", a.bMoneyAlarm) + FormatFixed(a.dTakeProfitAmount, 2) + L":" +
+                    FormatFixed(a.dStopLossAmount, 2));
+    writeString(kAlarm2, L"Sound", a.soundTakeProfit.strPath);
+    writeString(kAlarm2, L"SoundLoss", a.soundStopLoss.strPath);
+    writeString(kAlarm2, L"SoundLossBB", a.soundStopLossBB.strPath);
+    writeInt(kAlarm2, L"TakeProfit", a.bTakeProfit);
+    writeInt(kAlarm2, L"AlarmLossBB", a.nAlarmLossBB);
+    writeInt(kAlarm2, L"StopLossBB", a.bStopLossBB);
+    writeInt(kAlarm2, L"StopLoss", a.bStopLoss);
+    writeInt(kAlarm2, L"TrailingTakeProfit", a.bTrailingTakeProfit);
+    writeInt(kAlarm2, L"TrailingStopLoss", a.bTrailingStopLoss);
 
-    writeString(kAlarm3, L"Param", Format(L"%d:%d", bTimeAlarm, nTimeLimit));
-    writeString(kAlarm3, L"Sound", soundTime.strPath);
+    writeString(kAlarm3, L"Param", Format(L"%d:%d", a.bTimeAlarm, a.nTimeLimit));
+    writeString(kAlarm3, L"Sound", a.soundTime.strPath);
 
-    writeInt(kView, L"Size", nSize);
-    writeInt(kView, L"Opacity", nOpacity);
+    writeInt(kView, L"Size", v.nSize);
+    writeInt(kView, L"Opacity", v.nOpacity);
 
-    writeInt(kCurrency, L"Cur", nDisplayCurrency);
-    const CurrencyDefaults defaults = DefaultRatesFor(nDisplayCurrency);
-    auto rateText = [&](CurrencyNumber c, const wchar_t* fallback) {
-        auto it = mapCurrency.find(c);
-        return it == mapCurrency.end() ? std::wstring(fallback) : it->second.strRate;
-    };
-    writeString(kCurrency, L"USD_K", rateText(kCurrencyUSD, defaults.szUSD));
-    writeString(kCurrency, L"EUR_K", rateText(kCurrencyEUR, defaults.szEUR));
-    writeString(kCurrency, L"GBP_K", rateText(kCurrencyGBP, defaults.szGBP));
+    writeInt(kCurrency, L"Cur", r.nDisplayCurrency);
+    writeString(kCurrency, L"USD_K", r.strRate[kCurrencyUSD]);
+    writeString(kCurrency, L"EUR_K", r.strRate[kCurrencyEUR]);
+    writeString(kCurrency, L"GBP_K", r.strRate[kCurrencyGBP]);
 
     if (!ok)
         WriteLogLine(L"The application profile could not be written completely");

@@ -34,15 +34,14 @@ void CTarnwickApp::Construct(const Options& options) {
     SetLog(&fileLog);
 
     ClearRooms();
-    mapCurrency.clear();
     dTotalMoney = 0;
     dTotalBB = 0;
     if (options.bLoadSettingsFile)
         LoadSettingsFile();
-    dPeakMoney = dTotalMoney;
-    dPeakBB = dTotalBB;
-    WriteLogLine(
-        Format(L"AlarmMessage: Hand=%d  Time=%d Debug = %d\n", bHandMessage, bTimeMessage, bDebug));
+    alarmState.dPeakMoney = dTotalMoney;
+    alarmState.dPeakBB = dTotalBB;
+    WriteLogLine(Format(L"AlarmMessage: Hand=%d  Time=%d Debug = %d\n", Alarms().bHandMessage,
+                        Alarms().bTimeMessage, bDebug));
 
     CheckVersion();
 }

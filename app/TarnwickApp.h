@@ -7,11 +7,12 @@
 
 #include "app/Profile.h"
 #include "app/UserMessages.h"
+#include "app/ViewSettings.h"
 #include "app/WorkLog.h"
 #include "model/SessionModel.h"
 #include "parsing/HandEngine.h"
 #include "reading/HistoryFileReader.h"
-#include "session/SessionSettings.h"
+#include "session/SessionAlarms.h"
 #include "support/HistoryFile.h"
 
 #include <functional>
@@ -29,18 +30,11 @@ struct RoomRow {
     bool bActive = true;
 };
 
-// The sound file of one alarm.
-struct CAlarmSound {
-    std::wstring strPath;     // as configured; the profile keeps it as entered
-    bool bFileExists = false; // strPath named an existing file when it was set
-
-    // Sets the path and checks that it names an existing file.
-    void Set(const std::wstring& path);
-    // The file to play; empty when the alarm plays its built-in sound.
-    std::wstring File() const { return bFileExists ? strPath : std::wstring(); }
-};
-
-class CTarnwickApp : public CSessionModel, public CSessionSettings {
+// Its settings are three values, each read and set whole: the alarms
+// (Alarms/SetAlarms, from CSessionAlarms, which also keeps where they stand
+// in the run), the session window's look (View/SetView) and the currency
+// rates (Rates/SetRates, from CSessionModel).
+class CTarnwickApp : public CSessionModel, public CSessionAlarms {
 public:
     struct Options {
         std::wstring strExecDir; // empty: the executable's folder
@@ -85,10 +79,10 @@ public:
     // the window is closed. Returns false: the program ends afterwards.
     bool InitInstance(const std::function<void()>& runSessionWindow = {});
 
-    // --- Settings file "Tarnwick.ini" (read during construction) ---
-    int bBankroll = 0;    // bankroll mode: the money total is kept across runs
-    int bHandMessage = 0; // the hands alarm also shows its message
-    int bTimeMessage = 0; // the time alarm also shows its message
+    // --- Settings file "Tarnwick.ini" (read during construction): the debug
+    // switch, bankroll mode and the message switches of the hands and time
+    // alarms ---
+    int bBankroll = 0; // bankroll mode: the money total is kept across runs
 
     void LoadSettingsFile();
     // Stores dTotalMoney as the bankroll total; false (and a log line) when
@@ -105,8 +99,8 @@ public:
     bool WriteProfileString(const std::wstring& section, const std::wstring& key,
                             const std::wstring& value);
 
-    // Reads every option of the profile into the members below (and the
-    // display currency and rates); missing or malformed values give defaults.
+    // Reads every option of the profile into the alarms, the view and the
+    // rates; missing or malformed values give defaults.
     void LoadProfileSettings();
     // Writes every option back (all keys but the window position), in the
     // order the settings dialog saves them. False when a write failed.
@@ -115,22 +109,9 @@ public:
     // big-blind total.
     void LoadMoneyAlarms();
 
-    int bRunOnStart = 0;
-    int bMinTrayAtStartup = 0;
-    // Colours as 0x00BBGGRR.
-    int nColorText = 0xFFFFFF;
-    int nColorText2 = 0x00C313;
-    int nColorText3 = 0x00C0FF;
-    int nColorBg = 0x37323D;
-    int nOpacity = 100; // percent, 1 to 100
-    int nSize = 0;      // window size: 0 Small, 1 Medium, 2 Large
-
-    // --- Alarm sounds (the alarms themselves are CSessionSettings') ---
-    CAlarmSound soundHands;
-    CAlarmSound soundTakeProfit;
-    CAlarmSound soundStopLoss;
-    CAlarmSound soundStopLossBB;
-    CAlarmSound soundTime;
+    // --- The session window's look ---
+    const ViewSettings& View() const { return view; }
+    void SetView(const ViewSettings& settings) { view = settings; }
 
     // --- Rooms file "Settings.xml" ---
     // Writes the rooms of `rows`, in that order, with each row's active flag
@@ -192,6 +173,7 @@ public:
 private:
     void Construct(const Options& options);
 
+    ViewSettings view;
     CMemoryProfile memProfile;
     IProfileStore* pProfile = &memProfile;
     IUserMessages* pMessages = nullptr;

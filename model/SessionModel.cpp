@@ -91,6 +91,23 @@ double CSessionModel::RateOf(CurrencyNumber currency) const {
     return it == mapCurrency.end() ? 0.0 : it->second.dRate;
 }
 
+RateSettings CSessionModel::Rates() const {
+    RateSettings rates;
+    rates.nDisplayCurrency = nDisplayCurrency;
+    const CurrencyDefaults d = DefaultRatesFor(nDisplayCurrency);
+    const wchar_t* defaults[3] = {d.szUSD, d.szEUR, d.szGBP};
+    for (CurrencyNumber c = 0; c < 3; ++c) {
+        auto it = mapCurrency.find(c);
+        rates.strRate[c] = it == mapCurrency.end() ? std::wstring(defaults[c]) : it->second.strRate;
+    }
+    return rates;
+}
+
+void CSessionModel::SetRates(const RateSettings& rates) {
+    nDisplayCurrency = rates.nDisplayCurrency;
+    SetRates(rates.strRate[kCurrencyUSD], rates.strRate[kCurrencyEUR], rates.strRate[kCurrencyGBP]);
+}
+
 void CSessionModel::SetRates(const std::wstring& usd, const std::wstring& eur,
                              const std::wstring& gbp) {
     const std::wstring* texts[3] = {&usd, &eur, &gbp};

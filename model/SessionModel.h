@@ -5,6 +5,7 @@
 #include "model/KeySet.h"
 #include "model/RoomTable.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -27,6 +28,17 @@ struct CurrencyRate {
     double dRate = 0.0;
 };
 
+// The display currency and the rates into it as the user sets them: what the
+// settings dialog shows and stores, read from and written to the profile as a
+// whole.
+struct RateSettings {
+    CurrencyNumber nDisplayCurrency = kCurrencyUSD;
+    // The rate texts of USD, EUR and GBP, by currency number.
+    std::array<std::wstring, 3> strRate = {L"1.00", L"1.12", L"1.42"};
+
+    bool operator==(const RateSettings&) const = default;
+};
+
 // One configured room; its name is the key it is stored under.
 class CPokerRoom {
 public:
@@ -35,7 +47,7 @@ public:
     RoomNumber nRoomNumber = 0;
     std::wstring strNickname;
     std::wstring strHistoryPath; // without a trailing separator
-    double dExchangeRate = 1.0;  // kept in the rooms file; hands use mapCurrency
+    double dExchangeRate = 1.0;  // kept in the rooms file; hands use the model's rates
     bool bActive = true;
 };
 
@@ -77,10 +89,6 @@ public:
     virtual ~CSessionModel() = default;
     CSessionModel(const CSessionModel&) = delete;
     CSessionModel& operator=(const CSessionModel&) = delete;
-
-    // Currency number -> its rate into the display currency.
-    std::map<CurrencyNumber, CurrencyRate> mapCurrency;
-    CurrencyNumber nDisplayCurrency = kCurrencyUSD;
 
     double dTotalMoney = 0.0; // display-currency units
     double dTotalBB = 0.0;
@@ -155,9 +163,17 @@ public:
     const CPokerRoom* FindRoom(const std::wstring& name) const;
     // The nickname configured for a room name; empty when not configured.
     std::wstring NicknameOf(const std::wstring& name) const;
-    // The rate of a currency into the display currency; 0 when it has none.
+    // The rate of a currency into the display currency; 0 when it has none
+    // (no rates are set until the profile is read) or its text is no number.
     double RateOf(CurrencyNumber currency) const;
-    // Fills mapCurrency from three rate texts (USD, EUR, GBP).
+    CurrencyNumber DisplayCurrency() const { return nDisplayCurrency; }
+    // The display currency and the rate texts as set. A currency without a
+    // rate shows the display currency's default rate, which is what the
+    // profile and the settings dialog fall back to.
+    RateSettings Rates() const;
+    // Takes the display currency and the three rates whole.
+    void SetRates(const RateSettings& rates);
+    // Sets the three rates (USD, EUR, GBP); the display currency stays.
     void SetRates(const std::wstring& usd, const std::wstring& eur, const std::wstring& gbp);
 
     // The work log; lines go nowhere while it is null.
@@ -190,6 +206,9 @@ private:
     std::map<std::wstring, std::int64_t> mapFileTest;
     // The history lock (see LockHistory).
     mutable std::recursive_mutex csHistory;
+    // Currency number -> its rate into the display currency.
+    std::map<CurrencyNumber, CurrencyRate> mapCurrency;
+    CurrencyNumber nDisplayCurrency = kCurrencyUSD;
 
     ILogSink* pLog = nullptr;
     std::vector<IHandListener*> vecListeners;

@@ -16,8 +16,8 @@ std::int64_t SystemNow() {
 
 } // namespace
 
-CSession::CSession(CSessionModel& totals, CSessionSettings& settings, Clock clock)
-    : model(totals), s(settings), fnNow(clock ? std::move(clock) : Clock(SystemNow)) {}
+CSession::CSession(CSessionModel& totals, CSessionAlarms& sessionAlarms, Clock clock)
+    : model(totals), alarms(sessionAlarms), fnNow(clock ? std::move(clock) : Clock(SystemNow)) {}
 
 void CSession::Start(const std::function<void()>& fnStartWatches) {
     model.nTotalHands = 0;
@@ -30,14 +30,14 @@ void CSession::Start(const std::function<void()>& fnStartWatches) {
     nSeconds = 0;
     nShownMinutes = 0;
     nShownHands = 0;
-    s.bHandsAlarmFired = false;
+    alarms.alarmState.bHandsAlarmFired = false;
     dStartMoney = model.dTotalMoney;
     dStartBB = model.dTotalBB;
 
     tStart = fnNow();
     bRunning = true;
     bPaused = false;
-    s.bTimeAlarmFired = false;
+    alarms.alarmState.bTimeAlarmFired = false;
 }
 
 void CSession::Stop() {
@@ -93,8 +93,8 @@ SessionTick CSession::Refresh() {
         nShownHands = model.nTotalHands;
         tick.bNewHands = true;
         CheckHandsAndMoney(tick.vecFired);
-    } else if (!bPaused && s.bAutoPause &&
-               now - tLastHand > static_cast<std::int64_t>(s.nAutoPauseMin) * 60) {
+    } else if (!bPaused && alarms.Alarms().bAutoPause &&
+               now - tLastHand > static_cast<std::int64_t>(alarms.Alarms().nAutoPauseMin) * 60) {
         PauseOrResumeAt(now);
     }
 
@@ -103,69 +103,72 @@ SessionTick CSession::Refresh() {
 }
 
 void CSession::UpdateTrailingLevels() {
+    const AlarmSettings& a = alarms.Alarms();
+    AlarmState& st = alarms.alarmState;
     const double money = Money();
-    if (money > s.dPeakMoney) {
-        s.dPeakMoney = money;
-        if (s.bTrailingTakeProfit)
-            s.dTakeProfitLevel = s.dTakeProfitAmount + money;
-        if (s.bTrailingStopLoss)
-            s.dStopLossLevel = s.dStopLossAmount + money;
+    if (money > st.dPeakMoney) {
+        st.dPeakMoney = money;
+        if (a.bTrailingTakeProfit)
+            st.dTakeProfitLevel = a.dTakeProfitAmount + money;
+        if (a.bTrailingStopLoss)
+            st.dStopLossLevel = a.dStopLossAmount + money;
     }
     const double bigBlinds = BigBlinds();
-    if (bigBlinds > s.dPeakBB) {
-        s.dPeakBB = bigBlinds;
-        if (s.bTrailingStopLoss)
-            s.dBBStopLevel = s.dBBStopInitial + bigBlinds;
+    if (bigBlinds > st.dPeakBB) {
+        st.dPeakBB = bigBlinds;
+        if (a.bTrailingStopLoss)
+            st.dBBStopLevel = st.dBBStopInitial + bigBlinds;
     }
 }
 
 void CSession::CheckHandsAndMoney(std::vector<SessionAlarm>& fired) {
     // Each alarm is marked as it fires: the caller's message box may run an
     // event loop that ticks again, and a marked alarm cannot fire twice.
-    if (s.bHandsAlarm && nShownHands >= s.nHandsLimit && !s.bHandsAlarmFired) {
-        s.bHandsAlarmFired = true;
-        fired.push_back(SessionAlarm::kHands);
-    }
-    if (!s.bMoneyAlarm)
+    const AlarmSettings& a = alarms.Alarms();
+    const AlarmState& st = alarms.alarmState;
+    auto fire = [&](SessionAlarm alarm) {
+        alarms.MarkFired(alarm);
+        fired.push_back(alarm);
+    };
+    if (a.bHandsAlarm && nShownHands >= a.nHandsLimit && !st.bHandsAlarmFired)
+        fire(SessionAlarm::kHands);
+    if (!a.bMoneyAlarm)
         return;
     // Take profit wins a tick where both money levels are reached (a take
     // profit at or below the stop loss); the stop loss waits for a later hand.
-    if (Money() >= s.dTakeProfitLevel && s.bTakeProfit) {
-        s.bTakeProfit = 0;
-        fired.push_back(SessionAlarm::kTakeProfit);
-    } else if (Money() <= s.dStopLossLevel && s.bStopLoss) {
-        s.bStopLoss = 0;
-        fired.push_back(SessionAlarm::kStopLoss);
-    }
-    if (BigBlinds() <= s.dBBStopLevel && s.bStopLossBB) {
-        s.bStopLossBB = 0;
-        fired.push_back(SessionAlarm::kBBStopLoss);
-    }
+    if (Money() >= st.dTakeProfitLevel && a.bTakeProfit)
+        fire(SessionAlarm::kTakeProfit);
+    else if (Money() <= st.dStopLossLevel && a.bStopLoss)
+        fire(SessionAlarm::kStopLoss);
+    if (BigBlinds() <= st.dBBStopLevel && a.bStopLossBB)
+        fire(SessionAlarm::kBBStopLoss);
 }
 
 void CSession::CheckTime(std::vector<SessionAlarm>& fired) {
     // The clock text matches the limit during its minute; a minute the tick
     // missed (a suspended machine) is caught by the minutes passing it.
-    if (s.bTimeAlarmFired || !s.bTimeAlarm)
+    const AlarmSettings& a = alarms.Alarms();
+    if (alarms.alarmState.bTimeAlarmFired || !a.bTimeAlarm)
         return;
-    if (s.strAlarmTime != strTimeText && nShownMinutes < s.nTimeLimit)
+    if (a.strAlarmTime != strTimeText && nShownMinutes < a.nTimeLimit)
         return;
-    s.bTimeAlarmFired = true;
+    alarms.MarkFired(SessionAlarm::kTime);
     fired.push_back(SessionAlarm::kTime);
 }
 
 double CSession::Level(SessionAlarm alarm) const {
+    const AlarmState& st = alarms.alarmState;
     switch (alarm) {
     case SessionAlarm::kHands:
-        return s.nHandsLimit;
+        return alarms.Alarms().nHandsLimit;
     case SessionAlarm::kTakeProfit:
-        return s.dTakeProfitLevel;
+        return st.dTakeProfitLevel;
     case SessionAlarm::kStopLoss:
-        return s.dStopLossLevel;
+        return st.dStopLossLevel;
     case SessionAlarm::kBBStopLoss:
-        return s.dBBStopLevel;
+        return st.dBBStopLevel;
     case SessionAlarm::kTime:
-        return s.nTimeLimit;
+        return alarms.Alarms().nTimeLimit;
     }
     return 0.0;
 }

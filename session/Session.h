@@ -9,7 +9,7 @@
 #pragma once
 
 #include "model/SessionModel.h"
-#include "session/SessionSettings.h"
+#include "session/SessionAlarms.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,8 +17,6 @@
 #include <vector>
 
 namespace tw {
-
-enum class SessionAlarm { kHands, kTakeProfit, kStopLoss, kBBStopLoss, kTime };
 
 // What one clock tick did.
 struct SessionTick {
@@ -31,9 +29,9 @@ public:
     // Seconds since 1970-01-01 UTC.
     using Clock = std::function<std::int64_t()>;
 
-    // `totals` and `settings` must outlive the session. An empty clock: the
+    // `totals` and `alarms` must outlive the session. An empty clock: the
     // system time.
-    CSession(CSessionModel& totals, CSessionSettings& settings, Clock clock = {});
+    CSession(CSessionModel& totals, CSessionAlarms& alarms, Clock clock = {});
 
     // Starts a session: the hand count from zero (the hands of earlier
     // sessions forgotten), then `fnStartWatches`, then the clock from zero;
@@ -82,7 +80,7 @@ private:
     void CheckTime(std::vector<SessionAlarm>& fired);
 
     CSessionModel& model;
-    CSessionSettings& s;
+    CSessionAlarms& alarms;
     Clock fnNow;
 
     std::int64_t tStart = 0;

@@ -1,4 +1,5 @@
-// Helpers shared by the tests: temporary folders and files, configured rooms.
+// Helpers shared by the tests: temporary folders and files, configured rooms,
+// changed settings.
 #pragma once
 
 #include "model/SessionModel.h"
@@ -37,6 +38,22 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// `settings` with `change` made to it. Settings are values set whole, so a
+// test changes a field as the program does: a copy, changed, set back.
+template <class T, class F> T Changed(T settings, F change) {
+    change(settings);
+    return settings;
+}
+
+// The alarms or the view of `app` (the application or the session's alarms)
+// with `change` made to them, set whole.
+template <class App, class F> void ChangeAlarms(App& app, F change) {
+    app.SetAlarms(Changed(app.Alarms(), change));
+}
+template <class App, class F> void ChangeView(App& app, F change) {
+    app.SetView(Changed(app.View(), change));
+}
 
 inline void WriteBytes(const std::string& path, const std::string& bytes, bool append = false) {
     std::ofstream out(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc));

@@ -171,7 +171,7 @@ long PeakRssKb() {
 // The session window's alarms, as the options set them.
 struct AlarmOptions {
     bool bAny = false; // an alarm or the bankroll was given: the session's rules run
-    CSessionSettings settings;
+    AlarmSettings settings;
     bool bBankroll = false;
     double dBankroll = 0.0;
 };
@@ -196,7 +196,7 @@ constexpr int kNotAnAlarmOption = -2;
 // else the exit status of a usage error (already reported).
 int ParseAlarmOption(const std::string& a, const std::function<const char*()>& value, bool watch,
                      AlarmOptions& o) {
-    CSessionSettings& s = o.settings;
+    AlarmSettings& s = o.settings;
     if (a == "--trailing-take-profit") {
         s.bTrailingTakeProfit = 1;
     } else if (a == "--trailing-stop-loss") {
@@ -223,14 +223,14 @@ int ParseAlarmOption(const std::string& a, const std::function<const char*()>& v
         if (!v || !WholeInt(v, n) || n < -999999 || n > 999999)
             return UsageError("--bb-stop-loss takes a whole number of big blinds, up to 999999");
         s.bMoneyAlarm = s.bStopLossBB = 1;
-        s.SetBBStop(-std::abs(n));
+        s.nAlarmLossBB = -std::abs(n);
     } else if (a == "--hands-limit") {
         const char* v = value();
         int n = 0;
         if (!v || !WholeInt(v, n) || n < 1)
             return UsageError("--hands-limit takes a number of hands from 1");
         s.bHandsAlarm = 1;
-        s.SetHandsLimit(n);
+        s.nHandsLimit = n;
     } else if (a == "--time-limit") {
         if (!watch)
             return UsageError("--time-limit belongs to watch");
@@ -240,7 +240,8 @@ int ParseAlarmOption(const std::string& a, const std::function<const char*()>& v
         if (!v || !ParseTimeLimit(FromUtf8(v), minutes, text))
             return UsageError("--time-limit takes HH:MM, up to 99:59");
         s.bTimeAlarm = 1;
-        s.SetTimeLimit(minutes, text);
+        s.nTimeLimit = minutes;
+        s.strAlarmTime = text;
     } else {
         return kNotAnAlarmOption;
     }
@@ -274,7 +275,7 @@ public:
     // Puts the alarms of `o` into `app` and arms them as the program does at
     // start-up; in bankroll mode the money total starts from the bankroll.
     CAlarmTicker(CTarnwickApp& app, const AlarmOptions& o) : session(app, app) {
-        static_cast<CSessionSettings&>(app) = o.settings;
+        app.SetAlarms(o.settings);
         app.ResetMoneyLevels();
         if (o.bBankroll)
             app.dTotalMoney = o.dBankroll;
@@ -420,18 +421,13 @@ void Configure(CTarnwickApp& app, const Options& o) {
         rec.strHistoryPath = r.strFolder;
         app.SetRoom(r.strName, rec, rec.nRoomNumber);
     }
-    app.nDisplayCurrency = CurrencyFromCode(o.strDisplay);
-    CurrencyDefaults def = DefaultRatesFor(app.nDisplayCurrency);
-    std::wstring usd = def.szUSD, eur = def.szEUR, gbp = def.szGBP;
-    for (auto& [code, text] : o.rates) {
-        if (code == L"USD")
-            usd = text;
-        else if (code == L"EUR")
-            eur = text;
-        else
-            gbp = text;
-    }
-    app.SetRates(usd, eur, gbp);
+    RateSettings rates;
+    rates.nDisplayCurrency = CurrencyFromCode(o.strDisplay);
+    const CurrencyDefaults def = DefaultRatesFor(rates.nDisplayCurrency);
+    rates.strRate = {def.szUSD, def.szEUR, def.szGBP};
+    for (const auto& [code, text] : o.rates)
+        rates.strRate[CurrencyFromCode(code)] = text;
+    app.SetRates(rates);
 }
 
 CTarnwickApp::Options ToolOptions() {

@@ -47,30 +47,35 @@ std::unique_ptr<tw::CTarnwickApp> SampleApp(const QString& dir, tw::IUserMessage
     addRoom(L"888 poker", L"quietfold", L"/home/player/888poker/HandHistory", false);
     addRoom(L"William Hill poker", L"Bluff Master", L"/home/player/WH/history/Bluff Master", true);
 
-    app->bTimeAlarm = 1;
-    app->nTimeLimit = 150;
-    app->strAlarmTime = tw::CTarnwickApp::AlarmTimeText(150);
-    app->bHandsAlarm = 0;
-    app->bMoneyAlarm = 1;
-    app->bTakeProfit = 1;
-    app->bStopLoss = 1;
-    app->bTrailingStopLoss = 1;
-    app->dTakeProfitAmount = 250;
-    app->dStopLossAmount = -120;
-    app->soundTime.Set(L"/home/player/sounds/gong.wav");
-    app->bAutoPause = 1;
-    app->nAutoPauseMin = 5;
-    app->nOpacity = 85;
+    tw::AlarmSettings alarms = app->Alarms();
+    alarms.bTimeAlarm = 1;
+    alarms.nTimeLimit = 150;
+    alarms.strAlarmTime = tw::AlarmTimeText(150);
+    alarms.bHandsAlarm = 0;
+    alarms.bMoneyAlarm = 1;
+    alarms.bTakeProfit = 1;
+    alarms.bStopLoss = 1;
+    alarms.bTrailingStopLoss = 1;
+    alarms.dTakeProfitAmount = 250;
+    alarms.dStopLossAmount = -120;
+    alarms.soundTime.Set(L"/home/player/sounds/gong.wav");
+    alarms.bAutoPause = 1;
+    alarms.nAutoPauseMin = 5;
+    app->SetAlarms(alarms);
+    tw::ViewSettings view = app->View();
+    view.nOpacity = 85;
+    app->SetView(view);
 
     // Figures of a session under way, for the info dialog.
     app->dTotalMoney = 96.5;
-    app->dPeakMoney = 131.25;
-    app->dStopLossLevel = 11.25;
-    app->dTakeProfitLevel = 250;
     app->dTotalBB = 38.6;
-    app->dPeakBB = 52.5;
-    app->dBBStopInitial = -30;
-    app->dBBStopLevel = 22.5;
+    tw::AlarmState& state = app->alarmState;
+    state.dPeakMoney = 131.25;
+    state.dStopLossLevel = 11.25;
+    state.dTakeProfitLevel = 250;
+    state.dPeakBB = 52.5;
+    state.dBBStopInitial = -30;
+    state.dBBStopLevel = 22.5;
     return app;
 }
 

@@ -107,7 +107,9 @@ QFrame* HorizontalLine(QWidget* parent) {
 // --- Construction ---
 
 CDlgSettings::CDlgSettings(CTarnwickApp& application, QWidget* parent)
-    : QDialog(parent), app(application), pMessages(application.UserMessages()) {
+    : QDialog(parent), app(application), pMessages(application.UserMessages()),
+      alarmsOpened(application.Alarms()), viewOpened(application.View()),
+      ratesOpened(application.Rates()) {
     if (!pMessages) {
         ownMessages = std::make_unique<CQtUserMessages>();
         pMessages = ownMessages.get();
@@ -285,27 +287,29 @@ void CDlgSettings::BuildAppearance() {
     auto* box = new QGroupBox(QStringLiteral("Appearance"), this);
     groupAppearance = box;
 
-    colorBg = new CColorButton(kDefaultColorBg, app.nColorBg, box);
+    colorBg = new CColorButton(kDefaultColorBg, viewOpened.nColorBg, box);
     colorBg->setObjectName(QStringLiteral("colorBg"));
-    colorTime = new CColorButton(kDefaultColorText, app.nColorText, box);
+    colorTime = new CColorButton(kDefaultColorText, viewOpened.nColorText, box);
     colorTime->setObjectName(QStringLiteral("colorTime"));
-    colorHand = new CColorButton(kDefaultColorText2, app.nColorText2, box);
+    colorHand = new CColorButton(kDefaultColorText2, viewOpened.nColorText2, box);
     colorHand->setObjectName(QStringLiteral("colorHand"));
-    colorMoney = new CColorButton(kDefaultColorText3, app.nColorText3, box);
+    colorMoney = new CColorButton(kDefaultColorText3, viewOpened.nColorText3, box);
     colorMoney->setObjectName(QStringLiteral("colorMoney"));
     // A pick changes the application colour at once; the session window
     // shows it at its next repaint, and Cancel does not take it back.
-    auto wire = [this](CColorButton* button, int CTarnwickApp::*member) {
+    auto wire = [this](CColorButton* button, int ViewSettings::*member) {
         button->fnPicked = [this, member](int color) {
-            app.*member = color;
+            ViewSettings picked = app.View();
+            picked.*member = color;
+            app.SetView(picked);
             if (fnColorsChanged)
                 fnColorsChanged();
         };
     };
-    wire(colorBg, &CTarnwickApp::nColorBg);
-    wire(colorTime, &CTarnwickApp::nColorText);
-    wire(colorHand, &CTarnwickApp::nColorText2);
-    wire(colorMoney, &CTarnwickApp::nColorText3);
+    wire(colorBg, &ViewSettings::nColorBg);
+    wire(colorTime, &ViewSettings::nColorText);
+    wire(colorHand, &ViewSettings::nColorText2);
+    wire(colorMoney, &ViewSettings::nColorText3);
 
     comboSize = new QComboBox(box);
     comboSize->setObjectName(QStringLiteral("comboSize"));
@@ -420,49 +424,47 @@ void CDlgSettings::FillFromApp() {
         AppendRoomRow(name, room.strNickname, room.strHistoryPath, room.bActive);
     UpdateRoomButtons();
 
-    checkAlarmTime->setChecked(app.bTimeAlarm != 0);
+    const AlarmSettings& a = alarmsOpened;
+    checkAlarmTime->setChecked(a.bTimeAlarm != 0);
     // The field holds two digits of hours; a longer limit (only from an edited
     // profile) shows as the longest one it can hold.
-    editAlarmTime->setText(
-        app.nTimeLimit <= kMaxTimeLimit && app.strAlarmTime.size() == 5
-            ? Q(app.strAlarmTime)
-            : Q(CTarnwickApp::AlarmTimeText(std::min(app.nTimeLimit, kMaxTimeLimit))));
-    soundTime.edit->setText(Q(app.soundTime.strPath));
+    editAlarmTime->setText(a.nTimeLimit <= kMaxTimeLimit && a.strAlarmTime.size() == 5
+                               ? Q(a.strAlarmTime)
+                               : Q(AlarmTimeText(std::min(a.nTimeLimit, kMaxTimeLimit))));
+    soundTime.edit->setText(Q(a.soundTime.strPath));
 
-    checkAlarmHands->setChecked(app.bHandsAlarm != 0);
-    spinHands->setValue(app.nHandsLimit);
-    soundHands.edit->setText(Q(app.soundHands.strPath));
+    checkAlarmHands->setChecked(a.bHandsAlarm != 0);
+    spinHands->setValue(a.nHandsLimit);
+    soundHands.edit->setText(Q(a.soundHands.strPath));
 
-    dTakeProfitOpened = app.dTakeProfitAmount;
-    dStopLossOpened = app.dStopLossAmount;
-    checkAlarmMoney->setChecked(app.bMoneyAlarm != 0);
-    checkTakeProfit->setChecked(app.bTakeProfit != 0);
-    spinTakeProfit->setValue(static_cast<int>(app.dTakeProfitAmount));
-    checkTrailingTakeProfit->setChecked(app.bTrailingTakeProfit != 0);
-    soundTakeProfit.edit->setText(Q(app.soundTakeProfit.strPath));
-    checkStopLoss->setChecked(app.bStopLoss != 0);
-    spinStopLoss->setValue(static_cast<int>(app.dStopLossAmount));
-    checkTrailingStopLoss->setChecked(app.bTrailingStopLoss != 0);
-    soundStopLoss.edit->setText(Q(app.soundStopLoss.strPath));
-    checkStopLossBB->setChecked(app.bStopLossBB != 0);
-    spinStopLossBB->setValue(static_cast<int>(app.dBBStopInitial));
-    soundStopLossBB.edit->setText(Q(app.soundStopLossBB.strPath));
+    checkAlarmMoney->setChecked(a.bMoneyAlarm != 0);
+    checkTakeProfit->setChecked(a.bTakeProfit != 0);
+    spinTakeProfit->setValue(static_cast<int>(a.dTakeProfitAmount));
+    checkTrailingTakeProfit->setChecked(a.bTrailingTakeProfit != 0);
+    soundTakeProfit.edit->setText(Q(a.soundTakeProfit.strPath));
+    checkStopLoss->setChecked(a.bStopLoss != 0);
+    spinStopLoss->setValue(static_cast<int>(a.dStopLossAmount));
+    checkTrailingStopLoss->setChecked(a.bTrailingStopLoss != 0);
+    soundStopLoss.edit->setText(Q(a.soundStopLoss.strPath));
+    checkStopLossBB->setChecked(a.bStopLossBB != 0);
+    spinStopLossBB->setValue(static_cast<int>(app.alarmState.dBBStopInitial));
+    soundStopLossBB.edit->setText(Q(a.soundStopLossBB.strPath));
 
-    checkRunOnStart->setChecked(app.bRunOnStart != 0);
-    checkMinTray->setChecked(app.bMinTrayAtStartup != 0);
-    checkAutoPause->setChecked(app.bAutoPause != 0);
-    spinAutoPauseMin->setValue(app.nAutoPauseMin);
+    checkRunOnStart->setChecked(viewOpened.bRunOnStart != 0);
+    checkMinTray->setChecked(viewOpened.bMinTrayAtStartup != 0);
+    checkAutoPause->setChecked(a.bAutoPause != 0);
+    spinAutoPauseMin->setValue(a.nAutoPauseMin);
 
-    if (app.nSize >= 0 && app.nSize <= 2)
-        comboSize->setCurrentIndex(app.nSize);
-    sliderOpacity->setValue(app.nOpacity);
+    if (viewOpened.nSize >= 0 && viewOpened.nSize <= 2)
+        comboSize->setCurrentIndex(viewOpened.nSize);
+    sliderOpacity->setValue(viewOpened.nOpacity);
     UpdateOpacityLabel();
 
     EnableHandsGroup();
     EnableMoneyGroup();
     EnableTimeGroup();
     EnableAutoPause();
-    SetCurrencyDefaults(app.nDisplayCurrency, true);
+    SetCurrencyDefaults(ratesOpened.nDisplayCurrency, true);
 }
 
 // --- Enable rules ---
@@ -517,11 +519,8 @@ void CDlgSettings::SetCurrencyDefaults(int currency, bool useStored) {
     for (int c = 0; c < 3; ++c) {
         editRate[c]->setText(QString::fromWCharArray(defaults[c]));
         editRate[c]->setEnabled(c != currency);
-        if (useStored) {
-            auto it = app.mapCurrency.find(c);
-            if (it != app.mapCurrency.end())
-                editRate[c]->setText(Q(it->second.strRate));
-        }
+        if (useStored)
+            editRate[c]->setText(Q(ratesOpened.strRate[c]));
     }
     groupCurrency->button(currency)->setChecked(true);
 }
@@ -690,10 +689,11 @@ void CDlgSettings::accept() {
         return;
     }
 
-    std::wstring rates[3];
+    RateSettings rates;
+    rates.nDisplayCurrency = std::max(groupCurrency->checkedId(), 0);
     for (int c = 0; c < 3; ++c) {
-        rates[c] = Trim(W(editRate[c]->text()));
-        if (double rate = 0.0; !ParseRate(rates[c], rate)) {
+        rates.strRate[c] = Trim(W(editRate[c]->text()));
+        if (double rate = 0.0; !ParseRate(rates.strRate[c], rate)) {
             Tell(L"Enter the currency exchange rate as a number greater than 0, like 1.12!");
             editRate[c]->setFocus();
             editRate[c]->selectAll();
@@ -701,42 +701,49 @@ void CDlgSettings::accept() {
         }
     }
 
-    // Alarms. A higher limit than before re-arms an alarm that has fired; the
-    // time limit keeps the text it was entered with ("00:90").
-    app.bHandsAlarm = checkAlarmHands->isChecked() ? 1 : 0;
-    app.bMoneyAlarm = checkAlarmMoney->isChecked() ? 1 : 0;
-    app.bTimeAlarm = checkAlarmTime->isChecked() ? 1 : 0;
-    app.SetHandsLimit(spinHands->value());
-    app.dTakeProfitAmount = AmountFromField(spinTakeProfit->value(), dTakeProfitOpened);
-    app.dStopLossAmount = AmountFromField(spinStopLoss->value(), dStopLossOpened);
-    app.SetTimeLimit(timeLimit, timeText);
+    // The new settings start from those the dialog opened with, so that what
+    // it does not show (the alarm message switches) stays as it was.
+    AlarmSettings alarms = alarmsOpened;
+    alarms.bTimeAlarm = checkAlarmTime->isChecked() ? 1 : 0;
+    alarms.nTimeLimit = timeLimit;
+    alarms.strAlarmTime = timeText; // as entered: "00:90" stays so
+    alarms.soundTime.Set(W(soundTime.edit->text()));
+    alarms.bHandsAlarm = checkAlarmHands->isChecked() ? 1 : 0;
+    alarms.nHandsLimit = spinHands->value();
+    alarms.soundHands.Set(W(soundHands.edit->text()));
+    alarms.bMoneyAlarm = checkAlarmMoney->isChecked() ? 1 : 0;
+    alarms.dTakeProfitAmount =
+        AmountFromField(spinTakeProfit->value(), alarmsOpened.dTakeProfitAmount);
+    alarms.dStopLossAmount = AmountFromField(spinStopLoss->value(), alarmsOpened.dStopLossAmount);
+    alarms.nAlarmLossBB = spinStopLossBB->value();
+    alarms.bTakeProfit = checkTakeProfit->isChecked() ? 1 : 0;
+    alarms.bStopLoss = checkStopLoss->isChecked() ? 1 : 0;
+    alarms.bStopLossBB = checkStopLossBB->isChecked() ? 1 : 0;
+    alarms.bTrailingTakeProfit = checkTrailingTakeProfit->isChecked() ? 1 : 0;
+    alarms.bTrailingStopLoss = checkTrailingStopLoss->isChecked() ? 1 : 0;
+    alarms.soundTakeProfit.Set(W(soundTakeProfit.edit->text()));
+    alarms.soundStopLoss.Set(W(soundStopLoss.edit->text()));
+    alarms.soundStopLossBB.Set(W(soundStopLossBB.edit->text()));
+    alarms.bAutoPause = checkAutoPause->isChecked() ? 1 : 0;
+    alarms.nAutoPauseMin = spinAutoPauseMin->value();
 
-    app.soundTime.Set(W(soundTime.edit->text()));
-    app.soundHands.Set(W(soundHands.edit->text()));
-    app.soundTakeProfit.Set(W(soundTakeProfit.edit->text()));
-    app.soundStopLoss.Set(W(soundStopLoss.edit->text()));
-    app.soundStopLossBB.Set(W(soundStopLossBB.edit->text()));
-
-    app.nOpacity = sliderOpacity->value();
+    ViewSettings view = viewOpened;
+    view.nColorBg = colorBg->Color(); // each pick took effect at once already
+    view.nColorText = colorTime->Color();
+    view.nColorText2 = colorHand->Color();
+    view.nColorText3 = colorMoney->Color();
+    view.bRunOnStart = checkRunOnStart->isChecked() ? 1 : 0;
+    view.bMinTrayAtStartup = checkMinTray->isChecked() ? 1 : 0;
+    view.nOpacity = sliderOpacity->value();
     if (comboSize->currentIndex() >= 0 && comboSize->currentIndex() <= 2)
-        app.nSize = comboSize->currentIndex();
+        view.nSize = comboSize->currentIndex();
 
-    app.bRunOnStart = checkRunOnStart->isChecked() ? 1 : 0;
-    app.bMinTrayAtStartup = checkMinTray->isChecked() ? 1 : 0;
-    app.bAutoPause = checkAutoPause->isChecked() ? 1 : 0;
-    app.nAutoPauseMin = spinAutoPauseMin->value();
-
-    app.nDisplayCurrency = groupCurrency->checkedId() >= 0 ? groupCurrency->checkedId() : 0;
-    app.SetRates(rates[0], rates[1], rates[2]);
-
-    // The big-blind stop starts again from the new value; the money levels
-    // take the new amounts at the next stop or start-up.
-    app.SetBBStop(spinStopLossBB->value());
-    app.bStopLossBB = checkStopLossBB->isChecked() ? 1 : 0;
-    app.bTakeProfit = checkTakeProfit->isChecked() ? 1 : 0;
-    app.bStopLoss = checkStopLoss->isChecked() ? 1 : 0;
-    app.bTrailingTakeProfit = checkTrailingTakeProfit->isChecked() ? 1 : 0;
-    app.bTrailingStopLoss = checkTrailingStopLoss->isChecked() ? 1 : 0;
+    // A raised hands or time limit arms its fired alarm again and the
+    // big-blind stop starts again from its value; the money levels take the
+    // new amounts at the next stop or start-up.
+    app.SetAlarms(alarms);
+    app.SetView(view);
+    app.SetRates(rates);
 
     // The rooms file (which tells the user itself when it cannot be written),
     // then the profile.

@@ -2,13 +2,18 @@
 // with their sounds, automatic pause and start-up, the session window's
 // colours, size and opacity, and the display currency with its rates.
 //
-// It edits the application object. Most choices take effect only on OK,
-// which stores them in the application object and writes the rooms file and
-// the application profile. Two kinds of edit act at once and stay after
-// Cancel for the rest of the run: colour picks (the application colours) and
-// adds, changes and deletes of rooms (the configured rooms and their names'
-// in-use marks).
+// It edits the application object. The controls are filled from copies of
+// its alarm, view and rate settings; OK builds new ones from the controls,
+// sets each whole and writes the rooms file and the application profile.
+// Cancel changes none of them, with two kinds of edit that act at once and
+// stay after Cancel for the rest of the run: colour picks (the view's
+// colours) and adds, changes and deletes of rooms (the configured rooms and
+// their names' in-use marks).
 #pragma once
+
+#include "app/ViewSettings.h"
+#include "model/SessionModel.h"
+#include "session/AlarmSettings.h"
 
 #include <QDialog>
 #include <functional>
@@ -49,15 +54,15 @@ public:
     // settings and the rooms file and the profile are written, just before
     // the dialog closes with Accepted. The session window sets it to apply
     // what it shows from the settings:
-    //  - show or hide its three alarm indicators by app.bHandsAlarm,
-    //    app.bMoneyAlarm and app.bTimeAlarm;
-    //  - background app.nColorBg (and the text colours app.nColorText,
+    //  - show or hide its three alarm indicators by the alarms' bHandsAlarm,
+    //    bMoneyAlarm and bTimeAlarm;
+    //  - background nColorBg of the view (and the text colours nColorText,
     //    nColorText2, nColorText3, which colour picks may have changed);
-    //  - window opacity int(app.nOpacity * 2.55) / 255.0;
+    //  - window opacity int(nOpacity * 2.55) / 255.0;
     //  - enable Start when the clock is not running and app.Rooms() is not
     //    empty;
-    //  - lay itself out for app.nSize (0 Small, 1 Medium, 2 Large) when that
-    //    differs from the size in effect;
+    //  - lay itself out for the view's nSize (0 Small, 1 Medium, 2 Large)
+    //    when that differs from the size in effect;
     //  - refresh its figures and repaint itself completely.
     std::function<void()> fnApplyToWindow;
 
@@ -74,13 +79,13 @@ public:
     // Fills the three rate fields with the default rates for the display
     // currency `currency` (whose own field shows "1.00" and is disabled) and
     // selects its radio button; with `useStored`, the fields show the rates
-    // in the application instead.
+    // the dialog opened with instead.
     void SetCurrencyDefaults(int currency, bool useStored);
 
     // OK: checks the time text, the room list and the rates (a message and
-    // the dialog stays open, nothing changed), then stores every setting,
-    // writes the rooms file and the profile, calls fnApplyToWindow and
-    // closes.
+    // the dialog stays open, nothing changed), then sets the alarms, the view
+    // and the rates whole, writes the rooms file and the profile, calls
+    // fnApplyToWindow and closes.
     void accept() override;
 
 protected:
@@ -131,11 +136,12 @@ private:
     std::unique_ptr<IUserMessages> ownMessages;
     std::unique_ptr<QSoundEffect> sound;
 
-    // The amounts as they were when the dialog opened: the fields show them
-    // truncated to whole numbers, and an amount the user leaves alone keeps
-    // its cents.
-    double dTakeProfitOpened = 0.0;
-    double dStopLossOpened = 0.0;
+    // The settings as they were when the dialog opened; OK starts the new
+    // ones from these. The amount fields show whole numbers: an amount the
+    // user leaves alone keeps its cents from here.
+    const AlarmSettings alarmsOpened;
+    const ViewSettings viewOpened;
+    const RateSettings ratesOpened;
 
     QTableWidget* tableRooms = nullptr;
     QToolButton* buttonAdd = nullptr;

@@ -14,10 +14,12 @@
 namespace tw {
 
 CInfoDlg::CInfoDlg(const CTarnwickApp& app, QWidget* parent)
-    : QDialog(parent), dTakeProfitAmount(app.dTakeProfitAmount),
-      dStopLossAmount(app.dStopLossAmount), dTakeProfitLevel(app.dTakeProfitLevel),
-      dStopLossLevel(app.dStopLossLevel), dPeakMoney(app.dPeakMoney), dTotalBB(app.dTotalBB),
-      dPeakBB(app.dPeakBB), dBBStopInitial(app.dBBStopInitial), dBBStopLevel(app.dBBStopLevel),
+    : QDialog(parent), dTakeProfitAmount(app.Alarms().dTakeProfitAmount),
+      dStopLossAmount(app.Alarms().dStopLossAmount),
+      dTakeProfitLevel(app.alarmState.dTakeProfitLevel),
+      dStopLossLevel(app.alarmState.dStopLossLevel), dPeakMoney(app.alarmState.dPeakMoney),
+      dTotalBB(app.dTotalBB), dPeakBB(app.alarmState.dPeakBB),
+      dBBStopInitial(app.alarmState.dBBStopInitial), dBBStopLevel(app.alarmState.dBBStopLevel),
       nUnreadHands(app.nUnreadHands) {
     setWindowTitle(QStringLiteral("Info"));
 

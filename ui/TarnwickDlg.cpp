@@ -150,15 +150,15 @@ void CTarnwickDlg::CreateControls() {
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignTop;
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignTop;
     lblTime = new CFigureLabel(
-        QStringLiteral("0:00"), right, [this] { return app.nColorText; }, this);
+        QStringLiteral("0:00"), right, [this] { return app.View().nColorText; }, this);
     lblHands = new CFigureLabel(
-        QStringLiteral("0"), right, [this] { return app.nColorText2; }, this);
+        QStringLiteral("0"), right, [this] { return app.View().nColorText2; }, this);
     lblMoney = new CFigureLabel(
-        QStringLiteral("0"), right, [this] { return app.nColorText3; }, this);
+        QStringLiteral("0"), right, [this] { return app.View().nColorText3; }, this);
     lblHandsCaption = new CFigureLabel(
-        QStringLiteral("Hands"), left, [this] { return app.nColorText2; }, this);
+        QStringLiteral("Hands"), left, [this] { return app.View().nColorText2; }, this);
     lblMoneyCaption = new CFigureLabel(
-        QStringLiteral("Money"), left, [this] { return app.nColorText3; }, this);
+        QStringLiteral("Money"), left, [this] { return app.View().nColorText3; }, this);
     lblTime->setGeometry(DialogRect(51, 2, 36, 12));
     lblHands->setGeometry(DialogRect(41, 15, 46, 12));
     lblMoney->setGeometry(DialogRect(41, 27, 47, 23));
@@ -236,7 +236,7 @@ void CTarnwickDlg::InitDialog() {
     btnPause->hide();
 
     UpdateStartButton();
-    if (btnStart->isEnabled() && app.bRunOnStart)
+    if (btnStart->isEnabled() && app.View().bRunOnStart)
         StartSession();
 
     setWindowIcon(LoadIconResource(kIdAppIcon));
@@ -248,7 +248,7 @@ void CTarnwickDlg::InitDialog() {
     MoveToStoredPosition();
 
     rcAnchor = geometry();
-    const int size = app.nSize;
+    const int size = app.View().nSize;
     if (size == 2 || size == 1) {
         const int shift = Scale(size == 2 ? 80 : 40, nDpiX);
         rcAnchor.setTop(rcAnchor.top() + shift);
@@ -266,7 +266,7 @@ void CTarnwickDlg::InitDialog() {
 
     bVisible = true;
     CreateTrayIcon();
-    if (app.bMinTrayAtStartup) {
+    if (app.View().bMinTrayAtStartup) {
         if (pTray) {
             bVisible = false;
             hide();
@@ -300,8 +300,8 @@ void CTarnwickDlg::MoveToStoredPosition() {
     const std::wstring stored = app.GetProfileString(L"View", L"wndPos", L"");
     // The size the window will have once its size setting is applied.
     QSize final = size();
-    if (app.nSize == 1 || app.nSize == 2) {
-        const int grow = Scale(app.nSize == 2 ? 80 : 40, nDpiX);
+    if (const int sizeSetting = app.View().nSize; sizeSetting == 1 || sizeSetting == 2) {
+        const int grow = Scale(sizeSetting == 2 ? 80 : 40, nDpiX);
         final = QSize(rcTemplate.width() + 2 * grow, rcTemplate.height() + grow);
     }
     if (stored.empty()) {
@@ -438,7 +438,7 @@ void CTarnwickDlg::LayoutForSize(int grow, int base, int size) {
 
 void CTarnwickDlg::PlaceAlarmIcons() {
     const QPoint at = icoTime->pos();
-    const bool small = app.nSize == 0;
+    const bool small = app.View().nSize == 0;
     const int iconSize = small ? 16 : 24;
     const int hands = small ? 20 : 28;
     const int money = small ? 38 : 54;
@@ -475,13 +475,13 @@ void CTarnwickDlg::ShowUnwatchedRooms(const std::vector<CRoomWatches::UnwatchedR
 }
 
 void CTarnwickDlg::ShowAlarmIndicators() {
-    icoHands->setVisible(app.bHandsAlarm != 0);
-    icoMoney->setVisible(app.bMoneyAlarm != 0);
-    icoTime->setVisible(app.bTimeAlarm != 0);
+    icoHands->setVisible(app.Alarms().bHandsAlarm != 0);
+    icoMoney->setVisible(app.Alarms().bMoneyAlarm != 0);
+    icoTime->setVisible(app.Alarms().bTimeAlarm != 0);
 }
 
 void CTarnwickDlg::ApplyOpacity() {
-    nAlpha = static_cast<int>(app.nOpacity * 2.55);
+    nAlpha = static_cast<int>(app.View().nOpacity * 2.55);
     setWindowOpacity(nAlpha / 255.0);
 }
 
@@ -499,7 +499,7 @@ void CTarnwickDlg::PullFigures() {
 
 void CTarnwickDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), ColorFromRef(app.nColorBg));
+    painter.fillRect(rect(), ColorFromRef(app.View().nColorBg));
 }
 
 // --- Session --------------------------------------------------------------------
@@ -614,7 +614,8 @@ void CTarnwickDlg::timerEvent(QTimerEvent* event) {
 void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
     const wchar_t* text = L"You have run out of time!";
     const wchar_t* caption = L"Alarm time";
-    const CAlarmSound* sound = &app.soundTime;
+    const AlarmSettings& alarms = app.Alarms();
+    const CAlarmSound* sound = &alarms.soundTime;
     int soundId = kIdSoundMoney;
     bool message = true;
     int figure = kCtlMoney;
@@ -622,29 +623,29 @@ void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
     case SessionAlarm::kHands:
         text = L"You have reached the maximum hands!";
         caption = L"Alarm hands";
-        sound = &app.soundHands;
+        sound = &alarms.soundHands;
         soundId = kIdSoundHands;
-        message = app.bHandMessage != 0;
+        message = alarms.bHandMessage != 0;
         figure = kCtlHands;
         break;
     case SessionAlarm::kTakeProfit:
         text = L"You have reached the maximum profit!";
         caption = L"Take profit!";
-        sound = &app.soundTakeProfit;
+        sound = &alarms.soundTakeProfit;
         break;
     case SessionAlarm::kStopLoss:
         text = L"You have reached the maximum loss!";
         caption = L"Stop loss!";
-        sound = &app.soundStopLoss;
+        sound = &alarms.soundStopLoss;
         break;
     case SessionAlarm::kBBStopLoss:
         text = L"You have reached the maximum loss in BBs!";
         caption = L"Stop loss BBs!";
-        sound = &app.soundStopLossBB;
+        sound = &alarms.soundStopLossBB;
         break;
     case SessionAlarm::kTime:
         soundId = kIdSoundTime;
-        message = app.bTimeMessage != 0;
+        message = alarms.bTimeMessage != 0;
         figure = kCtlTime;
         break;
     }
@@ -785,7 +786,7 @@ void CTarnwickDlg::ApplySettings() {
     ShowAlarmIndicators();
     ApplyOpacity();
     UpdateStartButton();
-    ApplySize(app.nSize);
+    ApplySize(app.View().nSize);
     PushFigures();
     update();
 }

@@ -11,6 +11,8 @@
 #include <set>
 
 using namespace tw;
+using twtest::ChangeAlarms;
+using twtest::ChangeView;
 using twtest::ReadBytes;
 using twtest::TempDir;
 using twtest::WriteBytes;
@@ -72,48 +74,49 @@ TEST(Settings, WithNoFilesAndAnEmptyProfileEveryDefaultHolds) {
     CMemoryProfile profile;
     auto app = Start(dir, &profile);
 
+    const ViewSettings& view = app->View();
+    const AlarmSettings& alarms = app->Alarms();
+    const AlarmState& state = app->alarmState;
     EXPECT_EQ(app->bDebug, 0);
     EXPECT_EQ(app->bBankroll, 0);
-    EXPECT_EQ(app->bHandMessage, 0);
-    EXPECT_EQ(app->bTimeMessage, 0);
+    EXPECT_EQ(alarms.bHandMessage, 0);
+    EXPECT_EQ(alarms.bTimeMessage, 0);
     EXPECT_EQ(app->dTotalMoney, 0.0);
 
-    EXPECT_EQ(app->bRunOnStart, 0);
-    EXPECT_EQ(app->bMinTrayAtStartup, 0);
-    EXPECT_EQ(app->bAutoPause, 0);
-    EXPECT_EQ(app->nAutoPauseMin, 3);
-    EXPECT_EQ(app->nColorText, 0xFFFFFF);
-    EXPECT_EQ(app->nColorText2, 0x00C313);
-    EXPECT_EQ(app->nColorText3, 0x00C0FF);
-    EXPECT_EQ(app->nColorBg, 0x37323D);
-    EXPECT_EQ(app->nOpacity, 100);
-    EXPECT_EQ(app->nSize, 0);
+    EXPECT_EQ(view.bRunOnStart, 0);
+    EXPECT_EQ(view.bMinTrayAtStartup, 0);
+    EXPECT_EQ(alarms.bAutoPause, 0);
+    EXPECT_EQ(alarms.nAutoPauseMin, 3);
+    EXPECT_EQ(view.nColorText, 0xFFFFFF);
+    EXPECT_EQ(view.nColorText2, 0x00C313);
+    EXPECT_EQ(view.nColorText3, 0x00C0FF);
+    EXPECT_EQ(view.nColorBg, 0x37323D);
+    EXPECT_EQ(view.nOpacity, 100);
+    EXPECT_EQ(view.nSize, 0);
 
-    EXPECT_EQ(app->bHandsAlarm, 0);
-    EXPECT_EQ(app->nHandsLimit, 700);
-    EXPECT_EQ(app->bMoneyAlarm, 0);
-    EXPECT_EQ(app->dTakeProfitAmount, 1000.0);
-    EXPECT_EQ(app->dStopLossAmount, -1000.0);
-    EXPECT_EQ(app->dTakeProfitLevel, 1000.0);
-    EXPECT_EQ(app->dStopLossLevel, -1000.0);
-    EXPECT_EQ(app->nAlarmLossBB, -1000);
-    EXPECT_EQ(app->dBBStopInitial, -1000.0);
-    EXPECT_EQ(app->dBBStopLevel, -1000.0);
-    EXPECT_EQ(app->bTakeProfit + app->bStopLoss + app->bStopLossBB + app->bTrailingTakeProfit +
-                  app->bTrailingStopLoss,
+    EXPECT_EQ(alarms.bHandsAlarm, 0);
+    EXPECT_EQ(alarms.nHandsLimit, 700);
+    EXPECT_EQ(alarms.bMoneyAlarm, 0);
+    EXPECT_EQ(alarms.dTakeProfitAmount, 1000.0);
+    EXPECT_EQ(alarms.dStopLossAmount, -1000.0);
+    EXPECT_EQ(state.dTakeProfitLevel, 1000.0);
+    EXPECT_EQ(state.dStopLossLevel, -1000.0);
+    EXPECT_EQ(alarms.nAlarmLossBB, -1000);
+    EXPECT_EQ(state.dBBStopInitial, -1000.0);
+    EXPECT_EQ(state.dBBStopLevel, -1000.0);
+    EXPECT_EQ(alarms.bTakeProfit + alarms.bStopLoss + alarms.bStopLossBB +
+                  alarms.bTrailingTakeProfit + alarms.bTrailingStopLoss,
               0);
-    EXPECT_EQ(app->bTimeAlarm, 0);
-    EXPECT_EQ(app->nTimeLimit, 60);
-    EXPECT_EQ(app->strAlarmTime, L"01:00");
-    for (const CAlarmSound* s : {&app->soundHands, &app->soundTakeProfit, &app->soundStopLoss,
-                                 &app->soundStopLossBB, &app->soundTime})
+    EXPECT_EQ(alarms.bTimeAlarm, 0);
+    EXPECT_EQ(alarms.nTimeLimit, 60);
+    EXPECT_EQ(alarms.strAlarmTime, L"01:00");
+    for (const CAlarmSound* s : {&alarms.soundHands, &alarms.soundTakeProfit, &alarms.soundStopLoss,
+                                 &alarms.soundStopLossBB, &alarms.soundTime})
         EXPECT_EQ(s->File(), L"");
 
-    EXPECT_EQ(app->nDisplayCurrency, kCurrencyUSD);
-    ASSERT_EQ(app->mapCurrency.size(), 3u);
-    EXPECT_EQ(app->mapCurrency.at(kCurrencyUSD).strRate, L"1.00");
-    EXPECT_EQ(app->mapCurrency.at(kCurrencyEUR).strRate, L"1.12");
-    EXPECT_EQ(app->mapCurrency.at(kCurrencyGBP).strRate, L"1.42");
+    EXPECT_EQ(app->DisplayCurrency(), kCurrencyUSD);
+    EXPECT_EQ(app->Rates(), RateSettings{});
+    EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyUSD), 1.00);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyEUR), 1.12);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyGBP), 1.42);
     EXPECT_TRUE(app->Rooms().empty());
@@ -131,33 +134,35 @@ TEST(Settings, CompoundParamsFillFromTheLeftAndKeepTheRest) {
     profile.WriteProfileString(L"Alarm", L"Param", L"1");
     profile.WriteProfileString(L"Alarm3", L"Param", L"1:90");
     auto app = Start(dir, &profile);
-    EXPECT_EQ(app->bMoneyAlarm, 1);
-    EXPECT_DOUBLE_EQ(app->dTakeProfitAmount, 250.5);
-    EXPECT_DOUBLE_EQ(app->dTakeProfitLevel, 250.5);
-    EXPECT_DOUBLE_EQ(app->dStopLossAmount, 0.0); // the value before the first load
-    EXPECT_EQ(app->bHandsAlarm, 1);
-    EXPECT_EQ(app->nHandsLimit, 700);
-    EXPECT_EQ(app->bTimeAlarm, 1);
-    EXPECT_EQ(app->nTimeLimit, 90);
-    EXPECT_EQ(app->strAlarmTime, L"01:30");
+    const AlarmSettings& alarms = app->Alarms();
+    AlarmState& state = app->alarmState;
+    EXPECT_EQ(alarms.bMoneyAlarm, 1);
+    EXPECT_DOUBLE_EQ(alarms.dTakeProfitAmount, 250.5);
+    EXPECT_DOUBLE_EQ(state.dTakeProfitLevel, 250.5);
+    EXPECT_DOUBLE_EQ(alarms.dStopLossAmount, 0.0); // the value before the first load
+    EXPECT_EQ(alarms.bHandsAlarm, 1);
+    EXPECT_EQ(alarms.nHandsLimit, 700);
+    EXPECT_EQ(alarms.bTimeAlarm, 1);
+    EXPECT_EQ(alarms.nTimeLimit, 90);
+    EXPECT_EQ(alarms.strAlarmTime, L"01:30");
 
     // Reading the money alarms again (as a session stop does) restores the
     // switches and levels and empties the peaks and the big-blind total.
     app->dTotalMoney = 40;
-    app->dPeakMoney = 120;
+    state.dPeakMoney = 120;
     app->dTotalBB = 12.5;
-    app->dPeakBB = 12.5;
-    app->dTakeProfitLevel = 370.5;
+    state.dPeakBB = 12.5;
+    state.dTakeProfitLevel = 370.5;
     profile.WriteProfileInt(L"Alarm2", L"TakeProfit", 1);
     profile.WriteProfileInt(L"Alarm2", L"AlarmLossBB", -30);
     app->LoadMoneyAlarms();
-    EXPECT_EQ(app->bTakeProfit, 1);
-    EXPECT_DOUBLE_EQ(app->dTakeProfitLevel, 250.5);
-    EXPECT_DOUBLE_EQ(app->dBBStopInitial, -30);
-    EXPECT_DOUBLE_EQ(app->dBBStopLevel, -30);
-    EXPECT_EQ(app->dPeakMoney, 0.0);
+    EXPECT_EQ(alarms.bTakeProfit, 1);
+    EXPECT_DOUBLE_EQ(state.dTakeProfitLevel, 250.5);
+    EXPECT_DOUBLE_EQ(state.dBBStopInitial, -30);
+    EXPECT_DOUBLE_EQ(state.dBBStopLevel, -30);
+    EXPECT_EQ(state.dPeakMoney, 0.0);
     EXPECT_EQ(app->dTotalBB, 0.0);
-    EXPECT_EQ(app->dPeakBB, 0.0);
+    EXPECT_EQ(state.dPeakBB, 0.0);
     EXPECT_DOUBLE_EQ(app->dTotalMoney, 40); // the money total carries on
 }
 
@@ -177,19 +182,20 @@ TEST(Settings, MalformedProfileValuesGiveUsableSettings) {
     profile.WriteProfileString(L"Alarm2", L"AlarmLossBB", L"-50.5");
     auto app = Start(dir, &profile);
 
-    EXPECT_EQ(app->nDisplayCurrency, kCurrencyUSD);
+    EXPECT_EQ(app->DisplayCurrency(), kCurrencyUSD);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyUSD), 1.00);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyEUR), 1.12);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyGBP), 1.50);
-    EXPECT_EQ(app->nOpacity, 100);
-    EXPECT_EQ(app->nColorBg, 0x37323D);
-    EXPECT_EQ(app->nColorText, 0x102030);
-    EXPECT_EQ(app->nAutoPauseMin, 3);
-    EXPECT_EQ(app->bHandsAlarm, 0);
-    EXPECT_EQ(app->nHandsLimit, 700);
-    EXPECT_EQ(app->bMoneyAlarm, 0);
-    EXPECT_DOUBLE_EQ(app->dTakeProfitAmount, 50.0);
-    EXPECT_EQ(app->nAlarmLossBB, -1000);
+    EXPECT_EQ(app->View().nOpacity, 100);
+    EXPECT_EQ(app->View().nColorBg, 0x37323D);
+    EXPECT_EQ(app->View().nColorText, 0x102030);
+    const AlarmSettings& alarms = app->Alarms();
+    EXPECT_EQ(alarms.nAutoPauseMin, 3);
+    EXPECT_EQ(alarms.bHandsAlarm, 0);
+    EXPECT_EQ(alarms.nHandsLimit, 700);
+    EXPECT_EQ(alarms.bMoneyAlarm, 0);
+    EXPECT_DOUBLE_EQ(alarms.dTakeProfitAmount, 50.0);
+    EXPECT_EQ(alarms.nAlarmLossBB, -1000);
 
     // A display currency of euros takes the euro table for a broken rate.
     profile.WriteProfileInt(L"Currency", L"Cur", kCurrencyEUR);
@@ -208,26 +214,29 @@ TEST(Settings, SavingWritesEveryProfileKeyAndLoadsBackTheSame) {
     TempDir dir;
     CMemoryProfile profile;
     auto app = Start(dir, &profile);
-    app->bRunOnStart = 1;
-    app->bAutoPause = 1;
-    app->nAutoPauseMin = 7;
-    app->nColorBg = 0x010203;
-    app->nOpacity = 55;
-    app->nSize = 2;
-    app->bHandsAlarm = 1;
-    app->nHandsLimit = 800;
-    app->bMoneyAlarm = 1;
-    app->dTakeProfitAmount = 100.456;
-    app->dStopLossAmount = -50;
-    app->bTakeProfit = 1;
-    app->bTrailingStopLoss = 1;
-    app->nAlarmLossBB = -30;
-    app->bStopLossBB = 1;
-    app->bTimeAlarm = 1;
-    app->nTimeLimit = 125;
-    app->soundTime.Set(L"/no/such/time.wav");
-    app->nDisplayCurrency = kCurrencyGBP;
-    app->SetRates(L"0.70", L"0.79", L"1.00");
+    ChangeView(*app, [](ViewSettings& v) {
+        v.bRunOnStart = 1;
+        v.nColorBg = 0x010203;
+        v.nOpacity = 55;
+        v.nSize = 2;
+    });
+    ChangeAlarms(*app, [](AlarmSettings& a) {
+        a.bAutoPause = 1;
+        a.nAutoPauseMin = 7;
+        a.bHandsAlarm = 1;
+        a.nHandsLimit = 800;
+        a.bMoneyAlarm = 1;
+        a.dTakeProfitAmount = 100.456;
+        a.dStopLossAmount = -50;
+        a.bTakeProfit = 1;
+        a.bTrailingStopLoss = 1;
+        a.nAlarmLossBB = -30;
+        a.bStopLossBB = 1;
+        a.bTimeAlarm = 1;
+        a.nTimeLimit = 125;
+        a.soundTime.Set(L"/no/such/time.wav");
+    });
+    app->SetRates(RateSettings{kCurrencyGBP, {L"0.70", L"0.79", L"1.00"}});
     ASSERT_TRUE(app->SaveProfileSettings());
 
     std::set<std::pair<std::wstring, std::wstring>> written;
@@ -241,21 +250,20 @@ TEST(Settings, SavingWritesEveryProfileKeyAndLoadsBackTheSame) {
 
     TempDir dir2;
     auto again = Start(dir2, &profile);
-    EXPECT_EQ(again->bRunOnStart, 1);
-    EXPECT_EQ(again->nAutoPauseMin, 7);
-    EXPECT_EQ(again->nColorBg, 0x010203);
-    EXPECT_EQ(again->nOpacity, 55);
-    EXPECT_EQ(again->nSize, 2);
-    EXPECT_EQ(again->nHandsLimit, 800);
-    EXPECT_DOUBLE_EQ(again->dTakeProfitAmount, 100.46);
-    EXPECT_DOUBLE_EQ(again->dStopLossAmount, -50);
-    EXPECT_EQ(again->bTakeProfit, 1);
-    EXPECT_EQ(again->bTrailingStopLoss, 1);
-    EXPECT_EQ(again->bStopLossBB, 1);
-    EXPECT_DOUBLE_EQ(again->dBBStopLevel, -30);
-    EXPECT_EQ(again->strAlarmTime, L"02:05");
-    EXPECT_EQ(again->soundTime.strPath, L"/no/such/time.wav");
-    EXPECT_EQ(again->nDisplayCurrency, kCurrencyGBP);
+    EXPECT_EQ(again->View(), app->View());
+    const AlarmSettings& alarms = again->Alarms();
+    EXPECT_EQ(alarms.nAutoPauseMin, 7);
+    EXPECT_EQ(alarms.nHandsLimit, 800);
+    EXPECT_DOUBLE_EQ(alarms.dTakeProfitAmount, 100.46);
+    EXPECT_DOUBLE_EQ(alarms.dStopLossAmount, -50);
+    EXPECT_EQ(alarms.bTakeProfit, 1);
+    EXPECT_EQ(alarms.bTrailingStopLoss, 1);
+    EXPECT_EQ(alarms.bStopLossBB, 1);
+    EXPECT_DOUBLE_EQ(again->alarmState.dBBStopLevel, -30);
+    EXPECT_EQ(alarms.strAlarmTime, L"02:05");
+    EXPECT_EQ(alarms.soundTime.strPath, L"/no/such/time.wav");
+    EXPECT_EQ(again->Rates(), app->Rates());
+    EXPECT_EQ(again->DisplayCurrency(), kCurrencyGBP);
     EXPECT_DOUBLE_EQ(again->RateOf(kCurrencyEUR), 0.79);
 }
 
@@ -269,10 +277,11 @@ TEST(Settings, AMissingSoundFilePlaysTheBuiltInSoundButKeepsItsPath) {
     profile.WriteProfileString(L"Alarm2", L"SoundLoss", missing);
     profile.WriteProfileString(L"Alarm3", L"Sound", FromUtf8(dir.path().string()));
     auto app = Start(dir, &profile);
-    EXPECT_EQ(app->soundHands.File(), FromUtf8(wav));
-    EXPECT_EQ(app->soundStopLoss.File(), L"");
-    EXPECT_EQ(app->soundStopLoss.strPath, missing);
-    EXPECT_EQ(app->soundTime.File(), L""); // a folder is no sound
+    const AlarmSettings& alarms = app->Alarms();
+    EXPECT_EQ(alarms.soundHands.File(), FromUtf8(wav));
+    EXPECT_EQ(alarms.soundStopLoss.File(), L"");
+    EXPECT_EQ(alarms.soundStopLoss.strPath, missing);
+    EXPECT_EQ(alarms.soundTime.File(), L""); // a folder is no sound
     EXPECT_EQ(profile.GetProfileString(L"Alarm2", L"SoundLoss", L""), missing);
 }
 
@@ -285,8 +294,8 @@ TEST(Settings, TheSettingsFileGivesDebugAlarmMessagesAndTheBankroll) {
         CMemoryProfile profile;
         auto app = Start(dir, &profile);
         EXPECT_EQ(app->bDebug, 7);
-        EXPECT_EQ(app->bHandMessage, 1);
-        EXPECT_EQ(app->bTimeMessage, 0);
+        EXPECT_EQ(app->Alarms().bHandMessage, 1);
+        EXPECT_EQ(app->Alarms().bTimeMessage, 0);
         EXPECT_DOUBLE_EQ(app->dTotalMoney, 1000);
         app->dTotalMoney += 35.5; // the run's result
     }

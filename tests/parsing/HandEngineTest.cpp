@@ -164,10 +164,10 @@ TEST(HandEngine, UnconfiguredRoomCountsZeroAndCreatesNoRoomRecord) {
 
 TEST(HandEngine, MissingRateAddsNothingAndInventsNoRate) {
     Engine e;
-    e.app.mapCurrency.clear();
+    e.app.SetRates(L"", L"", L"");
     e.Run(StarsHand(1, L"$0.05/$0.10 USD", kWinFive));
     EXPECT_EQ(e.app.dTotalMoney, 0);
-    EXPECT_TRUE(e.app.mapCurrency.empty());
+    EXPECT_EQ(e.app.RateOf(kCurrencyUSD), 0.0);
 }
 
 TEST(HandEngine, AHandIsKnownByItsRoomAndItsExactId) {

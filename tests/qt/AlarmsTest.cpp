@@ -8,6 +8,7 @@
 #include <functional>
 
 using namespace tw;
+using twtest::ChangeAlarms;
 
 namespace {
 
@@ -41,9 +42,11 @@ protected:
     }
     // The hands alarm at the next hand, with its message.
     void FireHandsAlarm() {
-        app->bHandsAlarm = 1;
-        app->nHandsLimit = 1;
-        app->bHandMessage = 1;
+        ChangeAlarms(*app, [](AlarmSettings& a) {
+            a.bHandsAlarm = 1;
+            a.nHandsLimit = 1;
+            a.bHandMessage = 1;
+        });
         dlg->StartSession();
         HandTo(0);
     }
@@ -73,7 +76,8 @@ protected:
 } // namespace
 
 TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
-    app->soundHands.Set(L"/no/such/file.wav"); // a missing file: the built-in sound
+    // A missing file: the built-in sound.
+    ChangeAlarms(*app, [](AlarmSettings& a) { a.soundHands.Set(L"/no/such/file.wav"); });
     OpenAndStart();
     const struct {
         const char* szName;
@@ -85,15 +89,17 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
     } cases[] = {
         {"hands",
          [&] {
-             app->bHandsAlarm = 1;
-             app->nHandsLimit = 1;
-             app->bHandMessage = 1;
+             ChangeAlarms(*app, [](AlarmSettings& a) {
+                 a.bHandsAlarm = 1;
+                 a.nHandsLimit = 1;
+                 a.bHandMessage = 1;
+             });
              HandTo(0);
          },
          kIdSoundHands, L"Alarm hands", L"You have reached the maximum hands!", kCtlHands},
         {"hands without its message switch",
          [&] {
-             app->bHandMessage = 0;
+             ChangeAlarms(*app, [](AlarmSettings& a) { a.bHandMessage = 0; });
              dlg->StartSession();
              HandTo(0);
          },
@@ -112,23 +118,28 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
          kIdSoundMoney, L"Stop loss!", L"You have reached the maximum loss!", kCtlMoney},
         {"big-blind stop",
          [&] {
-             app->bStopLossBB = 1;
-             app->SetBBStop(-1);
+             ChangeAlarms(*app, [](AlarmSettings& a) {
+                 a.bStopLossBB = 1;
+                 a.nAlarmLossBB = -1;
+             });
              HandTo(-5, -5);
          },
          kIdSoundMoney, L"Stop loss BBs!", L"You have reached the maximum loss in BBs!", kCtlMoney},
         {"time",
          [&] {
-             app->bTimeAlarm = 1;
-             app->SetTimeLimit(0, L"00:00");
-             app->bTimeMessage = 1;
+             ChangeAlarms(*app, [](AlarmSettings& a) {
+                 a.bTimeAlarm = 1;
+                 a.nTimeLimit = 0;
+                 a.strAlarmTime = L"00:00";
+                 a.bTimeMessage = 1;
+             });
              dlg->StartSession();
              Tick();
          },
          kIdSoundTime, L"Alarm time", L"You have run out of time!", kCtlTime},
         {"time without its message switch",
          [&] {
-             app->bTimeMessage = 0;
+             ChangeAlarms(*app, [](AlarmSettings& a) { a.bTimeMessage = 0; });
              dlg->StartSession();
              Tick();
          },
@@ -161,11 +172,13 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
 TEST_F(Alarms, ChosenSoundFilesArePlayed) {
     twtest::WriteBytes(dir.file("till.wav"), "RIFF");
     twtest::WriteBytes(dir.file("bell.wav"), "RIFF");
-    app->soundTakeProfit.Set(FromUtf8(dir.file("till.wav")));
-    app->soundTime.Set(FromUtf8(dir.file("bell.wav")));
-    app->bTimeAlarm = 1;
-    app->nTimeLimit = 0;
-    app->strAlarmTime = L"00:00";
+    ChangeAlarms(*app, [&](AlarmSettings& a) {
+        a.soundTakeProfit.Set(FromUtf8(dir.file("till.wav")));
+        a.soundTime.Set(FromUtf8(dir.file("bell.wav")));
+        a.bTimeAlarm = 1;
+        a.nTimeLimit = 0;
+        a.strAlarmTime = L"00:00";
+    });
     OpenAndStart();
     MoneyAlarms(1, -1000);
     HandTo(5);
@@ -223,9 +236,11 @@ TEST_F(Alarms, TheFigureOfAnAlarmIsMarkedForHalfAMinute) {
 
 TEST_F(AlarmNotices, NoticesHoldNothingUpAndStandBesideTheWindow) {
     MoneyAlarms(1, -1000);
-    app->bHandsAlarm = 1;
-    app->nHandsLimit = 1;
-    app->bHandMessage = 1;
+    ChangeAlarms(*app, [](AlarmSettings& a) {
+        a.bHandsAlarm = 1;
+        a.nHandsLimit = 1;
+        a.bHandMessage = 1;
+    });
     HandTo(5); // take profit and hands in one tick
     const std::vector<CNoticeBox*> open = notices.OpenNotices();
     ASSERT_EQ(open.size(), 2u);

@@ -19,6 +19,8 @@
 #include <filesystem>
 
 using namespace tw;
+using twtest::ChangeAlarms;
+using twtest::ChangeView;
 using twtest::Child;
 using twtest::StartedApp;
 using twtest::WhenModal;
@@ -82,7 +84,9 @@ std::string RoomsFile(const StartedApp& s) {
 TEST(DlgSettings, LimitsAreStoredAndRearmTheirAlarmsOnlyWhenRaised) {
     StartedApp s;
     s.AddRoom(L"PokerStars", L"hero");
-    s.app->bTimeAlarmFired = s.app->bHandsAlarmFired = true;
+    AlarmState& state = s.app->alarmState;
+    const AlarmSettings& alarms = s.app->Alarms();
+    state.bTimeAlarmFired = state.bHandsAlarmFired = true;
     auto confirm = [&](const QString& time, int hands) {
         CDlgSettings dlg(*s.app);
         auto* edit = C<QLineEdit>(dlg, "editAlarmTime");
@@ -95,19 +99,19 @@ TEST(DlgSettings, LimitsAreStoredAndRearmTheirAlarmsOnlyWhenRaised) {
     };
 
     EXPECT_EQ(confirm(QStringLiteral("01:30"), 600), QStringLiteral("01:00"));
-    EXPECT_EQ(s.app->nTimeLimit, 90);
-    EXPECT_EQ(s.app->strAlarmTime, L"01:30");
-    EXPECT_FALSE(s.app->bTimeAlarmFired); // longer than 60 minutes: re-armed
-    EXPECT_EQ(s.app->nHandsLimit, 600);
-    EXPECT_TRUE(s.app->bHandsAlarmFired); // fewer hands: stays fired
+    EXPECT_EQ(alarms.nTimeLimit, 90);
+    EXPECT_EQ(alarms.strAlarmTime, L"01:30");
+    EXPECT_FALSE(state.bTimeAlarmFired); // longer than 60 minutes: re-armed
+    EXPECT_EQ(alarms.nHandsLimit, 600);
+    EXPECT_TRUE(state.bHandsAlarmFired); // fewer hands: stays fired
     EXPECT_EQ(s.ProfileValue(L"Alarm3", L"Param"), L"0:90");
 
     // Minutes beyond 59 carry into the hours; the text stays as written.
     EXPECT_EQ(confirm(QStringLiteral("00:90"), 800), QStringLiteral("01:30"));
-    EXPECT_EQ(s.app->nTimeLimit, 90);
-    EXPECT_EQ(s.app->strAlarmTime, L"00:90");
+    EXPECT_EQ(alarms.nTimeLimit, 90);
+    EXPECT_EQ(alarms.strAlarmTime, L"00:90");
     EXPECT_EQ(confirm(QStringLiteral("00:45"), 800), QStringLiteral("00:90"));
-    EXPECT_EQ(s.app->strAlarmTime, L"00:45");
+    EXPECT_EQ(alarms.strAlarmTime, L"00:45");
 }
 
 TEST(DlgSettings, ARefusedOkChangesNothingAndKeepsTheDialogOpen) {
@@ -139,9 +143,9 @@ TEST(DlgSettings, ARefusedOkChangesNothingAndKeepsTheDialogOpen) {
             EXPECT_EQ(s.messages.shown[0].strText, c.message);
         }
     }
-    EXPECT_EQ(s.app->bHandsAlarm, 0);
-    EXPECT_EQ(s.app->nHandsLimit, 700);
-    EXPECT_EQ(s.app->nOpacity, 100);
+    EXPECT_EQ(s.app->Alarms().bHandsAlarm, 0);
+    EXPECT_EQ(s.app->Alarms().nHandsLimit, 700);
+    EXPECT_EQ(s.app->View().nOpacity, 100);
     EXPECT_EQ(s.app->RateOf(kCurrencyEUR), 1.12);
     EXPECT_TRUE(s.profile.mapValues.empty());
     EXPECT_FALSE(std::filesystem::exists(tw::ToUtf8(s.app->RoomsFilePath())));
@@ -149,8 +153,39 @@ TEST(DlgSettings, ARefusedOkChangesNothingAndKeepsTheDialogOpen) {
     Rate(dlg, "EUR")->setText(QStringLiteral(" 1.10 "));
     ClickOk(dlg);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(s.app->nHandsLimit, 900);
+    EXPECT_EQ(s.app->Alarms().nHandsLimit, 900);
     EXPECT_EQ(s.ProfileValue(L"Currency", L"EUR_K"), L"1.10");
+}
+
+TEST(DlgSettings, CancelLeavesEverySettingAsItWas) {
+    StartedApp s;
+    s.AddRoom(L"PokerStars", L"hero");
+    s.app->alarmState.dBBStopLevel = 12.5; // a trailing level under way
+    const AlarmSettings alarms = s.app->Alarms();
+    const ViewSettings view = s.app->View();
+    const RateSettings rates = s.app->Rates();
+    {
+        CDlgSettings dlg(*s.app);
+        dlg.fnApplyToWindow = [] { ADD_FAILURE() << "applied on Cancel"; };
+        dlg.show();
+        C<QCheckBox>(dlg, "checkAlarmHands")->setChecked(true);
+        C<QSpinBox>(dlg, "spinHands")->setValue(900);
+        C<QLineEdit>(dlg, "editAlarmTime")->setText(QStringLiteral("02:00"));
+        C<QSpinBox>(dlg, "spinStopLossBB")->setValue(-30);
+        C<QLineEdit>(dlg, "editSoundTime")->setText(QStringLiteral("/snd/bell.wav"));
+        C<QCheckBox>(dlg, "checkAutoPause")->setChecked(true);
+        C<QSlider>(dlg, "sliderOpacity")->setValue(40);
+        C<QComboBox>(dlg, "comboSize")->setCurrentIndex(2);
+        C<QCheckBox>(dlg, "checkRunOnStart")->setChecked(true);
+        C<QRadioButton>(dlg, "radioGBP")->click();
+        C<QPushButton>(dlg, "buttonCancel")->click();
+        EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(s.app->Alarms(), alarms);
+    EXPECT_EQ(s.app->View(), view);
+    EXPECT_EQ(s.app->Rates(), rates);
+    EXPECT_EQ(s.app->alarmState.dBBStopLevel, 12.5);
+    EXPECT_TRUE(s.profile.mapValues.empty());
 }
 
 TEST(DlgSettings, OkWritesEveryProfileKeyAndTheRoomsOfTheList) {
@@ -158,15 +193,15 @@ TEST(DlgSettings, OkWritesEveryProfileKeyAndTheRoomsOfTheList) {
         [](CMemoryProfile& p) { p.WriteProfileString(L"Alarm2", L"Param", L"1:99.50:-40.25"); });
     s.AddRoom(L"PokerStars", L"hero", true);
     s.AddRoom(L"888 poker", L"villain", false);
-    s.app->dBBStopLevel = 12.5; // a trailing level under way
+    s.app->alarmState.dBBStopLevel = 12.5; // a trailing level under way
 
     bool applied = false;
     {
         CDlgSettings dlg(*s.app);
         dlg.fnApplyToWindow = [&] {
             applied = true; // after the application and the profile have it all
-            EXPECT_EQ(s.app->nOpacity, 42);
-            EXPECT_EQ(s.app->nSize, 2);
+            EXPECT_EQ(s.app->View().nOpacity, 42);
+            EXPECT_EQ(s.app->View().nSize, 2);
             EXPECT_TRUE(s.HasProfileKey(L"Currency", L"GBP_K"));
         };
         ASSERT_EQ(ListRows(dlg), QStringList({"888 poker", "PokerStars+"}));
@@ -197,7 +232,7 @@ TEST(DlgSettings, OkWritesEveryProfileKeyAndTheRoomsOfTheList) {
     EXPECT_EQ(s.ProfileValue(L"Alarm2", L"StopLossBB"), L"1");
     EXPECT_EQ(s.ProfileValue(L"View", L"Opacity"), L"42");
     EXPECT_EQ(s.ProfileValue(L"Alarm", L"Sound"), L"/snd/not there.wav"); // as entered
-    EXPECT_EQ(s.app->dBBStopLevel, -30.0);
+    EXPECT_EQ(s.app->alarmState.dBBStopLevel, -30.0);
 
     // The rooms in list order, each as its row is ticked.
     const std::string rooms = RoomsFile(s);
@@ -296,14 +331,14 @@ TEST(DlgSettings, ColourPicksActAtOnceButReachTheProfileOnlyOnOk) {
         });
         ASSERT_NE(cell, cells.end());
         (*cell)->click();
-        EXPECT_EQ(s.app->nColorBg, red);
+        EXPECT_EQ(s.app->View().nColorBg, red);
         EXPECT_EQ(repaints, 1);
         dlg.reject();
     }
-    EXPECT_EQ(s.app->nColorBg, red); // kept for this run
+    EXPECT_EQ(s.app->View().nColorBg, red); // kept for this run
     EXPECT_EQ(s.profile.GetProfileInt(L"View", L"ColorBg", 0), 0x102030);
 
-    s.app->nColorText3 = 0x123456;
+    ChangeView(*s.app, [](ViewSettings& v) { v.nColorText3 = 0x123456; });
     {
         CDlgSettings dlg(*s.app);
         auto* money = C<CColorButton>(dlg, "colorMoney");
@@ -333,7 +368,7 @@ TEST(DlgSettings, SwitchingTheDisplayCurrencyResetsTheRates) {
         EXPECT_EQ(rates(dlg), QStringList({"0.89", "1.00 off", "1.27"}));
         ClickOk(dlg);
     }
-    EXPECT_EQ(s.app->nDisplayCurrency, kCurrencyEUR);
+    EXPECT_EQ(s.app->DisplayCurrency(), kCurrencyEUR);
     EXPECT_EQ(s.app->RateOf(kCurrencyUSD), 0.89);
     EXPECT_EQ(s.app->RateOf(kCurrencyEUR), 1.0);
     EXPECT_EQ(s.app->RateOf(kCurrencyGBP), 1.27);
@@ -367,7 +402,7 @@ TEST(DlgSettings, EnterNeverConfirms) {
 
 TEST(DlgSettings, GroupSwitchesEnableTheirFields) {
     StartedApp s;
-    s.app->bMoneyAlarm = 1;
+    ChangeAlarms(*s.app, [](AlarmSettings& a) { a.bMoneyAlarm = 1; });
     CDlgSettings dlg(*s.app);
     const char* moneyFields[] = {"spinTakeProfit", "checkTrailingTakeProfit", "editSoundTakeProfit",
                                  "spinStopLoss",   "checkTrailingStopLoss",   "buttonPlayStopLoss",
@@ -388,7 +423,8 @@ TEST(DlgSettings, GroupSwitchesEnableTheirFields) {
 
 TEST(DlgSettings, PlayButtonsPlayTheirOwnSoundOrTheBuiltInOne) {
     StartedApp s;
-    s.app->bHandsAlarm = s.app->bMoneyAlarm = s.app->bTimeAlarm = 1;
+    ChangeAlarms(*s.app,
+                 [](AlarmSettings& a) { a.bHandsAlarm = a.bMoneyAlarm = a.bTimeAlarm = 1; });
     const std::string wav = s.dir.file("ding.wav");
     twtest::WriteBytes(wav, "RIFF");
     CDlgSettings dlg(*s.app);

@@ -35,16 +35,17 @@ TEST(InfoDlg, ShowsTheLimitsAsTheyStandWhenOpened) {
     }
 
     // Stop loss -50 trailing a peak of 120; big blinds trailing 12.5.
-    s.app->dStopLossAmount = -50;
-    s.app->dStopLossLevel = 70;
-    s.app->dPeakMoney = 120;
+    twtest::ChangeAlarms(*s.app, [](AlarmSettings& a) { a.dStopLossAmount = -50; });
+    AlarmState& state = s.app->alarmState;
+    state.dStopLossLevel = 70;
+    state.dPeakMoney = 120;
     s.app->dTotalBB = 10.25;
-    s.app->dPeakBB = 12.5;
-    s.app->dBBStopInitial = -30;
-    s.app->dBBStopLevel = -17.5;
+    state.dPeakBB = 12.5;
+    state.dBBStopInitial = -30;
+    state.dBBStopLevel = -17.5;
     s.app->nUnreadHands = 2;
     CInfoDlg dlg(*s.app);
-    s.app->dPeakMoney = 500; // later changes do not reach an open dialog
+    state.dPeakMoney = 500; // later changes do not reach an open dialog
     dlg.show();
     EXPECT_EQ(Shown(dlg),
               QStringList({"1000", "-50", "1000", "70", "120", "10.25", "12.5", "-30", "-17.5"}));

@@ -66,13 +66,13 @@ TEST(QtProfileStore, AHandEditedProfileStartsWithUsableValues) {
                      "=\n");
     auto store = CQtProfileStore::FromIniFile(Q(path));
     auto app = StartWith(dir, *store);
-    EXPECT_EQ(app->nOpacity, 100);
-    EXPECT_EQ(app->nColorBg, 0x102030);
-    EXPECT_EQ(app->nColorText, 0xFFFFFF);
-    EXPECT_EQ(app->bHandsAlarm, 1); // "1,800" has no ':' after the first number
-    EXPECT_EQ(app->nHandsLimit, 700);
-    EXPECT_EQ(app->strAlarmTime, L"01:30");
-    EXPECT_EQ(app->nDisplayCurrency, kCurrencyUSD);
+    EXPECT_EQ(app->View().nOpacity, 100);
+    EXPECT_EQ(app->View().nColorBg, 0x102030);
+    EXPECT_EQ(app->View().nColorText, 0xFFFFFF);
+    EXPECT_EQ(app->Alarms().bHandsAlarm, 1); // "1,800" has no ':' after the first number
+    EXPECT_EQ(app->Alarms().nHandsLimit, 700);
+    EXPECT_EQ(app->Alarms().strAlarmTime, L"01:30");
+    EXPECT_EQ(app->DisplayCurrency(), kCurrencyUSD);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyUSD), 1.05);
     EXPECT_DOUBLE_EQ(app->RateOf(kCurrencyGBP), 1.42);
 
@@ -81,9 +81,9 @@ TEST(QtProfileStore, AHandEditedProfileStartsWithUsableValues) {
     store.reset();
     auto reread = CQtProfileStore::FromIniFile(Q(path));
     auto again = StartWith(dir, *reread);
-    EXPECT_EQ(again->nColorBg, 0x102030);
-    EXPECT_EQ(again->bHandsAlarm, 1);
-    EXPECT_EQ(again->nTimeLimit, 90);
+    EXPECT_EQ(again->View().nColorBg, 0x102030);
+    EXPECT_EQ(again->Alarms().bHandsAlarm, 1);
+    EXPECT_EQ(again->Alarms().nTimeLimit, 90);
     EXPECT_DOUBLE_EQ(again->RateOf(kCurrencyUSD), 1.05);
     EXPECT_EQ(reread->GetProfileString(L"Alarm2", L"Param", L""), L"0:1000.00:-1000.00");
 }

@@ -33,8 +33,10 @@ TEST_F(SessionClock, TheStoredTimerIdDrivesTheTick) {
 }
 
 TEST_F(SessionClock, PauseShowsThePausedClock) {
-    app->bAutoPause = 1;
-    app->nAutoPauseMin = 3;
+    twtest::ChangeAlarms(*app, [](AlarmSettings& a) {
+        a.bAutoPause = 1;
+        a.nAutoPauseMin = 3;
+    });
     OpenAndStart();
     Tick(60);
     // Unpaused it is amber, hovered too; paused, blue: a paused clock is
@@ -103,7 +105,7 @@ TEST_F(SessionClock, MoneyFormatsAndFontSteps) {
     EXPECT_EQ(Text(kCtlMoney), QStringLiteral("0.00"));
 
     // A larger window has larger steps.
-    app->nSize = 1;
+    twtest::ChangeView(*app, [](ViewSettings& v) { v.nSize = 1; });
     dlg->ApplySize(1);
     Hand(-1005.0);
     Tick();
@@ -156,9 +158,9 @@ TEST_F(SessionClock, StartAndStopResetTheFiguresAndRunTheWatches) {
     EXPECT_EQ(Text(kCtlMoney), QStringLiteral("15.50"));
     // The money alarms are read again; the big blinds and peaks start over.
     EXPECT_EQ(app->dTotalBB, 0.0);
-    EXPECT_EQ(app->dPeakMoney, 0.0);
-    EXPECT_EQ(app->dTakeProfitLevel, 100.0);
-    EXPECT_EQ(app->bTakeProfit, 1);
+    EXPECT_EQ(app->alarmState.dPeakMoney, 0.0);
+    EXPECT_EQ(app->alarmState.dTakeProfitLevel, 100.0);
+    EXPECT_EQ(app->Alarms().bTakeProfit, 1);
     EXPECT_FALSE(dlg->Button(kCtlStart)->isHidden());
     EXPECT_TRUE(dlg->Button(kCtlStop)->isHidden());
 

@@ -12,6 +12,8 @@
 #include <QTimer>
 
 using namespace tw;
+using twtest::ChangeAlarms;
+using twtest::ChangeView;
 using twtest::SendMouseAt;
 
 namespace {
@@ -70,7 +72,7 @@ TEST_F(SessionWindow, ClosingStoresThePosition) {
 }
 
 TEST_F(SessionWindow, LargeAtStartUpOpensAtTheStoredCorner) {
-    app->nSize = 2;
+    ChangeView(*app, [](ViewSettings& v) { v.nSize = 2; });
     profile.WriteProfileString(L"View", L"wndPos", L"100:90:401:258");
     Open();
     const QRect templ = dlg->rcTemplate;
@@ -83,7 +85,7 @@ TEST_F(SessionWindow, LargeAtStartUpOpensAtTheStoredCorner) {
     // Back to Small after a drag: bottom edge and horizontal centre of the
     // Large window, not of where it was dragged.
     dlg->move(10, 10);
-    app->nSize = 0;
+    ChangeView(*app, [](ViewSettings& v) { v.nSize = 0; });
     dlg->ApplySize(0);
     EXPECT_EQ(dlg->size(), templ.size());
     EXPECT_EQ(dlg->geometry().bottom(), bottom);
@@ -105,10 +107,10 @@ TEST_F(SessionWindow, ScalesWithTheScreenDpi) {
 }
 
 TEST_F(SessionWindow, OpacityPercentBecomesAlpha) {
-    app->nOpacity = 100;
+    ChangeView(*app, [](ViewSettings& v) { v.nOpacity = 100; });
     Open();
     EXPECT_EQ(dlg->nAlpha, 254);
-    app->nOpacity = 50;
+    ChangeView(*app, [](ViewSettings& v) { v.nOpacity = 50; });
     dlg->ApplySettings();
     EXPECT_EQ(dlg->nAlpha, 127);
     EXPECT_NEAR(dlg->windowOpacity(), 127 / 255.0, 0.01);
@@ -120,7 +122,7 @@ TEST_F(SessionWindow, StartNeedsAnActiveRoomOrStartsAtOnce) {
         start = dlg->Button(kCtlStart);
         return start->isEnabled();
     };
-    app->bRunOnStart = 1;
+    ChangeView(*app, [](ViewSettings& v) { v.bRunOnStart = 1; });
     Open();
     EXPECT_FALSE(startable());
     EXPECT_EQ(start->toolTip(),
@@ -133,7 +135,7 @@ TEST_F(SessionWindow, StartNeedsAnActiveRoomOrStartsAtOnce) {
     EXPECT_FALSE(dlg->Session().IsRunning());
     EXPECT_EQ(start->toolTip(),
               QStringLiteral("No active room: tick one in Settings (right-click the window)"));
-    app->bRunOnStart = 0;
+    ChangeView(*app, [](ViewSettings& v) { v.bRunOnStart = 0; });
     AddRoom(L"888 poker");
     dlg->ApplySettings(); // an active room was added in the settings
     EXPECT_TRUE(startable());
@@ -145,7 +147,7 @@ TEST_F(SessionWindow, StartNeedsAnActiveRoomOrStartsAtOnce) {
 
     AddRoom(L"888 poker");
     dlg.reset();
-    app->bRunOnStart = 1;
+    ChangeView(*app, [](ViewSettings& v) { v.bRunOnStart = 1; });
     calls.clear();
     Open();
     EXPECT_TRUE(dlg->Session().IsRunning());
@@ -172,21 +174,22 @@ TEST_F(SessionWindow, TheFirstStartOpensTheSettings) {
 }
 
 TEST_F(SessionWindow, IndicatorsShowTheAlarmsThatAreOn) {
-    app->bHandsAlarm = 1;
-    app->bTimeAlarm = 1;
+    ChangeAlarms(*app, [](AlarmSettings& a) { a.bHandsAlarm = a.bTimeAlarm = 1; });
     Open();
     EXPECT_FALSE(dlg->Control(kCtlHandsIcon)->isHidden());
     EXPECT_TRUE(dlg->Control(kCtlMoneyIcon)->isHidden());
     EXPECT_FALSE(dlg->Control(kCtlTimeIcon)->isHidden());
-    app->bMoneyAlarm = 1;
-    app->bTimeAlarm = 0;
+    ChangeAlarms(*app, [](AlarmSettings& a) {
+        a.bMoneyAlarm = 1;
+        a.bTimeAlarm = 0;
+    });
     dlg->ApplySettings();
     EXPECT_FALSE(dlg->Control(kCtlMoneyIcon)->isHidden());
     EXPECT_TRUE(dlg->Control(kCtlTimeIcon)->isHidden());
 }
 
 TEST_F(SessionWindow, WithoutANotificationAreaTheWindowStaysReachable) {
-    app->bMinTrayAtStartup = 1;
+    ChangeView(*app, [](ViewSettings& v) { v.bMinTrayAtStartup = 1; });
     Open();
     EXPECT_FALSE(dlg->HasTrayIcon());
     EXPECT_TRUE(dlg->bVisible);
@@ -200,7 +203,7 @@ TEST_F(SessionWindow, WithoutANotificationAreaTheWindowStaysReachable) {
 
 TEST_F(SessionWindow, HiddenInTheTrayItShowsOnlyThroughTheTray) {
     trayAvailable = true;
-    app->bMinTrayAtStartup = 1;
+    ChangeView(*app, [](ViewSettings& v) { v.bMinTrayAtStartup = 1; });
     Open();
     ASSERT_TRUE(dlg->HasTrayIcon());
     EXPECT_FALSE(dlg->bVisible);
@@ -246,8 +249,10 @@ TEST_F(SessionWindow, WindowMenuCommands) {
     bool confirm = false;
     dlg->fnShowInfo = [&] { ++infos; };
     dlg->fnOpenSettings = [&] {
-        app->nSize = 2;
-        app->nColorBg = 0x102030;
+        ChangeView(*app, [](ViewSettings& v) {
+            v.nSize = 2;
+            v.nColorBg = 0x102030;
+        });
         return confirm;
     };
     menu = dlg->MakeWindowMenu();
@@ -259,7 +264,7 @@ TEST_F(SessionWindow, WindowMenuCommands) {
     Command(*menu, kCmdSettings)->trigger();
     EXPECT_EQ(dlg->nAppliedSize, 2);
     EXPECT_EQ(static_cast<CFigureLabel*>(dlg->Control(kCtlMoney))->TextColor(),
-              ColorFromRef(app->nColorText3));
+              ColorFromRef(app->View().nColorText3));
     EXPECT_EQ(dlg->grab().toImage().pixelColor(70, 100), QColor(0x30, 0x20, 0x10));
 
     EXPECT_EQ(CAboutDlg().VersionText(), QStringLiteral("Tarnwick, Version 3.1"));

@@ -1,4 +1,5 @@
 #include "session/Session.h"
+#include "tests/TestUtil.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <vector>
 
 using namespace tw;
+using twtest::ChangeAlarms;
 
 namespace {
 
@@ -33,24 +35,32 @@ protected:
     // The money alarms on, with these amounts and switches, freshly armed.
     void MoneyAlarms(double takeProfit, double stopLoss, bool trailingTakeProfit = false,
                      bool trailingStopLoss = false) {
-        settings.bMoneyAlarm = 1;
-        settings.dTakeProfitAmount = takeProfit;
-        settings.dStopLossAmount = stopLoss;
-        settings.bTakeProfit = settings.bStopLoss = 1;
-        settings.bTrailingTakeProfit = trailingTakeProfit;
-        settings.bTrailingStopLoss = trailingStopLoss;
-        settings.ResetMoneyLevels();
+        Change([&](AlarmSettings& a) {
+            a.bMoneyAlarm = 1;
+            a.dTakeProfitAmount = takeProfit;
+            a.dStopLossAmount = stopLoss;
+            a.bTakeProfit = a.bStopLoss = 1;
+            a.bTrailingTakeProfit = trailingTakeProfit;
+            a.bTrailingStopLoss = trailingStopLoss;
+        });
+        alarms.ResetMoneyLevels();
     }
     void TimeAlarm(int minutes, const std::wstring& text) {
-        settings.bTimeAlarm = 1;
-        settings.SetTimeLimit(minutes, text);
+        Change([&](AlarmSettings& a) {
+            a.bTimeAlarm = 1;
+            a.nTimeLimit = minutes;
+            a.strAlarmTime = text;
+        });
     }
+    template <class F> void Change(F change) { ChangeAlarms(alarms, change); }
     const std::wstring& Clock() const { return session.TimeText(); }
 
     CSessionModel totals;
-    CSessionSettings settings;
+    CSessionAlarms alarms;
+    const AlarmSettings& settings = alarms.Alarms();
+    const AlarmState& state = alarms.alarmState;
     std::int64_t now = 1'700'000'000;
-    CSession session{totals, settings, [this] { return now; }};
+    CSession session{totals, alarms, [this] { return now; }};
 };
 
 const Fired kNone;
@@ -124,8 +134,10 @@ TEST_F(SessionRules, PauseAndResumeKeepTheClock) {
 }
 
 TEST_F(SessionRules, PausesAfterTheQuietTimeAndResumesWithTheNextHand) {
-    settings.bAutoPause = 1;
-    settings.nAutoPauseMin = 3;
+    Change([](AlarmSettings& a) {
+        a.bAutoPause = 1;
+        a.nAutoPauseMin = 3;
+    });
     session.Start();
     for (int i = 0; i < 10; ++i) { // a hand every two minutes
         Tick(115);
@@ -154,14 +166,16 @@ TEST_F(SessionRules, PausesAfterTheQuietTimeAndResumesWithTheNextHand) {
 }
 
 TEST_F(SessionRules, HandsAlarmFiresOnceAndIsArmedAgainByAStart) {
-    settings.bHandsAlarm = 1;
-    settings.nHandsLimit = 700;
+    Change([](AlarmSettings& a) {
+        a.bHandsAlarm = 1;
+        a.nHandsLimit = 700;
+    });
     session.Start();
     totals.nTotalHands = 699;
     EXPECT_EQ(Tick(), kNone);
     totals.nTotalHands = 703;
     EXPECT_EQ(Tick(), kHands);
-    EXPECT_TRUE(settings.bHandsAlarmFired);
+    EXPECT_TRUE(state.bHandsAlarmFired);
     Hand();
     EXPECT_EQ(Tick(), kNone);
 
@@ -183,9 +197,9 @@ TEST_F(SessionRules, TakeProfitFiresAtTheLevelAndClearsItsSwitch) {
 TEST_F(SessionRules, MoneyAlarmsNeedTheMoneySwitchAndANewHand) {
     session.Start();
     MoneyAlarms(100, -50);
-    settings.bMoneyAlarm = 0;
+    Change([](AlarmSettings& a) { a.bMoneyAlarm = 0; });
     EXPECT_EQ(HandTo(120), kNone);
-    settings.bMoneyAlarm = 1;
+    Change([](AlarmSettings& a) { a.bMoneyAlarm = 1; });
     EXPECT_EQ(Tick(), kNone); // no new hand: no check
     EXPECT_EQ(HandTo(121), kTakeProfit);
 }
@@ -194,10 +208,10 @@ TEST_F(SessionRules, TrailingStopLossFollowsThePeak) {
     session.Start();
     MoneyAlarms(1000, -50, false, true);
     HandTo(120);
-    EXPECT_DOUBLE_EQ(settings.dPeakMoney, 120);
-    EXPECT_DOUBLE_EQ(settings.dStopLossLevel, 70);
+    EXPECT_DOUBLE_EQ(state.dPeakMoney, 120);
+    EXPECT_DOUBLE_EQ(state.dStopLossLevel, 70);
     EXPECT_EQ(HandTo(90), kNone);
-    EXPECT_DOUBLE_EQ(settings.dStopLossLevel, 70); // a level never moves back
+    EXPECT_DOUBLE_EQ(state.dStopLossLevel, 70); // a level never moves back
     EXPECT_EQ(HandTo(70.00), kStopLoss);
 }
 
@@ -206,11 +220,11 @@ TEST_F(SessionRules, TrailingTakeProfitStaysAboveARisingTotal) {
     MoneyAlarms(25, -1000, true, false);
     for (double total : {20.0, 40.0, 80.0, 160.0})
         EXPECT_EQ(HandTo(total), kNone) << total;
-    EXPECT_DOUBLE_EQ(settings.dTakeProfitLevel, 185);
+    EXPECT_DOUBLE_EQ(state.dTakeProfitLevel, 185);
     // Every total that reaches the level is a new peak, which moves it on.
     for (double total : {150.0, 185.0, 300.0})
         EXPECT_EQ(HandTo(total), kNone) << total;
-    EXPECT_DOUBLE_EQ(settings.dTakeProfitLevel, 325);
+    EXPECT_DOUBLE_EQ(state.dTakeProfitLevel, 325);
 
     // Without trailing the same totals fire it once.
     MoneyAlarms(25, -1000);
@@ -221,11 +235,13 @@ TEST_F(SessionRules, TrailingTakeProfitStaysAboveARisingTotal) {
 TEST_F(SessionRules, BigBlindStopTrailsThePeakInBigBlinds) {
     session.Start();
     MoneyAlarms(1000, -1000, false, true);
-    settings.nAlarmLossBB = -30;
-    settings.bStopLossBB = 1;
-    settings.ResetMoneyLevels();
+    Change([](AlarmSettings& a) {
+        a.nAlarmLossBB = -30;
+        a.bStopLossBB = 1;
+    });
+    alarms.ResetMoneyLevels();
     HandTo(0, 12.5);
-    EXPECT_DOUBLE_EQ(settings.dBBStopLevel, -17.5);
+    EXPECT_DOUBLE_EQ(state.dBBStopLevel, -17.5);
     EXPECT_EQ(HandTo(0, -17.0), kNone);
     EXPECT_EQ(HandTo(0, -17.5), kBBStop);
     EXPECT_EQ(settings.bStopLossBB, 0);
@@ -241,13 +257,17 @@ TEST_F(SessionRules, TakeProfitWinsATickWhereBothLevelsAreReached) {
 }
 
 TEST_F(SessionRules, AlarmsOfOneTickComeInTheirOrder) {
-    settings.bHandsAlarm = 1;
-    settings.nHandsLimit = 1;
+    Change([](AlarmSettings& a) {
+        a.bHandsAlarm = 1;
+        a.nHandsLimit = 1;
+    });
     TimeAlarm(0, L"00:00");
     session.Start();
     MoneyAlarms(1000, -10);
-    settings.bStopLossBB = 1;
-    settings.SetBBStop(-5);
+    Change([](AlarmSettings& a) {
+        a.bStopLossBB = 1;
+        a.nAlarmLossBB = -5;
+    });
     EXPECT_EQ(HandTo(-10, -5), (Fired{SessionAlarm::kHands, SessionAlarm::kStopLoss,
                                       SessionAlarm::kBBStopLoss, SessionAlarm::kTime}));
 }
@@ -284,28 +304,34 @@ TEST_F(SessionRules, InBankrollModeTheLevelsMeetTheWholeTotal) {
     EXPECT_EQ(HandTo(999), kTakeProfit);
 }
 
-TEST(SessionSettings, ARaisedLimitArmsItsFiredAlarmAgain) {
-    CSessionSettings s;
-    s.bHandsAlarmFired = s.bTimeAlarmFired = true;
-    s.SetHandsLimit(600); // fewer hands: stays fired
-    s.SetTimeLimit(90, L"01:30");
-    EXPECT_TRUE(s.bHandsAlarmFired);
-    EXPECT_FALSE(s.bTimeAlarmFired); // longer than 60 minutes: armed again
+TEST(SessionAlarms, ARaisedLimitArmsItsFiredAlarmAgain) {
+    CSessionAlarms s;
+    AlarmState& st = s.alarmState;
+    auto limits = [&](int hands, int minutes, const wchar_t* text) {
+        ChangeAlarms(s, [&](AlarmSettings& a) {
+            a.nHandsLimit = hands;
+            a.nTimeLimit = minutes;
+            a.strAlarmTime = text;
+        });
+    };
+    st.bHandsAlarmFired = st.bTimeAlarmFired = true;
+    limits(600, 90, L"01:30"); // fewer hands: stays fired
+    EXPECT_TRUE(st.bHandsAlarmFired);
+    EXPECT_FALSE(st.bTimeAlarmFired); // longer than 60 minutes: armed again
 
-    s.bTimeAlarmFired = true;
-    s.SetHandsLimit(800);
-    s.SetTimeLimit(90, L"00:90"); // the same minutes, written otherwise
-    EXPECT_FALSE(s.bHandsAlarmFired);
-    EXPECT_TRUE(s.bTimeAlarmFired);
-    EXPECT_EQ(s.strAlarmTime, L"00:90");
-    EXPECT_EQ(s.nHandsLimit, 800);
+    st.bTimeAlarmFired = true;
+    limits(800, 90, L"00:90"); // the same minutes, written otherwise
+    EXPECT_FALSE(st.bHandsAlarmFired);
+    EXPECT_TRUE(st.bTimeAlarmFired);
+    EXPECT_EQ(s.Alarms().strAlarmTime, L"00:90");
+    EXPECT_EQ(s.Alarms().nHandsLimit, 800);
 
     // A new big-blind stop starts its level again; the money levels wait for
     // the next reset.
-    s.dBBStopLevel = 12.5;
-    s.dTakeProfitLevel = 370.5;
-    s.SetBBStop(-30);
-    EXPECT_EQ(s.dBBStopInitial, -30.0);
-    EXPECT_EQ(s.dBBStopLevel, -30.0);
-    EXPECT_EQ(s.dTakeProfitLevel, 370.5);
+    st.dBBStopLevel = 12.5;
+    st.dTakeProfitLevel = 370.5;
+    ChangeAlarms(s, [](AlarmSettings& a) { a.nAlarmLossBB = -30; });
+    EXPECT_EQ(st.dBBStopInitial, -30.0);
+    EXPECT_EQ(st.dBBStopLevel, -30.0);
+    EXPECT_EQ(st.dTakeProfitLevel, 370.5);
 }
