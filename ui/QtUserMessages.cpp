@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 namespace tw {
@@ -136,6 +137,12 @@ bool CQtUserMessages::ShowNotice(const std::wstring& text, const std::wstring& c
     }
     if (anchor.isNull())
         anchor = QRect(screen.left() + screen.width(), screen.top(), 0, 0);
+    // A modal dialog (the settings) blocks every other window of the
+    // program; a notice that belongs to it stays clickable.
+    if (const QWidget* modal = QApplication::activeModalWidget(); modal && modal->windowHandle()) {
+        notice->winId();
+        notice->windowHandle()->setTransientParent(modal->windowHandle());
+    }
     notice->ShowAt(CNoticeBox::Place(anchor, screen, size, taken));
     vecNotices.emplace_back(notice);
     return true;

@@ -4,8 +4,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -114,4 +116,22 @@ TEST(QtUserMessages, NoticesGoBesideTheWindowWhereThereIsRoom) {
         SCOPED_TRACE(c.szName);
         EXPECT_EQ(CNoticeBox::Place(c.rcWindow, screen, notice, c.taken), c.ptAt);
     }
+}
+
+TEST(QtUserMessages, ANoticeOverAModalDialogTakesItsClick) {
+    CQtUserMessages messages;
+    QDialog settings; // as the settings dialog runs while an alarm fires
+    bool closedByOk = false;
+    QTimer::singleShot(0, [&] {
+        ASSERT_TRUE(messages.ShowNotice(L"t", L"c", kTimedMessageMs, false));
+        CNoticeBox* notice = messages.OpenNotices()[0];
+        QAbstractButton* ok = notice->OkButton();
+        // Through the window system, where a blocked window takes no click.
+        QTest::mouseClick(notice->windowHandle(), Qt::LeftButton, {},
+                          ok->mapTo(notice, ok->rect().center()));
+        closedByOk = messages.OpenNotices().empty();
+        settings.reject();
+    });
+    settings.exec();
+    EXPECT_TRUE(closedByOk);
 }
