@@ -40,6 +40,27 @@ void CTarnwickApp::LoadSettingsFile() {
     SetAlarms(a);
 }
 
+bool CTarnwickApp::StoreAlarmMessageSwitches() {
+    // Written only when changed: the file is the user's to edit, and an OK
+    // that changed nothing leaves it as it was.
+    CIni ini(SettingsFilePath());
+    const AlarmSettings& a = Alarms();
+    const struct {
+        const wchar_t* szKey;
+        int nValue;
+    } switches[] = {{L"Hand", a.bHandMessage}, {L"Time", a.bTimeMessage}};
+    for (const auto& s : switches) {
+        if (ini.ReadInteger(L"AlarmMessage", s.szKey) == s.nValue)
+            continue;
+        if (const int err = ini.WriteText(L"AlarmMessage", s.szKey, std::to_wstring(s.nValue))) {
+            WriteLogLine(Format(L"The alarm message switches could not be stored in <%ls>: %s",
+                                ini.Path().c_str(), std::strerror(err)));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CTarnwickApp::StoreBankroll() {
     CIni ini(SettingsFilePath());
     int err = ini.WriteTotal(dTotalMoney);
@@ -103,6 +124,7 @@ void CTarnwickApp::LoadProfileSettings() {
     ScanColonFields(GetProfileString(kAlarm3, L"Param", L"0:60"), {&a.bTimeAlarm, &a.nTimeLimit});
     a.strAlarmTime = AlarmTimeText(a.nTimeLimit);
     a.soundTime.Set(GetProfileString(kAlarm3, L"Sound", L""));
+    a.bMessagesTakeFocus = GetProfileInt(kBaseInfo, L"AlarmMessagesTakeFocus", 0);
 
     r.nDisplayCurrency = GetProfileInt(kCurrency, L"Cur", kCurrencyUSD);
     if (r.nDisplayCurrency < kCurrencyUSD || r.nDisplayCurrency > kCurrencyGBP)
@@ -201,6 +223,8 @@ bool CTarnwickApp::SaveProfileSettings() {
     writeString(kCurrency, L"USD_K", r.strRate[kCurrencyUSD]);
     writeString(kCurrency, L"EUR_K", r.strRate[kCurrencyEUR]);
     writeString(kCurrency, L"GBP_K", r.strRate[kCurrencyGBP]);
+
+    writeInt(kBaseInfo, L"AlarmMessagesTakeFocus", a.bMessagesTakeFocus);
 
     if (!ok)
         WriteLogLine(L"The application profile could not be written completely");

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwctype>
 
 namespace tw {
 
@@ -30,8 +31,46 @@ bool ParseRate(std::wstring_view typed, double& rate) {
     return true;
 }
 
-double AmountFromField(int field, double opened) {
-    return field == static_cast<int>(opened) ? opened : static_cast<double>(field);
+bool ParseMoneyLimit(std::wstring_view typed, MoneyLimit kind, double& amount) {
+    std::wstring_view t = typed;
+    while (!t.empty() && std::iswspace(t.front()))
+        t.remove_prefix(1);
+    while (!t.empty() && std::iswspace(t.back()))
+        t.remove_suffix(1);
+    bool negative = false;
+    if (!t.empty() && (t.front() == L'-' || t.front() == L'\u2212')) {
+        negative = true;
+        t.remove_prefix(1);
+    } else if (!t.empty() && t.front() == L'+') {
+        t.remove_prefix(1);
+    }
+    // Whole cents, counted exactly: at most 8 digits before the mark.
+    long long cents = 0;
+    std::size_t i = 0, digits = 0;
+    for (; i < t.size() && t[i] >= L'0' && t[i] <= L'9'; ++i, ++digits)
+        cents = cents * 10 + (t[i] - L'0');
+    if (digits == 0 || digits > 8)
+        return false;
+    cents *= 100;
+    if (i < t.size() && (t[i] == L'.' || t[i] == L',')) {
+        ++i;
+        const std::size_t decimals = t.size() - i;
+        if (decimals == 0 || decimals > 2)
+            return false;
+        for (std::size_t k = 0; k < decimals; ++k, ++i) {
+            if (t[i] < L'0' || t[i] > L'9')
+                return false;
+            cents += (t[i] - L'0') * (k == 0 ? 10 : 1);
+        }
+    }
+    if (i != t.size() || cents == 0 || cents > static_cast<long long>(kMaxMoneyLimit * 100 + 0.5))
+        return false;
+    if (negative && kind == MoneyLimit::TakeProfit)
+        return false;
+    amount = static_cast<double>(cents) / 100.0;
+    if (kind == MoneyLimit::StopLoss)
+        amount = -amount;
+    return true;
 }
 
 } // namespace tw

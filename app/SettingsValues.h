@@ -23,8 +23,17 @@ bool ParseTimeLimit(std::wstring_view typed, int& minutes, std::wstring& text);
 // opposite or infinity.
 bool ParseRate(std::wstring_view typed, double& rate);
 
-// The amount of a whole-number field that showed `opened` truncated: a field
-// left as it was keeps the amount's cents.
-double AmountFromField(int field, double opened);
+// The largest money limit that can be typed.
+constexpr double kMaxMoneyLimit = 999999.99;
+
+enum class MoneyLimit { TakeProfit, StopLoss };
+
+// A take profit or stop loss as typed: digits with up to two decimals after
+// a point or a comma ("5", "5.00", "7,5"), blanks around them ignored. A
+// stop loss is a loss however it is written: "5.00", "-5.00" and "−5.00"
+// all give -5.00; a take profit may not be negative. Zero, more than two
+// decimals ("1,000" is no thousand), grouping, anything else and amounts
+// beyond kMaxMoneyLimit are refused (false).
+bool ParseMoneyLimit(std::wstring_view typed, MoneyLimit kind, double& amount);
 
 } // namespace tw

@@ -10,7 +10,6 @@
 #include "app/ViewSettings.h"
 #include "app/WorkLog.h"
 #include "model/SessionModel.h"
-#include "parsing/HandEngine.h"
 #include "reading/HistoryFileReader.h"
 #include "session/SessionAlarms.h"
 #include "support/HistoryFile.h"
@@ -88,6 +87,9 @@ public:
     // Stores dTotalMoney as the bankroll total; false (and a log line) when
     // it could not be written.
     bool StoreBankroll();
+    // Stores the hands and time alarms' message switches in the settings
+    // file, where they are read from; false (and a log line) on failure.
+    bool StoreAlarmMessageSwitches();
 
     // --- Application profile ---
     // The store the profile operations use; null: an empty in-memory profile.
@@ -141,17 +143,6 @@ public:
                           bool takeFocus = false);
     // Runs the version notice given at construction; 0 without one.
     int CheckVersion();
-
-    void MakeMoneyData(std::vector<std::wstring>& lines, RoomNumber& room, const HandSource& source,
-                       double& smallBlind, double& bigBlind, int& currency, double& batchMoney,
-                       int& batchHands) {
-        tw::MakeMoneyData(*this, lines, room, source, smallBlind, bigBlind, currency, batchMoney,
-                          batchHands);
-    }
-    bool MakeMoneyDataOneHand(const HandLines& hand, RoomNumber room, int bbInt, int& currency,
-                              double& money) {
-        return tw::MakeMoneyDataOneHand(*this, hand, room, bbInt, currency, money);
-    }
 
     // Reads a whole history file of the configured room `roomName` from its
     // start through the history file handler, as if the file had just been

@@ -69,12 +69,11 @@ void BM_MakeMoneyData888(benchmark::State& state) {
         std::vector<std::wstring> batch = lines; // the engine consumes its batch
         model.nTotalHands = 0;
         state.ResumeTiming();
-        RoomNumber r = kRoom888;
-        double sb = 0, bb = 0, batchMoney = 0;
-        int currency = 0, batchHands = 0;
-        MakeMoneyData(model, batch, r, {}, sb, bb, currency, batchMoney, batchHands);
+        TableState table;
+        table.nRoom = kRoom888;
+        const BatchResult result = MakeMoneyData(model, batch, table);
         counted = model.nTotalHands;
-        benchmark::DoNotOptimize(batchMoney);
+        benchmark::DoNotOptimize(result);
     }
     if (counted != kHands)
         state.SkipWithError("not every generated hand was counted");

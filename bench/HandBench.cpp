@@ -52,11 +52,10 @@ void BM_MakeMoneyDataBatch(benchmark::State& state) {
         state.PauseTiming();
         std::vector<std::wstring> batch = lines; // the engine consumes its batch
         state.ResumeTiming();
-        RoomNumber r = kRoomPokerStars;
-        double sb = 0, bb = 0, money = 0;
-        int currency = 0, hands = 0;
-        app.MakeMoneyData(batch, r, {}, sb, bb, currency, money, hands);
-        benchmark::DoNotOptimize(money);
+        TableState table;
+        table.nRoom = kRoomPokerStars;
+        const BatchResult result = MakeMoneyData(app, batch, table);
+        benchmark::DoNotOptimize(result);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * count);
 }

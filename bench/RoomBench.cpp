@@ -89,13 +89,12 @@ void MakeMoneyDataOver(benchmark::State& state, GenFormat format, const wchar_t*
         hero.strNickname = L"HERO";
         model.SetRoom(roomName, hero);
         model.SetRates(L"1.00", L"1.12", L"1.42");
-        RoomNumber room = roomNumber;
-        double sb = 0, bb = 0, batchMoney = 0;
-        int currency = 0, batchHands = 0;
-        MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
-        if (batchHands != kHands)
+        TableState table;
+        table.nRoom = roomNumber;
+        const BatchResult result = MakeMoneyData(model, batch, table);
+        if (result.nHands != kHands)
             state.SkipWithError("hands were lost or split wrongly");
-        CheckTotal(state, batchMoney, c.heroNet);
+        CheckTotal(state, result.dMoney * 100.0, c.heroNet);
     }
     state.SetItemsProcessed(state.iterations() * kHands);
 }

@@ -1,11 +1,12 @@
-// The amount readers on arbitrary text: the shared money reader, the reader
-// of amounts the PokerStars-family patterns capture, and the iPoker and
-// PartyPoker amount readers built on them.
+// The amount reader on arbitrary text with each room's rules (written money,
+// what the PokerStars-family patterns capture, iPoker numbers), and the iPoker
+// and PartyPoker amount readers built on it.
 //
 // Besides crashes and undefined behaviour it stops on an amount that is
 // negative or not a finite number, on a money reading that touches its
-// outputs when it refuses the text, and on one whose value is not the C
-// library's reading of the same digits with a decimal point somewhere.
+// outputs when it refuses the text, and on a money or iPoker number reading
+// whose value is not the C library's reading of the same digits with a
+// decimal point somewhere.
 #include "fuzz/FuzzSupport.h"
 #include "parsing/Amount.h"
 #include "parsing/formats/ipoker/IPoker.h"
@@ -19,14 +20,15 @@ using namespace tw;
 namespace {
 
 // Some reading of the digits of `text`, in order, with a decimal point before
-// the last 0 to 15 of them, gives exactly `amount`.
+// the last 0 to 15 of them (an iPoker number may start with its mark: ".20"),
+// gives exactly `amount`.
 bool IsPlainReadingOfDigits(std::wstring_view text, double amount) {
     std::wstring digits;
     for (wchar_t c : text) {
         if (c >= L'0' && c <= L'9')
             digits += c;
     }
-    for (std::size_t decimals = 0; decimals <= 15 && decimals < digits.size(); ++decimals) {
+    for (std::size_t decimals = 0; decimals <= 15 && decimals <= digits.size(); ++decimals) {
         std::wstring plain = digits;
         if (decimals > 0)
             plain.insert(plain.size() - decimals, 1, L'.');
@@ -49,6 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(IsPlainReadingOfDigits(text, amount));
     } else {
         FUZZ_CHECK(amount == -7 && currency == -7);
+    }
+
+    double number = -7;
+    if (ReadAmount(text, kIPokerNumber, number)) {
+        FUZZ_CHECK(std::isfinite(number) && number >= 0);
+        FUZZ_CHECK(IsPlainReadingOfDigits(text, number));
+    } else {
+        FUZZ_CHECK(number == -7);
     }
 
     const double group = AmountFromGroup(text);

@@ -1,5 +1,6 @@
 #include "parsing/Amount.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace tw {
@@ -28,39 +29,6 @@ double CheckedAmount(double value) {
         return value; // also false for NaN
     NoteAbsurdAmount();
     return 0.0;
-}
-
-double AmountFromGroup(std::wstring_view t) {
-    double whole = 0;
-    std::size_t i = 0;
-    int digits = 0;
-    while (i < t.size() && IsAmountDigit(t[i])) {
-        whole = whole * 10 + (t[i] - L'0');
-        ++i;
-        ++digits;
-    }
-    if (digits == 0)
-        return 0.0;
-    if (digits > kMaxAmountDigits) {
-        NoteAbsurdAmount();
-        return 0.0;
-    }
-    if (i < t.size()) {
-        ++i; // the decimal point, whatever character stands for it
-        double frac = 0, scale = 1;
-        while (i < t.size() && IsAmountDigit(t[i])) {
-            if (++digits > kMaxAmountDigits) {
-                NoteAbsurdAmount();
-                return 0.0;
-            }
-            frac = frac * 10 + (t[i] - L'0');
-            scale *= 10;
-            ++i;
-        }
-        if (scale > 1)
-            whole += frac / scale;
-    }
-    return CheckedAmount(whole);
 }
 
 int CurrencyFromSign(std::wstring_view s) {
@@ -128,38 +96,49 @@ bool Merge(int& currency, int found) {
     return true;
 }
 
-} // namespace
+// The end of the digits from `b` on.
+std::size_t DigitsEnd(std::wstring_view t, std::size_t b) {
+    while (b < t.size() && IsAmountDigit(t[b]))
+        ++b;
+    return b;
+}
 
-bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
-    std::size_t i = 0;
-    int currency = -1;
-    SkipBlanks(t, i);
-    int found = -1;
-    if (ReadMarker(t, i, found)) {
-        currency = found;
-        SkipBlanks(t, i);
-    }
+// Where a number stands in the text and which of its marks, if any, marks
+// the decimals.
+struct NumberSpan {
+    std::size_t nBegin = 0, nEnd = 0;
+    std::size_t nDecimalAt = std::wstring_view::npos;
+};
+
+// Marks::Capture: digits at `i`, then any one character and the digits after it.
+bool ScanCapture(std::wstring_view t, std::size_t i, NumberSpan& n) {
     if (i >= t.size() || !IsAmountDigit(t[i]))
         return false;
+    n.nBegin = i;
+    n.nEnd = DigitsEnd(t, i);
+    if (n.nEnd < t.size()) {
+        n.nDecimalAt = n.nEnd;
+        n.nEnd = DigitsEnd(t, n.nEnd + 1);
+    }
+    return true;
+}
 
-    // Digit groups and the separators between them.
+// Marks::Thousands: digit groups at `i` and the single marks between them.
+bool ScanThousands(std::wstring_view t, std::size_t i, NumberSpan& n) {
+    if (i >= t.size() || !IsAmountDigit(t[i]))
+        return false;
     struct Group {
         std::size_t nBegin, nEnd;
     };
     Group groups[8];
     wchar_t seps[8];
     int nGroups = 0;
-    auto digitsFrom = [&](std::size_t b) {
-        std::size_t e = b;
-        while (e < t.size() && IsAmountDigit(t[e]))
-            ++e;
-        return e;
-    };
-    std::size_t e = digitsFrom(i);
+    n.nBegin = i;
+    std::size_t e = DigitsEnd(t, i);
     groups[nGroups++] = {i, e};
     i = e;
     while (i + 1 < t.size() && (IsMark(t[i]) || IsMoneyBlank(t[i])) && IsAmountDigit(t[i + 1])) {
-        std::size_t ge = digitsFrom(i + 1);
+        std::size_t ge = DigitsEnd(t, i + 1);
         // A blank only groups thousands; "5 12" is not one number.
         if (IsMoneyBlank(t[i]) && ge - (i + 1) != 3)
             break;
@@ -169,6 +148,7 @@ bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
         groups[nGroups++] = {i + 1, ge};
         i = ge;
     }
+    n.nEnd = i;
 
     // The last separator is a decimal mark when it is a point or a comma not
     // followed by a group of three, or when it differs from the grouping
@@ -178,7 +158,7 @@ bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
     if (nSeps > 0) {
         const wchar_t last = seps[nSeps - 1];
         const Group& lg = groups[nGroups - 1];
-        if (last == L'.' || last == L',') {
+        if (IsDecimalMark(last)) {
             const bool three = lg.nEnd - lg.nBegin == 3;
             const bool leadingZero =
                 groups[0].nEnd - groups[0].nBegin == 1 && t[groups[0].nBegin] == L'0';
@@ -186,6 +166,8 @@ bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
                 !three || (nSeps > 1 && seps[nSeps - 2] != last) || (nSeps == 1 && leadingZero);
         }
     }
+    if (hasDecimals)
+        n.nDecimalAt = groups[nGroups - 1].nBegin - 1;
     const int nThousandSeps = hasDecimals ? nSeps - 1 : nSeps;
     if (nThousandSeps > 0) {
         const std::size_t lead = groups[0].nEnd - groups[0].nBegin;
@@ -198,48 +180,15 @@ bool ParseMoneyText(std::wstring_view t, double& amount, int* currencyOut) {
         if (hasDecimals && seps[nSeps - 1] == seps[0])
             return false;
     }
-
-    // The value: every digit as one integer, scaled by the decimals. Exact up
-    // to 15 digits, so it equals the C library's reading of the plain text.
-    std::uint64_t mantissa = 0;
-    int nDigits = 0, nDecimals = 0;
-    for (int g = 0; g < nGroups; ++g) {
-        for (std::size_t k = groups[g].nBegin; k < groups[g].nEnd; ++k) {
-            if (++nDigits > 15) {
-                NoteAbsurdAmount();
-                return false;
-            }
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(t[k] - L'0');
-        }
-        if (hasDecimals && g == nGroups - 1)
-            nDecimals = static_cast<int>(groups[g].nEnd - groups[g].nBegin);
-    }
-    double scale = 1;
-    for (int k = 0; k < nDecimals; ++k)
-        scale *= 10;
-
-    // What follows: blanks, then at most a sign and a code ("25 $", "$5 USD").
-    SkipBlanks(t, i);
-    for (int markers = 0; i < t.size(); ++markers) {
-        if (markers == 2 || !ReadMarker(t, i, found) || !Merge(currency, found))
-            return false;
-        SkipBlanks(t, i);
-    }
-
-    const double value = static_cast<double>(mantissa) / scale;
-    if (CheckedAmount(value) != value)
-        return false;
-    amount = value;
-    if (currencyOut)
-        *currencyOut = currency;
     return true;
 }
 
-bool ReadGroupedNumber(std::wstring_view s, double& value) {
+// Marks::Loose: the text from `from` on is the number.
+bool ScanLoose(std::wstring_view t, std::size_t from, NumberSpan& n) {
     std::size_t dots = 0, commas = 0, lastMark = std::wstring_view::npos;
-    std::size_t digits = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const wchar_t c = s[i];
+    int digits = 0;
+    for (std::size_t i = from; i < t.size(); ++i) {
+        const wchar_t c = t[i];
         if (IsAmountDigit(c)) {
             if (++digits > kMaxAmountDigits) {
                 NoteAbsurdAmount();
@@ -254,38 +203,113 @@ bool ReadGroupedNumber(std::wstring_view s, double& value) {
     }
     if (!digits)
         return false;
-
-    std::size_t decimalAt = std::wstring_view::npos;
+    n.nBegin = from;
+    n.nEnd = t.size();
     if (dots > 0 && commas > 0) {
-        decimalAt = lastMark;
+        n.nDecimalAt = lastMark;
     } else if (dots + commas == 1) {
         std::size_t before = 0, after = 0;
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            if (IsAmountDigit(s[i]))
+        for (std::size_t i = from; i < t.size(); ++i) {
+            if (IsAmountDigit(t[i]))
                 (i < lastMark ? before : after) += 1;
         }
-        std::size_t first = 0;
-        while (!IsAmountDigit(s[first]))
+        std::size_t first = from;
+        while (!IsAmountDigit(t[first]))
             ++first;
-        const bool thousands = after == 3 && before >= 1 && before <= 3 && s[first] != L'0';
+        const bool thousands = after == 3 && before >= 1 && before <= 3 && t[first] != L'0';
         if (!thousands)
-            decimalAt = lastMark;
+            n.nDecimalAt = lastMark;
     }
+    return true;
+}
 
-    double whole = 0, frac = 0, scale = 1;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (!IsAmountDigit(s[i]))
+// The value of the digits of `n`: every digit as one integer, scaled by the
+// decimals. Exact up to 15 digits, so it equals the C library's reading of the
+// plain text; more digits are noted as absurd.
+bool ValueOf(std::wstring_view t, const NumberSpan& n, double& value) {
+    std::uint64_t mantissa = 0;
+    int nDigits = 0, nDecimals = 0;
+    for (std::size_t k = n.nBegin; k < n.nEnd; ++k) {
+        if (!IsAmountDigit(t[k]))
             continue;
-        if (decimalAt != std::wstring_view::npos && i > decimalAt) {
-            frac = frac * 10 + (s[i] - L'0');
-            scale *= 10;
-        } else {
-            whole = whole * 10 + (s[i] - L'0');
+        if (++nDigits > kMaxAmountDigits) {
+            NoteAbsurdAmount();
+            return false;
+        }
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(t[k] - L'0');
+        if (k > n.nDecimalAt)
+            ++nDecimals;
+    }
+    static constexpr double kPowersOfTen[kMaxAmountDigits + 1] = {
+        1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    value = static_cast<double>(mantissa) / kPowersOfTen[nDecimals];
+    return true;
+}
+
+} // namespace
+
+bool ReadAmount(std::wstring_view t, const AmountRules& rules, double& amount, int* currencyOut) {
+    std::size_t i = 0;
+    int currency = -1, found = -1;
+    if (rules.bCurrency) {
+        SkipBlanks(t, i);
+        if (ReadMarker(t, i, found)) {
+            currency = found;
+            SkipBlanks(t, i);
         }
     }
-    const double read = scale > 1 ? whole + frac / scale : whole;
-    value = CheckedAmount(read);
-    return value == read;
+    NumberSpan n;
+    bool scanned = false;
+    switch (rules.marks) {
+    case AmountRules::Marks::Capture:
+        scanned = ScanCapture(t, i, n);
+        break;
+    case AmountRules::Marks::Thousands:
+        scanned = ScanThousands(t, i, n);
+        break;
+    case AmountRules::Marks::Loose:
+        scanned = ScanLoose(t, i, n);
+        break;
+    }
+    double value = 0;
+    if (!scanned || !ValueOf(t, n, value))
+        return false;
+
+    // What follows a number read whole: blanks, then at most a sign and a
+    // code ("25 $", "$5 USD").
+    i = n.nEnd;
+    if (rules.bCurrency) {
+        SkipBlanks(t, i);
+        for (int markers = 0; i < t.size(); ++markers) {
+            if (markers == 2 || !ReadMarker(t, i, found) || !Merge(currency, found))
+                return false;
+            SkipBlanks(t, i);
+        }
+    } else if (rules.marks == AmountRules::Marks::Thousands && i < t.size()) {
+        return false;
+    }
+
+    if (CheckedAmount(value) != value)
+        return false;
+    amount = value;
+    if (currencyOut)
+        *currencyOut = currency;
+    return true;
+}
+
+double AmountFromGroup(std::wstring_view text) {
+    double amount = 0;
+    return ReadAmount(text, kCapturedAmount, amount) ? amount : 0.0;
+}
+
+std::int64_t RoundedHundredths(double hundredths) {
+    // Far below the range of the integer, far above any real result.
+    constexpr double kLimit = 1e15;
+    if (!(hundredths > -kLimit && hundredths < kLimit)) {
+        NoteAbsurdAmount();
+        return 0;
+    }
+    return std::llround(hundredths);
 }
 
 bool MoneyTextHundredths(std::wstring_view text, double& hundredths) {

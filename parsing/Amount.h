@@ -1,6 +1,7 @@
 // Reading money amounts out of hand-history text.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace tw {
@@ -32,45 +33,80 @@ inline bool IsCurrencySign(wchar_t c) {
     return c == L'$' || c == L'\u20AC' || c == L'\u00A3';
 }
 
-// An amount as the PokerStars-family patterns capture it: digits, then one
-// optional character standing for the decimal point, then up to two
-// decimals ("0.25", "12", "1,50"). Returns 0 when no digit is present, and
-// for an absurd amount (noted).
+// How a room writes the numbers of one reading. Every amount is read by
+// ReadAmount; the rules say which marks may stand between its digits, which
+// of them marks the decimals, and whether a currency sign may stand beside it.
+struct AmountRules {
+    enum class Marks {
+        // The one character after the leading digits marks the decimals,
+        // whatever it is, and nothing groups thousands; the text after the
+        // decimals is not read: "0.25", "1,50", "7." (what the PokerStars-family
+        // patterns capture).
+        Capture,
+        // Groups of three between single marks: a point, a comma, an
+        // apostrophe, or a blank before three digits. The last point or comma
+        // marks the decimals unless three digits follow it and it is the
+        // grouping mark ("1,234" and "1.234" are 1234 unless the number starts
+        // "0": "0.125"). Misplaced groups are refused.
+        Thousands,
+        // Digits with points, commas, blanks and apostrophes anywhere between
+        // them, nothing else: of both a point and a comma the last one marks
+        // the decimals; a lone one does unless it groups thousands (one to
+        // three digits before it, the first not 0, and three after); more than
+        // one of the same kind group thousands.
+        Loose,
+    };
+    Marks marks = Marks::Thousands;
+    // A currency sign or code may stand before and/or after the number, with
+    // blanks around it: "$5", "$ 10", "25 $", "5 USD".
+    bool bCurrency = false;
+};
+
+// Reads one amount by `rules`. `amount` gets the value in currency units: the
+// same double as the C library's reading of the plain decimal (exact for the
+// up to 15 digits read); `currency` (when given) the currency number of the
+// sign or code, -1 when none is written. Returns false, leaving both
+// untouched, for text that is not one amount by the rules (no leading digit,
+// misplaced groups, letters, two different currencies); an amount of
+// kAbsurdAmount or more, or of more than 15 digits, is refused and noted.
+bool ReadAmount(std::wstring_view text, const AmountRules& rules, double& amount,
+                int* currency = nullptr);
+
+// The readings of the rooms:
+// - written money, as poker clients in various locales write it, with
+//   thousands grouped by a comma, a point, a blank, a non-breaking or narrow
+//   space or an apostrophe: "$1,728.25", "$ 3.243", "15 788,50 $", "€51,18";
+inline constexpr AmountRules kWrittenMoney{AmountRules::Marks::Thousands, true};
+// - what the PokerStars-family patterns capture (parsing/Regex.h TW_AMT);
+inline constexpr AmountRules kCapturedAmount{AmountRules::Marks::Capture, false};
+// - a number alone as iPoker writes its amounts and stakes in any locale:
+//   "1,728.25", "15 788,50", "1.234,5", "2,095".
+inline constexpr AmountRules kIPokerNumber{AmountRules::Marks::Loose, false};
+
+// A captured amount (kCapturedAmount); 0 when the text holds none, and for an
+// absurd amount (noted).
 double AmountFromGroup(std::wstring_view text);
 
 // An amount in hundredths of its currency unit (cents): `amount` times 100,
-// unrounded. The hand parsers keep a hand's stakes and winnings in hundredths;
+// unrounded. The hand parsers sum a hand's stakes and winnings in hundredths;
 // this is the only conversion into them.
 inline double Hundredths(double amount) {
     return amount * 100.0;
 }
 
+// A hand's result as the readers report it: the hundredths a parser summed,
+// rounded to whole hundredths (the sums carry the binary rest of amounts such
+// as 0.07). A sum that is not finite, or beyond any stake, is noted as
+// absurd and gives 0.
+std::int64_t RoundedHundredths(double hundredths);
+
 // A currency sign or code: "$"/"USD" 0, "€"/"EUR"/"EURO" 1, "£"/"GBP" 2, else -1.
 int CurrencyFromSign(std::wstring_view sign);
 
-// Reads one money amount written the way poker clients in various locales
-// write it, and nothing else around it but blanks:
-//   - a currency sign or code before and/or after the number, touching it or
-//     apart from it: "$5", "$ 10", "25 $", "222,75$", "€51,18", "5 USD";
-//   - a decimal point or a decimal comma: "0.01", "0,01";
-//   - thousands grouped by a comma, a point, a blank, a non-breaking or narrow
-//     space or an apostrophe: "$1,728.25", "$ 3.243", "15 788,50 $".
-// A single point or comma followed by exactly three digits groups thousands
-// ("1,234" and "1.234" are 1234) unless the number starts "0" ("0.125").
-// `amount` gets the value in currency units, the same double as the C
-// library's conversion of the plain decimal; `currency` (when given) the
-// currency number of the sign or code, -1 when none is written. Returns false,
-// leaving both untouched, for anything that is not one amount (two different
-// currencies, misplaced groups, letters, no digits); an absurd amount or one
-// with absurdly many digits is noted too.
-bool ParseMoneyText(std::wstring_view text, double& amount, int* currency = nullptr);
-
-// Reads a number alone (no sign, nothing around it), as the iPoker amounts
-// and stakes write it in any locale: digits with thousands separators and at
-// most one decimal mark: "1,728.25", "15 788,50", "1.234,5", "2,095" (a lone
-// mark followed by exactly three digits groups thousands). False when anything
-// else is in the text, and for more than 15 digits (noted as absurd).
-bool ReadGroupedNumber(std::wstring_view digits, double& value);
+// Written money (kWrittenMoney), nothing else around it but blanks.
+inline bool ParseMoneyText(std::wstring_view text, double& amount, int* currency = nullptr) {
+    return ReadAmount(text, kWrittenMoney, amount, currency);
+}
 
 // ParseMoneyText's amount in hundredths; false (leaving `hundredths`) where
 // ParseMoneyText is.

@@ -5,6 +5,8 @@
 #include "parsing/HandFormat.h"
 #include "support/TextUtil.h"
 
+#include <cmath>
+
 namespace tw {
 
 namespace {
@@ -20,21 +22,33 @@ bool NamesHero(const HandLines& hand, const std::wstring& nickname) {
     return false;
 }
 
+// The header's big blind in hundredths. Rounded to the nearest hundredth: a
+// plain truncation would turn 0.58 (57.999...) into 57.
+std::int64_t BigBlindHundredths(double bigBlind) {
+    double h = bigBlind * 100.0;
+    if (!std::isfinite(h) || h <= 0 || h > 2e9)
+        return 0;
+    return std::llround(h);
+}
+
 } // namespace
 
-bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
-                          int& currency, double& money, const HandSource& source) {
-    money = 0;
+HandOutcome MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand,
+                                 const TableState& table, const HandSource& source) {
+    HandOutcome out;
+    out.nCurrency = table.nCurrency;
+    const RoomNumber room = table.nRoom;
     const HandFormat* fmt = FormatOf(room);
     if (!fmt)
-        return true;
+        return out;
 
     // A hand counted already this session (its file was replaced by one that
     // holds the old hands too, or the document was rewritten) adds nothing.
     std::wstring handId = fmt->handId(hand);
     if (model.IsHandCounted(room, handId)) {
         model.LogDebug(Format(L"Hand %ls is counted already", handId.c_str()));
-        return false;
+        out.bInBatch = false;
+        return out;
     }
 
     // An unconfigured room parses with an empty nickname; the lookup never
@@ -43,10 +57,11 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
     if (IsPokerStarsFamily(room) && model.bDebug)
         model.LogLine(Format(L"MakeMoneyDataOneHand: name = %ls", nickname.c_str()));
     TakeAbsurdAmountNote(); // a note of an earlier read is not this hand's
-    const HandInput in{nickname, source.strFile,         static_cast<double>(bbInt),
-                       currency, source.bWinHoldsReturn, handId};
+    const std::int64_t headerBigBlind = BigBlindHundredths(table.dBigBlind);
+    const HandInput in{nickname,        source.strFile,         headerBigBlind,
+                       table.nCurrency, source.bWinHoldsReturn, handId};
     HandResult r = fmt->read(in, hand);
-    currency = r.nCurrency;
+    out.nCurrency = r.nCurrency;
     if (!r.strHandId.empty())
         handId = std::move(r.strHandId);
     if (!r.strNote.empty())
@@ -58,7 +73,7 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
         r.status = HandStatus::Rejected;
     }
     if (r.status == HandStatus::Absent)
-        return true; // part of the batch, like every 888poker hand passed on
+        return out; // part of the batch, like every 888poker hand passed on
     if (r.status == HandStatus::Rejected) {
         if (NamesHero(hand, nickname)) {
             const std::wstring file(source.strFile);
@@ -66,38 +81,40 @@ bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumbe
             model.LogLine(Format(L"Hand %ls in %ls names %ls but cannot be read: not counted",
                                  handId.c_str(), file.c_str(), nickname.c_str()));
         }
-        return room == kRoom888; // an 888poker hand passed on is one of the batch's
+        out.bInBatch = room == kRoom888; // an 888poker hand passed on is one of the batch's
+        return out;
     }
     if (r.status == HandStatus::Counted)
         model.MarkHandCounted(room, handId);
     // The record's big blind and results are in table-currency units.
-    const double unit = fmt->dUnit;
-    const double B = r.dBigBlind;
+    const double bigBlind = static_cast<double>(r.nBigBlind) / 100.0;
+    const double result = static_cast<double>(r.nNet) / 100.0;
     HandRecord rec;
     rec.strFile = source.strFile;
     rec.nRoom = room;
     rec.strHandId = std::move(handId);
-    rec.nCurrency = currency;
-    rec.dBigBlind = B * unit;
+    rec.nCurrency = r.nCurrency;
+    rec.dBigBlind = bigBlind;
     if (r.status == HandStatus::Cancelled) {
         // The listeners learn of a cancelled hand, which changes no total.
         rec.bCounted = false;
         model.NotifyHandCounted(rec);
-        return true;
+        return out;
     }
 
     ++model.nTotalHands;
-    money = r.dNet * model.RateOf(currency);
-    model.dTotalMoney += money * unit;
+    const double money = result * model.RateOf(r.nCurrency);
+    model.dTotalMoney += money;
     // A hand without a known big blind leaves the big-blind total unchanged.
-    if (B > 0)
-        model.dTotalBB += money / B;
+    if (r.nBigBlind > 0)
+        model.dTotalBB += money / bigBlind;
     if (IsPokerStarsFamily(room) && model.bDebug)
         model.LogLine(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
-    rec.dResult = r.dNet * unit;
-    rec.dMoney = money * unit;
+    rec.dResult = result;
+    rec.dMoney = money;
     model.NotifyHandCounted(rec);
-    return true;
+    out.dMoney = money;
+    return out;
 }
 
 } // namespace tw

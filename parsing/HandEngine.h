@@ -18,28 +18,38 @@ struct HandSource {
     bool bWinHoldsReturn = false; // iPoker: the file's export folds returned bets into "win"
 };
 
-// Cuts `lines` (one read of one file of one room) into hands with the room
-// formats' rules (parsing/HandFormat.h), recognises the format from the first
-// cash-game header (which may change `room`), parses
-// the header for stakes and currency, and passes every complete hand to
-// MakeMoneyDataOneHand. The lines are consumed (moved into the hands).
-// `batchMoney` is reset, then sums the converted
-// results (hundredths for text formats); `batchHands` counts the hands.
-void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomNumber& room,
-                   const HandSource& source, double& smallBlind, double& bigBlind, int& currency,
-                   double& batchMoney, int& batchHands);
+// What one batch of lines added to the session.
+struct BatchResult {
+    double dMoney = 0; // the counted hands' results, converted: display-currency units
+    int nHands = 0;    // the hands that are part of the batch (see MakeMoneyDataOneHand)
+};
 
-// Parses one complete hand with the parser of its room, converts the result
-// with the currency rate and adds it to the totals. `money` receives the
-// converted result (hundredths for text formats, whole units for iPoker).
-// A hand counted already this session (known by room and hand id) adds
-// nothing. A hand its reader rejects is not counted; when it names the hero it
-// is logged and counted in nUnreadHands, and a hand holding an absurd amount
-// is always logged. Returns false for a hand that adds nothing to the batch:
-// one counted already, or one rejected (except 888poker's, which are
-// part of the batch's count like its cancelled ones).
-bool MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand, RoomNumber room, int bbInt,
-                          int& currency, double& money, const HandSource& source = {});
+// Cuts `lines` (one read of one file) into hands with the room formats' rules
+// (parsing/HandFormat.h), recognises the format from the first cash-game
+// header (which may change `table.nRoom`), reads the headers for stakes and
+// currency into `table`, and passes every complete hand to
+// MakeMoneyDataOneHand. The lines are consumed (moved into the hands).
+BatchResult MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, TableState& table,
+                          const HandSource& source = {});
+
+// What one hand added to the session.
+struct HandOutcome {
+    // The hand is one of the batch's: every hand but one counted already and
+    // one rejected (except 888poker's, which are part of the batch's count
+    // like its cancelled ones).
+    bool bInBatch = true;
+    double dMoney = 0; // the converted result in display-currency units; 0 unless counted
+    int nCurrency = 0; // the table currency the hand was read in
+};
+
+// Parses one complete hand of `table`'s room, at its stakes and currency,
+// with the parser of its format, converts the result with the currency rate
+// and adds it to the totals. A hand counted already this session (known by
+// room and hand id) adds nothing. A hand its reader rejects is not counted;
+// when it names the hero it is logged and counted in nUnreadHands, and a hand
+// holding an absurd amount is always logged.
+HandOutcome MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand,
+                                 const TableState& table, const HandSource& source = {});
 
 // The hand or game number of a hand as its room writes it (an iPoker game's
 // gamecode); empty if none.

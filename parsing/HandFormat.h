@@ -23,7 +23,7 @@ namespace tw {
 
 // What a format's reader made of one hand.
 enum class HandStatus {
-    Counted,   // the hero's result is in `dNet`
+    Counted,   // the hero's result is in `nNet`
     Cancelled, // the room called the hand off: every stake went back
     Absent,    // not the hero's hand, or no real money: nothing to count
     Rejected,  // the hero's hand could not be read
@@ -32,29 +32,28 @@ enum class HandStatus {
 // One hand as its format's reader gives it back.
 struct HandResult {
     HandStatus status = HandStatus::Rejected;
-    // The hero's net in the format's unit (HandFormat::dUnit currency units).
-    double dNet = 0.0;
-    int nCurrency = 0;      // the table currency's number
-    double dBigBlind = 0.0; // in the format's unit; 0 when unknown
-    std::wstring strHandId; // empty when the hand names none
-    std::wstring strNote;   // a line for the work log, when the reader has one
+    // Every format reports its amounts in hundredths of the table currency
+    // (cents), each reader rounding once the sum it made.
+    std::int64_t nNet = 0;      // the hero's net
+    int nCurrency = 0;          // the table currency's number
+    std::int64_t nBigBlind = 0; // 0 when unknown
+    std::wstring strHandId;     // empty when the hand names none
+    std::wstring strNote;       // a line for the work log, when the reader has one
 };
 
 // What a reader needs to know besides the hand's lines.
 struct HandInput {
     const std::wstring& strNickname;
     std::wstring_view strFile;   // the history file the hand came from
-    double dBigBlind;            // from the header, in hundredths; 0 when unknown
+    std::int64_t nBigBlind;      // from the header, in hundredths; 0 when unknown
     int nCurrency;               // from the header or the file
     bool bWinHoldsReturn;        // iPoker: the file's export folds returned bets into "win"
     std::wstring_view strHandId; // as the engine found it (may be empty)
 };
 
-// The state of one batch's splitting loop that a format's hooks see.
-struct SplitState {
-    RoomNumber nRoom;
-    double dSmallBlind, dBigBlind; // whole units, from the last header read
-    int nCurrency;
+// The state of one batch's splitting loop that a format's hooks see: the
+// table, which the hooks update from the headers they read, and flags.
+struct SplitState : TableState {
     std::uint32_t nFlags = 0; // kept by the format's line hook between lines
 };
 
@@ -71,6 +70,7 @@ enum class OpenStep {
 enum class LineStep {
     Keep,          // the line belongs to the current hand
     PassOnAndKeep, // the current hand is finished; the line starts the next
+    PassOnAndSkip, // the current hand is finished; the line starts one never counted
     StopBatch,     // the rest of the batch is not counted (a tournament table)
 };
 
@@ -79,8 +79,6 @@ using TextLines = std::vector<std::wstring>;
 struct HandFormat {
     const char* szName;
     RoomNumber nFirstRoom, nLastRoom; // the rooms that write this format
-    // The unit of the reader's amounts in currency units (0.01: hundredths).
-    double dUnit;
 
     // Line-delimited formats: the loop asks each row in table order whether line `i`
     // (trimmed: `l`) opens a hand, while no hand is open; the row may set the

@@ -4,46 +4,35 @@
 #include "parsing/HandFormat.h"
 #include "support/TextUtil.h"
 
-#include <cmath>
-
 namespace tw {
 
 namespace {
-
-// The big blind in hundredths. Rounded to the nearest hundredth: a plain
-// truncation would turn 0.58 (57.999...) into 57.
-int BigBlindHundredths(double bigBlind) {
-    double h = bigBlind * 100.0;
-    if (!std::isfinite(h) || h <= 0 || h > 2e9)
-        return 0;
-    return static_cast<int>(std::llround(h));
-}
 
 // Formats whose hands end at a line of their own (iPoker's "</game>"): every
 // line belongs to a hand from the start; a hand ends at its end line and is
 // passed on there. A hand whose end line never came is passed on when the
 // next one starts or the batch ends; the reader decides whether it can be
 // read. Lines between hands are dropped. Every hand starts from the file's
-// currency (`currency` as given), so that a hand whose amounts carry no sign
-// reads the same whichever batch it comes in.
-void SplitAtEndLines(CSessionModel& model, const HandFormat& fmt,
-                     const std::vector<std::wstring>& lines, RoomNumber room,
-                     const HandSource& source, double bigBlind, int& currency, double& batchMoney,
-                     int& batchHands) {
+// currency (`table` as given), so that a hand whose amounts carry no sign
+// reads the same whichever batch it comes in; `table` keeps the currency of
+// the last hand.
+BatchResult SplitAtEndLines(CSessionModel& model, const HandFormat& fmt,
+                            const std::vector<std::wstring>& lines, TableState& table,
+                            const HandSource& source) {
+    BatchResult batch;
     HandLines hand;
     hand.reserve(64);
     bool open = false;
-    const int fileCurrency = currency;
+    const TableState fileTable = table;
     const std::wstring_view end = fmt.strEndLine;
 
     auto passOn = [&] {
         if (open) {
-            double money = 0;
-            currency = fileCurrency;
-            if (MakeMoneyDataOneHand(model, hand, room, BigBlindHundredths(bigBlind), currency,
-                                     money, source)) {
-                ++batchHands;
-                batchMoney += money;
+            const HandOutcome out = MakeMoneyDataOneHand(model, hand, fileTable, source);
+            table.nCurrency = out.nCurrency;
+            if (out.bInBatch) {
+                ++batch.nHands;
+                batch.dMoney += out.dMoney;
             }
         }
         open = false;
@@ -61,13 +50,14 @@ void SplitAtEndLines(CSessionModel& model, const HandFormat& fmt,
         }
         if (consumed && l.empty())
             continue;
-        if (fmt.isHandStart(l, room)) {
+        if (fmt.isHandStart(l, table.nRoom)) {
             passOn(); // a hand that never ended
             open = true;
         }
         hand.emplace_back(l);
     }
     passOn();
+    return batch;
 }
 
 } // namespace
@@ -104,31 +94,14 @@ std::wstring HandIdOf(const HandLines& hand, RoomNumber room) {
     return fmt ? fmt->handId(hand) : std::wstring();
 }
 
-void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomNumber& room,
-                   const HandSource& source, double& smallBlind, double& bigBlind, int& currency,
-                   double& batchMoney, int& batchHands) {
-    batchMoney = 0;
-    const HandFormat* fmt = FormatOf(room);
-    if (fmt && !fmt->open) {
-        SplitAtEndLines(model, *fmt, lines, room, source, bigBlind, currency, batchMoney,
-                        batchHands);
-        return;
-    }
-    SplitState s{room, smallBlind, bigBlind, currency};
-    // Hands the batch's loop ends on (a tournament table) leave the stakes as read.
-    struct WriteBack {
-        SplitState& s;
-        RoomNumber& room;
-        double &smallBlind, &bigBlind;
-        int& currency;
-        ~WriteBack() {
-            room = s.nRoom;
-            smallBlind = s.dSmallBlind;
-            bigBlind = s.dBigBlind;
-            currency = s.nCurrency;
-        }
-    } writeBack{s, room, smallBlind, bigBlind, currency};
+BatchResult MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, TableState& table,
+                          const HandSource& source) {
+    const HandFormat* fmt = FormatOf(table.nRoom);
+    if (fmt && !fmt->open)
+        return SplitAtEndLines(model, *fmt, lines, table, source);
 
+    BatchResult batch;
+    SplitState s{table};
     bool inHand = false;
     HandLines hand;
     hand.reserve(64);
@@ -138,11 +111,11 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
             hand.clear();
             return;
         }
-        double money = 0;
-        if (MakeMoneyDataOneHand(model, hand, s.nRoom, BigBlindHundredths(s.dBigBlind), s.nCurrency,
-                                 money, source)) {
-            ++batchHands;
-            batchMoney += money;
+        const HandOutcome out = MakeMoneyDataOneHand(model, hand, s, source);
+        s.nCurrency = out.nCurrency;
+        if (out.bInBatch) {
+            ++batch.nHands;
+            batch.dMoney += out.dMoney;
         }
         hand.clear();
     };
@@ -203,13 +176,23 @@ void MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, RoomN
             case LineStep::PassOnAndKeep:
                 passOn();
                 break;
+            case LineStep::PassOnAndSkip:
+                // Kept like a skipped hand at the open step: no hand opens.
+                passOn();
+                inHand = false;
+                store(i);
+                continue;
             case LineStep::StopBatch:
-                return;
+                // The rest of the batch is not read; the stakes stay as read.
+                table = s;
+                return batch;
             }
         }
         store(i);
     }
     // Lines that never reached a cash-game header are dropped.
+    table = s;
+    return batch;
 }
 
 } // namespace tw

@@ -381,10 +381,13 @@ void CHistoryFileReader::Process(const std::wstring& path, std::vector<std::wstr
     auto ip = mapIPokerFiles.find(path);
     if (ip != mapIPokerFiles.end())
         source.bWinHoldsReturn = ip->second.bWinHoldsReturn;
-    RoomNumber r = room;
-    double smallBlind = 0, bigBlind = 0, batchMoney = 0;
-    int batchHands = 0;
-    MakeMoneyData(m, lines, r, source, smallBlind, bigBlind, currency, batchMoney, batchHands);
+    // Each batch starts from the room's table: stakes and currency come from
+    // the headers of the hands it holds (an iPoker file's currency from its
+    // <general> section).
+    TableState table;
+    table.nRoom = room;
+    table.nCurrency = currency;
+    MakeMoneyData(m, lines, table, source);
 }
 
 bool CHistoryFileReader::IPokerAccepted(const std::wstring& path) {

@@ -59,6 +59,10 @@ struct AlarmSettings {
     CAlarmSound soundStopLoss;
     CAlarmSound soundStopLossBB;
 
+    // An alarm's message takes the keyboard focus (off: it shows on top
+    // without taking it from the poker table).
+    int bMessagesTakeFocus = 0;
+
     bool operator==(const AlarmSettings&) const = default;
 };
 

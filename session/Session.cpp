@@ -20,7 +20,18 @@ CSession::CSession(CSessionModel& totals, CSessionAlarms& sessionAlarms, Clock c
     : model(totals), alarms(sessionAlarms), fnNow(clock ? std::move(clock) : Clock(SystemNow)) {}
 
 void CSession::Start(const std::function<void()>& fnStartWatches) {
+    // The session's result starts from zero before any watch can count a
+    // hand: outside bankroll mode the money figure is the session's, in it
+    // the bankroll carries on and the session is what it gained since now.
     model.nTotalHands = 0;
+    if (!bCarryMoney)
+        model.dTotalMoney = 0.0;
+    model.dTotalBB = 0.0;
+    dStartMoney = model.dTotalMoney;
+    dStartBB = model.dTotalBB;
+    // The limits measure this session: its levels start from their amounts
+    // and the peaks they trail from zero.
+    alarms.ResetMoneyLevels();
     model.BeginSession();
     tLastHand = fnNow();
     if (fnStartWatches)
@@ -31,8 +42,6 @@ void CSession::Start(const std::function<void()>& fnStartWatches) {
     nShownMinutes = 0;
     nShownHands = 0;
     alarms.alarmState.bHandsAlarmFired = false;
-    dStartMoney = model.dTotalMoney;
-    dStartBB = model.dTotalBB;
 
     tStart = fnNow();
     bRunning = true;

@@ -33,9 +33,16 @@ public:
     // system time.
     CSession(CSessionModel& totals, CSessionAlarms& alarms, Clock clock = {});
 
-    // Starts a session: the hand count from zero (the hands of earlier
-    // sessions forgotten), then `fnStartWatches`, then the clock from zero;
-    // the hands and time alarms are armed again.
+    // Bankroll mode: the money total is the bankroll, carried from session
+    // to session. Otherwise each Start sets it to zero, so the money figure
+    // is the session's result.
+    void SetCarryMoney(bool carry) { bCarryMoney = carry; }
+
+    // Starts a session: the hand count, the big blinds and (outside
+    // bankroll mode) the money from zero, the money levels at their amounts
+    // and the peaks at zero (the hands of earlier sessions forgotten), then
+    // `fnStartWatches`, then the clock from zero; the hands and time alarms
+    // are armed again.
     void Start(const std::function<void()>& fnStartWatches = {});
     // Ends the session: the clock stops and shows "0:00". The totals stay.
     void Stop();
@@ -58,12 +65,12 @@ public:
     // The hand count the last tick saw.
     int ShownHands() const { return nShownHands; }
 
-    // The money and big blinds the alarms and peaks measure. Today the money
-    // is the running total of the whole run (from the stored bankroll in
-    // bankroll mode, carried over from earlier sessions); the session's own
-    // result would be the total less StartMoney().
-    double Money() const { return model.dTotalMoney; }
-    double BigBlinds() const { return model.dTotalBB; }
+    // The session's result, which the alarms, the peaks and the trailing
+    // levels measure: money (display currency) and big blinds since Start.
+    // In bankroll mode the money total is the bankroll; this is what the
+    // session added to it.
+    double Money() const { return model.dTotalMoney - dStartMoney; }
+    double BigBlinds() const { return model.dTotalBB - dStartBB; }
     // The totals when the session started.
     double StartMoney() const { return dStartMoney; }
     double StartBigBlinds() const { return dStartBB; }
@@ -92,6 +99,7 @@ private:
     std::int64_t nSeconds = 0;
     int nShownMinutes = 0;
     int nShownHands = 0;
+    bool bCarryMoney = false;
     double dStartMoney = 0.0;
     double dStartBB = 0.0;
 };

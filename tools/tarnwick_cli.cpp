@@ -201,21 +201,28 @@ int ParseAlarmOption(const std::string& a, const std::function<const char*()>& v
         s.bTrailingTakeProfit = 1;
     } else if (a == "--trailing-stop-loss") {
         s.bTrailingStopLoss = 1;
-    } else if (a == "--take-profit" || a == "--stop-loss" || a == "--bankroll") {
+    } else if (a == "--bankroll") {
         const char* v = value();
         double d = 0;
         if (!v || !WholeNumber(v, d))
-            return UsageError(a + " takes an amount, like 50 or 12.5");
-        if (a == "--bankroll") {
-            o.bBankroll = true;
-            o.dBankroll = d;
-        } else if (a == "--take-profit") {
+            return UsageError(a + " takes an amount, like 1000 or 1250.5");
+        o.bBankroll = true;
+        o.dBankroll = d;
+    } else if (a == "--take-profit" || a == "--stop-loss") {
+        // Read as the settings dialog reads them; a stop loss is a loss
+        // however it is written.
+        const char* v = value();
+        const bool takeProfit = a == "--take-profit";
+        double d = 0;
+        if (!v || !ParseMoneyLimit(FromUtf8(v),
+                                   takeProfit ? MoneyLimit::TakeProfit : MoneyLimit::StopLoss, d))
+            return UsageError(a + " takes an amount with up to two decimals, like 50 or 12.50");
+        if (takeProfit) {
             s.bMoneyAlarm = s.bTakeProfit = 1;
             s.dTakeProfitAmount = d;
         } else {
-            // A loss, however it is written.
             s.bMoneyAlarm = s.bStopLoss = 1;
-            s.dStopLossAmount = -std::fabs(d);
+            s.dStopLossAmount = d;
         }
     } else if (a == "--bb-stop-loss") {
         const char* v = value();
@@ -279,6 +286,7 @@ public:
         app.ResetMoneyLevels();
         if (o.bBankroll)
             app.dTotalMoney = o.dBankroll;
+        session.SetCarryMoney(o.bBankroll);
     }
 
     void Start(const std::function<void()>& fnStartWatches = {}) { session.Start(fnStartWatches); }

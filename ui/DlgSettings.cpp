@@ -89,6 +89,14 @@ QSpinBox* MakeSpin(QWidget* parent, const char* name, int min, int max, bool los
     return spin;
 }
 
+QLineEdit* MakeAmountEdit(QWidget* parent, const char* name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setMaxLength(12);
+    edit->setMinimumWidth(80);
+    return edit;
+}
+
 QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& text) {
     auto* check = new QCheckBox(text, parent);
     check->setObjectName(QLatin1String(name));
@@ -222,24 +230,31 @@ void CDlgSettings::BuildAlarms() {
     editAlarmTime->setInputMask(QStringLiteral("99:99;_"));
     editAlarmTime->setMaximumWidth(
         editAlarmTime->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) + 24);
+    checkTimeMessage = MakeCheck(p, "checkTimeMessage", QStringLiteral("Show a message"));
     soundTime = MakeSoundRow(QStringLiteral("Time"), kSoundTime);
 
     checkAlarmHands = MakeCheck(p, "checkAlarmHands", QStringLiteral("Alarm hands"));
     spinHands = MakeSpin(p, "spinHands", 1, 9999);
+    checkHandMessage = MakeCheck(p, "checkHandMessage", QStringLiteral("Show a message"));
     soundHands = MakeSoundRow(QStringLiteral("Hands"), kSoundHands);
 
     checkAlarmMoney = MakeCheck(p, "checkAlarmMoney", QStringLiteral("Alarm money"));
     checkTakeProfit = MakeCheck(p, "checkTakeProfit", QStringLiteral("Take profit"));
-    spinTakeProfit = MakeSpin(p, "spinTakeProfit", 1, 999999);
+    // Amounts with cents, typed with a point or a comma.
+    editTakeProfit = MakeAmountEdit(p, "editTakeProfit");
     checkTrailingTakeProfit = MakeCheck(p, "checkTrailingTakeProfit", QStringLiteral("Trailing"));
     soundTakeProfit = MakeSoundRow(QStringLiteral("TakeProfit"), kSoundMoney);
     checkStopLoss = MakeCheck(p, "checkStopLoss", QStringLiteral("Stop loss"));
-    spinStopLoss = MakeSpin(p, "spinStopLoss", -999999, -1, true);
+    editStopLoss = MakeAmountEdit(p, "editStopLoss");
     checkTrailingStopLoss = MakeCheck(p, "checkTrailingStopLoss", QStringLiteral("Trailing"));
     soundStopLoss = MakeSoundRow(QStringLiteral("StopLoss"), kSoundMoney);
     checkStopLossBB = MakeCheck(p, "checkStopLossBB", QStringLiteral("Stop loss BBs"));
     spinStopLossBB = MakeSpin(p, "spinStopLossBB", -999999, -1, true);
     soundStopLossBB = MakeSoundRow(QStringLiteral("StopLossBB"), kSoundMoney);
+    // Off: an alarm's message shows on top without taking the keyboard from
+    // the poker table.
+    checkMessagesTakeFocus =
+        MakeCheck(p, "checkMessagesTakeFocus", QStringLiteral("Alarm messages take the focus"));
 
     connect(checkAlarmTime, &QCheckBox::toggled, this, [this] { EnableTimeGroup(); });
     connect(checkAlarmHands, &QCheckBox::toggled, this, [this] { EnableHandsGroup(); });
@@ -260,25 +275,29 @@ void CDlgSettings::BuildAlarms() {
     g->addWidget(checkAlarmTime, r, 0);
     g->addWidget(new QLabel(QStringLiteral("Time"), p), r, 1, Qt::AlignRight);
     g->addWidget(editAlarmTime, r, 2);
+    g->addWidget(checkTimeMessage, r, 3);
     soundCells(r++, soundTime);
     g->addWidget(HorizontalLine(p), r++, 0, 1, 8);
     g->addWidget(checkAlarmHands, r, 0);
     g->addWidget(new QLabel(QStringLiteral("Hands"), p), r, 1, Qt::AlignRight);
     g->addWidget(spinHands, r, 2);
+    g->addWidget(checkHandMessage, r, 3);
     soundCells(r++, soundHands);
     g->addWidget(HorizontalLine(p), r++, 0, 1, 8);
     g->addWidget(checkAlarmMoney, r++, 0, 1, 2);
     g->addWidget(checkTakeProfit, r, 1);
-    g->addWidget(spinTakeProfit, r, 2);
+    g->addWidget(editTakeProfit, r, 2);
     g->addWidget(checkTrailingTakeProfit, r, 3);
     soundCells(r++, soundTakeProfit);
     g->addWidget(checkStopLoss, r, 1);
-    g->addWidget(spinStopLoss, r, 2);
+    g->addWidget(editStopLoss, r, 2);
     g->addWidget(checkTrailingStopLoss, r, 3);
     soundCells(r++, soundStopLoss);
     g->addWidget(checkStopLossBB, r, 1);
     g->addWidget(spinStopLossBB, r, 2);
     soundCells(r++, soundStopLossBB);
+    g->addWidget(HorizontalLine(p), r++, 0, 1, 8);
+    g->addWidget(checkMessagesTakeFocus, r++, 0, 1, 8);
     g->setColumnMinimumWidth(0, 16);
     g->setColumnStretch(5, 1);
 }
@@ -431,24 +450,27 @@ void CDlgSettings::FillFromApp() {
     editAlarmTime->setText(a.nTimeLimit <= kMaxTimeLimit && a.strAlarmTime.size() == 5
                                ? Q(a.strAlarmTime)
                                : Q(AlarmTimeText(std::min(a.nTimeLimit, kMaxTimeLimit))));
+    checkTimeMessage->setChecked(a.bTimeMessage != 0);
     soundTime.edit->setText(Q(a.soundTime.strPath));
 
     checkAlarmHands->setChecked(a.bHandsAlarm != 0);
     spinHands->setValue(a.nHandsLimit);
+    checkHandMessage->setChecked(a.bHandMessage != 0);
     soundHands.edit->setText(Q(a.soundHands.strPath));
 
     checkAlarmMoney->setChecked(a.bMoneyAlarm != 0);
     checkTakeProfit->setChecked(a.bTakeProfit != 0);
-    spinTakeProfit->setValue(static_cast<int>(a.dTakeProfitAmount));
+    editTakeProfit->setText(Q(FormatFixed(a.dTakeProfitAmount, 2)));
     checkTrailingTakeProfit->setChecked(a.bTrailingTakeProfit != 0);
     soundTakeProfit.edit->setText(Q(a.soundTakeProfit.strPath));
     checkStopLoss->setChecked(a.bStopLoss != 0);
-    spinStopLoss->setValue(static_cast<int>(a.dStopLossAmount));
+    editStopLoss->setText(Q(FormatFixed(a.dStopLossAmount, 2)));
     checkTrailingStopLoss->setChecked(a.bTrailingStopLoss != 0);
     soundStopLoss.edit->setText(Q(a.soundStopLoss.strPath));
     checkStopLossBB->setChecked(a.bStopLossBB != 0);
     spinStopLossBB->setValue(static_cast<int>(app.alarmState.dBBStopInitial));
     soundStopLossBB.edit->setText(Q(a.soundStopLossBB.strPath));
+    checkMessagesTakeFocus->setChecked(a.bMessagesTakeFocus != 0);
 
     checkRunOnStart->setChecked(viewOpened.bRunOnStart != 0);
     checkMinTray->setChecked(viewOpened.bMinTrayAtStartup != 0);
@@ -472,6 +494,7 @@ void CDlgSettings::FillFromApp() {
 void CDlgSettings::EnableHandsGroup() {
     const bool on = checkAlarmHands->isChecked();
     spinHands->setEnabled(on);
+    checkHandMessage->setEnabled(on);
     EnableSoundRow(soundHands, on);
 }
 
@@ -479,10 +502,10 @@ void CDlgSettings::EnableMoneyGroup() {
     // The three switches stay usable: they arm their alarm for when the money
     // alarms are turned on.
     const bool on = checkAlarmMoney->isChecked();
-    spinTakeProfit->setEnabled(on);
+    editTakeProfit->setEnabled(on);
     checkTrailingTakeProfit->setEnabled(on);
     EnableSoundRow(soundTakeProfit, on);
-    spinStopLoss->setEnabled(on);
+    editStopLoss->setEnabled(on);
     checkTrailingStopLoss->setEnabled(on);
     EnableSoundRow(soundStopLoss, on);
     spinStopLossBB->setEnabled(on);
@@ -492,6 +515,7 @@ void CDlgSettings::EnableMoneyGroup() {
 void CDlgSettings::EnableTimeGroup() {
     const bool on = checkAlarmTime->isChecked();
     editAlarmTime->setEnabled(on);
+    checkTimeMessage->setEnabled(on);
     EnableSoundRow(soundTime, on);
 }
 
@@ -683,6 +707,29 @@ void CDlgSettings::accept() {
         return;
     }
 
+    // An amount that cannot be read keeps the dialog open on it: a limit
+    // other than the one typed would fire at the wrong time.
+    double takeProfit = 0.0, stopLoss = 0.0;
+    const struct {
+        QLineEdit* edit;
+        MoneyLimit kind;
+        double* amount;
+        const wchar_t* szTell;
+    } limits[] = {
+        {editTakeProfit, MoneyLimit::TakeProfit, &takeProfit,
+         L"Enter the take profit as an amount, like 50 or 12.50!"},
+        {editStopLoss, MoneyLimit::StopLoss, &stopLoss,
+         L"Enter the stop loss as the amount you may lose, like 50 or 12.50!"},
+    };
+    for (const auto& l : limits) {
+        if (!ParseMoneyLimit(W(l.edit->text()), l.kind, *l.amount)) {
+            Tell(l.szTell);
+            l.edit->setFocus();
+            l.edit->selectAll();
+            return;
+        }
+    }
+
     if (tableRooms->rowCount() == 0) {
         Tell(L"Enter settings room!");
         buttonAdd->setFocus();
@@ -701,8 +748,8 @@ void CDlgSettings::accept() {
         }
     }
 
-    // The new settings start from those the dialog opened with, so that what
-    // it does not show (the alarm message switches) stays as it was.
+    // The new settings start from those the dialog opened with, so that
+    // anything it does not show stays as it was.
     AlarmSettings alarms = alarmsOpened;
     alarms.bTimeAlarm = checkAlarmTime->isChecked() ? 1 : 0;
     alarms.nTimeLimit = timeLimit;
@@ -712,9 +759,11 @@ void CDlgSettings::accept() {
     alarms.nHandsLimit = spinHands->value();
     alarms.soundHands.Set(W(soundHands.edit->text()));
     alarms.bMoneyAlarm = checkAlarmMoney->isChecked() ? 1 : 0;
-    alarms.dTakeProfitAmount =
-        AmountFromField(spinTakeProfit->value(), alarmsOpened.dTakeProfitAmount);
-    alarms.dStopLossAmount = AmountFromField(spinStopLoss->value(), alarmsOpened.dStopLossAmount);
+    alarms.dTakeProfitAmount = takeProfit;
+    alarms.dStopLossAmount = stopLoss;
+    alarms.bTimeMessage = checkTimeMessage->isChecked() ? 1 : 0;
+    alarms.bHandMessage = checkHandMessage->isChecked() ? 1 : 0;
+    alarms.bMessagesTakeFocus = checkMessagesTakeFocus->isChecked() ? 1 : 0;
     alarms.nAlarmLossBB = spinStopLossBB->value();
     alarms.bTakeProfit = checkTakeProfit->isChecked() ? 1 : 0;
     alarms.bStopLoss = checkStopLoss->isChecked() ? 1 : 0;
@@ -740,7 +789,7 @@ void CDlgSettings::accept() {
 
     // A raised hands or time limit arms its fired alarm again and the
     // big-blind stop starts again from its value; the money levels take the
-    // new amounts at the next stop or start-up.
+    // new amounts at the next start.
     app.SetAlarms(alarms);
     app.SetView(view);
     app.SetRates(rates);
@@ -748,7 +797,8 @@ void CDlgSettings::accept() {
     // The rooms file (which tells the user itself when it cannot be written),
     // then the profile.
     app.SaveRooms(RoomRows());
-    if (!app.SaveProfileSettings())
+    const bool stored = app.SaveProfileSettings();
+    if (!app.StoreAlarmMessageSwitches() || !stored)
         Tell(L"The settings could not be saved completely; they apply until the program "
              L"ends.");
 

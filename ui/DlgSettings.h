@@ -150,22 +150,25 @@ private:
 
     QCheckBox* checkAlarmTime = nullptr;
     QLineEdit* editAlarmTime = nullptr;
+    QCheckBox* checkTimeMessage = nullptr;
     SoundRow soundTime;
     QCheckBox* checkAlarmHands = nullptr;
     QSpinBox* spinHands = nullptr;
+    QCheckBox* checkHandMessage = nullptr;
     SoundRow soundHands;
     QCheckBox* checkAlarmMoney = nullptr;
     QCheckBox* checkTakeProfit = nullptr;
-    QSpinBox* spinTakeProfit = nullptr;
+    QLineEdit* editTakeProfit = nullptr;
     QCheckBox* checkTrailingTakeProfit = nullptr;
     SoundRow soundTakeProfit;
     QCheckBox* checkStopLoss = nullptr;
-    QSpinBox* spinStopLoss = nullptr;
+    QLineEdit* editStopLoss = nullptr;
     QCheckBox* checkTrailingStopLoss = nullptr;
     SoundRow soundStopLoss;
     QCheckBox* checkStopLossBB = nullptr;
     QSpinBox* spinStopLossBB = nullptr;
     SoundRow soundStopLossBB;
+    QCheckBox* checkMessagesTakeFocus = nullptr;
 
     QCheckBox* checkRunOnStart = nullptr;
     QCheckBox* checkMinTray = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/InfoDlg.h"
 
 #include "app/TarnwickApp.h"
+#include "support/NumberText.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <charconv>
+#include <utility>
 
 namespace tw {
 
@@ -20,7 +22,7 @@ CInfoDlg::CInfoDlg(const CTarnwickApp& app, QWidget* parent)
       dStopLossLevel(app.alarmState.dStopLossLevel), dPeakMoney(app.alarmState.dPeakMoney),
       dTotalBB(app.dTotalBB), dPeakBB(app.alarmState.dPeakBB),
       dBBStopInitial(app.alarmState.dBBStopInitial), dBBStopLevel(app.alarmState.dBBStopLevel),
-      nUnreadHands(app.nUnreadHands) {
+      nUnreadHands(app.nUnreadHands), dTotalMoney(app.dTotalMoney), dSessionMoney(app.dTotalMoney) {
     setWindowTitle(QStringLiteral("Info"));
 
     static const char* const kNames[9] = {
@@ -47,6 +49,25 @@ CInfoDlg::CInfoDlg(const CTarnwickApp& app, QWidget* parent)
             ++i;
         }
     };
+    // The session's result and the total, as the window's money figure
+    // shows one of them.
+    editSessionMoney = new QLineEdit(this);
+    editSessionMoney->setObjectName(QStringLiteral("editSessionMoney"));
+    editTotalMoney = new QLineEdit(this);
+    editTotalMoney->setObjectName(QStringLiteral("editTotalMoney"));
+    auto* result = new QGridLayout;
+    int column = 0;
+    for (auto [edit, label] :
+         {std::pair{editSessionMoney, "This session"}, std::pair{editTotalMoney, "Total"}}) {
+        edit->setReadOnly(true);
+        edit->setMinimumWidth(110);
+        auto* cell = new QVBoxLayout;
+        cell->setSpacing(2);
+        cell->addWidget(new QLabel(QLatin1String(label), this));
+        cell->addWidget(edit);
+        result->addLayout(cell, 0, column++);
+    }
+
     auto* money = new QGridLayout;
     block(money, 0,
           {"Initial take profit", "Initial stop loss", "Trailing take profit", "Trailing stop loss",
@@ -71,6 +92,8 @@ CInfoDlg::CInfoDlg(const CTarnwickApp& app, QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &CInfoDlg::accept);
 
     auto* top = new QVBoxLayout(this);
+    top->addLayout(result);
+    top->addSpacing(6);
     top->addLayout(money);
     top->addSpacing(6);
     top->addWidget(bbBox);
@@ -98,6 +121,8 @@ void CInfoDlg::Show() {
     for (int i = 0; i < 9; ++i)
         fields[i]->setText(QString::fromStdWString(FormatValue(values[i])));
     editUnread->setText(QString::number(nUnreadHands));
+    editSessionMoney->setText(QString::fromStdWString(FormatFixed(dSessionMoney, 2)));
+    editTotalMoney->setText(QString::fromStdWString(FormatFixed(dTotalMoney, 2)));
 }
 
 } // namespace tw

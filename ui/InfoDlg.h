@@ -34,6 +34,14 @@ public:
     double dBBStopLevel = 0.0;
     // Hands of the session that named the hero but could not be read.
     int nUnreadHands = 0;
+    // The money total (in bankroll mode the bankroll) and, beside it, the
+    // session's own result, which the limits measure.
+    double dTotalMoney = 0.0;
+    double dSessionMoney = 0.0;
+
+    // The session's result, from the session window's rules (without it
+    // the dialog takes the total for it).
+    void SetSessionResult(double money) { dSessionMoney = money; }
 
 protected:
     // Shows the figures as they are when the dialog opens.
@@ -44,6 +52,8 @@ private:
 
     QLineEdit* fields[9] = {};
     QLineEdit* editUnread = nullptr;
+    QLineEdit* editSessionMoney = nullptr;
+    QLineEdit* editTotalMoney = nullptr;
 };
 
 } // namespace tw

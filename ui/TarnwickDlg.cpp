@@ -259,6 +259,10 @@ void CTarnwickDlg::InitDialog() {
     PlaceAlarmIcons();
     ShowAlarmIndicators();
     ApplyOpacity();
+    // In bankroll mode the figure is the bankroll from the start; otherwise
+    // it is the session's, 0.00 until one runs.
+    if (!session.IsRunning())
+        strMoneyText = MoneyText(app.dTotalMoney);
     PushFigures();
     update();
     // Until the window shows, its position is where it was placed.
@@ -528,6 +532,7 @@ void CTarnwickDlg::UpdateStartButton() {
 
 void CTarnwickDlg::StartSession() {
     // The hand count starts from zero before the watches can count a hand.
+    session.SetCarryMoney(app.bBankroll != 0);
     session.Start(fnStartWatches);
 
     KillClockTimer();
@@ -536,7 +541,7 @@ void CTarnwickDlg::StartSession() {
 
     strTimeText = session.TimeText();
     nShownHands = 0;
-    strMoneyText = app.bBankroll ? FormatFixed(app.dTotalMoney, 2) : L"0.00";
+    strMoneyText = FormatFixed(app.dTotalMoney, 2);
     nClockTimerId = startTimer(kClockPeriodMs);
 
     lblTime->show();
@@ -656,7 +661,7 @@ void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
                QStringLiteral("%1 %2 (%3)")
                    .arg(QString::fromWCharArray(caption), QString::fromWCharArray(text), at));
     if (message)
-        app.ShowAlarmMessage(text, caption, bNoticesTakeFocus);
+        app.ShowAlarmMessage(text, caption, alarms.bMessagesTakeFocus != 0);
 }
 
 void CTarnwickDlg::MarkFigure(int control, const QString& reason) {

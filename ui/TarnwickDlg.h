@@ -152,12 +152,10 @@ public:
 
     // --- Alarms ---
     void PlayAlarmSound(const std::wstring& file, int resourceId);
-    // The sound of an alarm that fired, its message where it shows one, and
-    // the mark on its figure (see MarkFigure).
+    // The sound of an alarm that fired, its message where it shows one (a
+    // notice, which takes the focus only when the alarm settings say so),
+    // and the mark on its figure (see MarkFigure).
     void ActOnAlarm(SessionAlarm alarm);
-    // Alarm messages take the keyboard focus as a message box would; off (the
-    // default), they show on top without taking it from the poker table.
-    void SetNoticesTakeFocus(bool take) { bNoticesTakeFocus = take; }
     // How long a figure stays marked after its alarm.
     static constexpr int kAlarmMarkSeconds = 30;
     // Marks the figure `control` (kCtlTime, kCtlHands, kCtlMoney) for
@@ -252,7 +250,6 @@ private:
     bool bInitialised = false;
     bool bClosed = false;
     bool bFirstStart = false;
-    bool bNoticesTakeFocus = false;
     Clock fnClock;
     QEventLoop* pLoop = nullptr;
 

@@ -94,6 +94,7 @@ int main(int argc, char* argv[]) {
         };
         dlg.fnShowInfo = [&] {
             tw::CInfoDlg info(app, &dlg);
+            info.SetSessionResult(dlg.Session().Money());
             info.exec();
         };
         // A signal closes open message boxes, then the window (and with it

@@ -41,6 +41,7 @@ const std::set<std::pair<std::wstring, std::wstring>> kProfileKeys = {
     {L"BaseInfo", L"MinTrayAtStartup"},
     {L"BaseInfo", L"AutoPause"},
     {L"BaseInfo", L"AutoPauseMin"},
+    {L"BaseInfo", L"AlarmMessagesTakeFocus"},
     {L"View", L"ColorText"},
     {L"View", L"ColorText2"},
     {L"View", L"ColorText3"},

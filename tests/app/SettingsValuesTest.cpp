@@ -51,9 +51,36 @@ TEST(SettingsValues, RateIsAPositiveNumberWithAPoint) {
     }
 }
 
-TEST(SettingsValues, AnAmountLeftAsShownKeepsItsCents) {
-    EXPECT_EQ(AmountFromField(99, 99.50), 99.50);
-    EXPECT_EQ(AmountFromField(-40, -40.25), -40.25);
-    EXPECT_EQ(AmountFromField(-60, -40.25), -60.0);
-    EXPECT_EQ(AmountFromField(100, 99.50), 100.0);
+// The money limits take cents with a point or a comma; a stop loss is a
+// loss however its sign is written.
+TEST(SettingsValues, MoneyLimitsMeanWhatWasTyped) {
+    const struct {
+        const wchar_t* szTyped;
+        MoneyLimit kind;
+        bool bOk;
+        double dAmount;
+    } cases[] = {
+        {L"5.00", MoneyLimit::TakeProfit, true, 5.0},
+        {L" 7,5 ", MoneyLimit::TakeProfit, true, 7.5},
+        {L"100", MoneyLimit::TakeProfit, true, 100.0},
+        {L"0.07", MoneyLimit::TakeProfit, true, 0.07},
+        {L"5.00", MoneyLimit::StopLoss, true, -5.0},
+        {L"-5.00", MoneyLimit::StopLoss, true, -5.0},
+        {L"\u221212,34", MoneyLimit::StopLoss, true, -12.34},
+        {L"999999.99", MoneyLimit::StopLoss, true, -999999.99},
+        {L"-5", MoneyLimit::TakeProfit, false, 0},
+        {L"0.00", MoneyLimit::StopLoss, false, 0},
+        {L"1,000", MoneyLimit::TakeProfit, false, 0},
+        {L"1 000", MoneyLimit::TakeProfit, false, 0},
+        {L"5.", MoneyLimit::TakeProfit, false, 0},
+        {L".5", MoneyLimit::TakeProfit, false, 0},
+        {L"5.0x", MoneyLimit::TakeProfit, false, 0},
+        {L"1000000", MoneyLimit::TakeProfit, false, 0},
+        {L"", MoneyLimit::StopLoss, false, 0},
+    };
+    for (const auto& c : cases) {
+        double amount = 42.0;
+        EXPECT_EQ(ParseMoneyLimit(c.szTyped, c.kind, amount), c.bOk) << c.szTyped;
+        EXPECT_EQ(amount, c.bOk ? c.dAmount : 42.0) << c.szTyped;
+    }
 }

@@ -392,11 +392,10 @@ protected:
 
     int Run(const std::wstring& text, RoomNumber configured = kRoom888) {
         std::vector<std::wstring> lines = Lines(text);
-        RoomNumber room = configured;
-        double sb = 0, bb = 0, batchMoney = 0;
-        int currency = 0, hands = 0;
-        MakeMoneyData(model, lines, room, {}, sb, bb, currency, batchMoney, hands);
-        EXPECT_EQ(room, kRoom888);
+        TableState table;
+        table.nRoom = configured;
+        const int hands = MakeMoneyData(model, lines, table).nHands;
+        EXPECT_EQ(table.nRoom, kRoom888);
         return hands;
     }
 

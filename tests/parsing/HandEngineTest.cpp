@@ -1,5 +1,6 @@
 #include "parsing/HandEngine.h"
 #include "app/TarnwickApp.h"
+#include "gen/AnyFormatGen.h"
 #include "gen/TextLines.h"
 #include "support/TextUtil.h"
 #include "tests/TestUtil.h"
@@ -36,14 +37,14 @@ struct Engine {
     double Run(const std::wstring& text, RoomNumber room = kRoomPokerStars, int* hands = nullptr,
                double* bigBlind = nullptr) {
         std::vector<std::wstring> lines = twgen::SplitLines(text);
-        double sb = 0, bb = 0, money = 0;
-        int cur = 0, n = 0;
-        app.MakeMoneyData(lines, room, {}, sb, bb, cur, money, n);
+        TableState table;
+        table.nRoom = room;
+        const BatchResult batch = MakeMoneyData(app, lines, table);
         if (hands)
-            *hands = n;
+            *hands = batch.nHands;
         if (bigBlind)
-            *bigBlind = bb;
-        return money;
+            *bigBlind = table.dBigBlind;
+        return batch.dMoney;
     }
 };
 
@@ -71,7 +72,7 @@ TEST(HandEngine, OneHandIsPassedOnAtTheLastLineWithTheHeadersBigBlind) {
     double money = e.Run(StarsHand(7, L"$0.05/$0.10 USD", kWinFive), kRoomPokerStars, &hands, &bb);
     EXPECT_EQ(hands, 1);
     EXPECT_DOUBLE_EQ(bb, 0.10);
-    EXPECT_NEAR(money, 5, 1e-9);
+    EXPECT_NEAR(money, 0.05, 1e-12);
     EXPECT_NEAR(e.app.dTotalMoney, 0.05, 1e-12);
     EXPECT_NEAR(e.app.dTotalBB, 0.5, 1e-12);
     EXPECT_EQ(e.app.nTotalHands, 1);
@@ -99,7 +100,7 @@ TEST(HandEngine, LaterHandsOfABatchUseTheFirstHeader) {
 TEST(HandEngine, EurosAreConvertedButTheBigBlindTotalIsNot) {
     Engine e;
     double money = e.Run(StarsHand(1, L"\u20AC0.05/\u20AC0.10 EUR", kWinFive));
-    EXPECT_NEAR(money, 5 * 1.12, 1e-9);
+    EXPECT_NEAR(money, 0.056, 1e-12);
     EXPECT_NEAR(e.app.dTotalMoney, 0.056, 1e-12);
     EXPECT_NEAR(e.app.dTotalBB, 5 * 1.12 / 10, 1e-12);
     ASSERT_EQ(e.rec.hands.size(), 1u);
@@ -197,4 +198,100 @@ TEST(HandEngine, AHandIsKnownByItsRoomAndItsExactId) {
     }
     model.BeginSession(); // a new session knows none
     EXPECT_TRUE(model.MarkHandCounted(kRoomPokerStars, L"258721013274"));
+}
+
+namespace {
+
+// Hands of each format that must add nothing to the totals, as the rooms
+// write them; null where the format has no such hand.
+struct NothingHands {
+    const char* szFormat;
+    // A hand of a tournament table, which the room plays for chips.
+    const wchar_t* szTournament;
+    // A hand the room called off: every stake goes back.
+    const wchar_t* szCancelled;
+};
+
+const NothingHands kNothingHands[] = {
+    {"pokerstars",
+     L"PokerStars Hand #900: Tournament #9, $1+$0.10 USD Hold'em No Limit - Level I (10/20) - "
+     L"2026/01/01 10:00:00 ET\nTable '9 1' 9-max Seat #1 is the button\n"
+     L"Seat 1: HERO (1500 in chips)\nSeat 2: Vill (1500 in chips)\n"
+     L"HERO: posts small blind 10\nVill: posts big blind 20\n*** HOLE CARDS ***\n"
+     L"HERO: raises 40 to 60\nVill: folds\nUncalled bet (40) returned to HERO\n"
+     L"HERO collected 40 from pot\n*** SUMMARY ***\nTotal pot 40 | Rake 0\n"
+     L"Seat 1: HERO (button) collected (40)\nSeat 2: Vill (big blind) folded before Flop\n\n",
+     L"PokerStars Hand #901:  Omaha Pot Limit ($0.05/$0.10 USD) - 2026/01/01 10:00:00 ET\n"
+     L"Table 'T' 6-max Seat #1 is the button\nSeat 1: HERO ($11.65 in chips)\n"
+     L"HERO: posts small blind $0.05\nVill: is sitting out\nHand cancelled\n*** SUMMARY ***\n"
+     L"Seat 1: HERO (button) collected ($0)\n\n"},
+    {"888",
+     L"#Game No : 900\n***** 888poker Hand History for Game 900 *****\n"
+     L"Tournament #1 $1 + $0.10 - Table #1 9 Max (Real Money)\nSeat 1 is the button\n"
+     L"Total number of players : 2\nSeat 1: HERO ( $1,500 )\nSeat 2: Vill ( $1,500 )\n"
+     L"HERO posts small blind [$10]\nVill posts big blind [$20]\n** Dealing down cards **\n"
+     L"Dealt to HERO [ Ah, Kd ]\nHERO raises [$50]\nVill folds\n** Summary **\n"
+     L"HERO collected [ $40 ]\n\n",
+     L"#Game No : 901\n***** 888poker Hand History for Game 901 *****\n"
+     L"0,25 $/0,50 $ Blinds No Limit Holdem - *** 21 04 2016 16:34:37\n"
+     L"Table Kumanovo 6 Max (Real Money)\nSeat 1 is the button\n"
+     L"Total number of players : 2\nSeat 1: HERO ( 50 $ )\nSeat 2: Vill ( 50 $ )\n"
+     L"HERO posts small blind [0,25 $]\nVill posts big blind [0,50 $]\n"
+     L"** Dealing down cards **\nDealt to HERO [ Ah, Kd ]\nHERO raises [1,75 $]\n"
+     L"Table Closed\n** Summary **\n\n"},
+    {"partypoker",
+     L"Game #900 starts.\n\n#Game No : 900\n***** Hand History for Game 900 *****\n"
+     L"NL Texas Hold'em  Trny:1234 Level:1  Blinds(10/20) - Monday, August 30, 16:08:09 EDT 2010\n"
+     L"Table Table  1 (Real Money)\nSeat 1 is the button\nTotal number of players : 2/9\n"
+     L"Seat 1: HERO ( $1,500 USD )\nSeat 2: Vill ( $1,500 USD )\n"
+     L"HERO posts small blind [$10 USD].\nVill posts big blind [$20 USD].\n"
+     L"** Dealing down cards **\nHERO raises [$50 USD]\nVill folds\nHERO wins $40 USD\n\n",
+     L"Game #901 starts.\n\n#Game No : 901\n***** Hand History for Game 901 *****\n"
+     L"$0.05/$0.10 USD NL Texas Hold'em - Monday, August 30, 16:08:09 EDT 2010\n"
+     L"Table Speed #1769729 (Real Money)\nSeat 1 is the button\n"
+     L"Total number of players : 2/9\nSeat 1: HERO ( $20 USD )\nSeat 2: Vill ( $20 USD )\n"
+     L"HERO posts small blind [$0.05 USD].\nVill posts big blind [$0.10 USD].\n"
+     L"** Dealing down cards **\nHERO raises [$0.30 USD]\nTable Closed\n\n"},
+    // No tournament or cancelled hand of these formats is known.
+    {"tigergaming", nullptr, nullptr},
+    {"ipoker", nullptr, nullptr},
+};
+
+// The totals of generated cash hands of `format`, alone and with `extra` after them.
+struct Totals {
+    int nHands = 0;
+    double dMoney = 0, dBB = 0;
+};
+Totals TotalsOf(const char* format, const std::wstring& extra) {
+    twgen::GeneratedText gen;
+    EXPECT_TRUE(twgen::Generate(format, 3, gen));
+    const std::wstring room = twgen::RoomOfFormat(format);
+    Engine e(room, L"HERO");
+    e.Run(FromUtf8(gen.text) + extra, RoomNumberFromName(room));
+    return {e.app.nTotalHands, e.app.dTotalMoney, e.app.dTotalBB};
+}
+
+} // namespace
+
+TEST(EveryFormat, ATournamentHandAddsNoHandAndNoMoney) {
+    for (const NothingHands& f : kNothingHands) {
+        if (!f.szTournament)
+            continue;
+        SCOPED_TRACE(f.szFormat);
+        const Totals cash = TotalsOf(f.szFormat, L""), with = TotalsOf(f.szFormat, f.szTournament);
+        EXPECT_EQ(with.nHands, cash.nHands);
+        EXPECT_DOUBLE_EQ(with.dMoney, cash.dMoney);
+        EXPECT_DOUBLE_EQ(with.dBB, cash.dBB);
+    }
+}
+
+TEST(EveryFormat, ACancelledHandAddsNoMoney) {
+    for (const NothingHands& f : kNothingHands) {
+        if (!f.szCancelled)
+            continue;
+        SCOPED_TRACE(f.szFormat);
+        const Totals cash = TotalsOf(f.szFormat, L""), with = TotalsOf(f.szFormat, f.szCancelled);
+        EXPECT_DOUBLE_EQ(with.dMoney, cash.dMoney);
+        EXPECT_DOUBLE_EQ(with.dBB, cash.dBB);
+    }
 }

@@ -366,11 +366,10 @@ protected:
         app.AddHandListener(&recorder);
     }
     int Split(HandLines lines, int currency = 0) {
-        RoomNumber room = kRoomWilliamHill;
-        double sb = 0, bb = 0, money = 0;
-        int hands = 0;
-        app.MakeMoneyData(lines, room, {}, sb, bb, currency, money, hands);
-        return hands;
+        TableState table;
+        table.nRoom = kRoomWilliamHill;
+        table.nCurrency = currency;
+        return MakeMoneyData(app, lines, table).nHands;
     }
     std::vector<std::wstring> Ids() const {
         std::vector<std::wstring> ids;

@@ -79,11 +79,11 @@ TEST(AmountFromGroup, ReadsWhatThePatternsCaptureAndNoAbsurdAmount) {
         std::wstring text;
         double amount;
     } cases[] = {
-        {L"0.25", 0.25},   {L"12", 12},
-        {L"1,50", 1.5},    {L"7.", 7},
-        {L"", 0},          {L"x1", 0},
-        {many, 0},         {L"1." + many, 0},
-        {many + L".5", 0}, {L"999999999.99", 999999999.99},
+        {L"0.25", 0.25},    {L"12", 12},
+        {L"1,50", 1.5},     {L"7.", 7},
+        {L"", 0},           {L"x1", 0},
+        {many, 0},          {L"1." + many, 0},
+        {many + L".5", 0},  {L"999999999.99", 999999999.99},
         {L"1000000000", 0},
     };
     for (const auto& c : cases) {
@@ -92,5 +92,67 @@ TEST(AmountFromGroup, ReadsWhatThePatternsCaptureAndNoAbsurdAmount) {
         // An amount read as 0 for its size is noted: its hand is not counted.
         EXPECT_EQ(TakeAbsurdAmountNote(), c.text.size() >= 10 && c.amount == 0)
             << c.text.size() << " characters";
+    }
+}
+
+// The rooms' three readings side by side: the pattern captures (any one
+// character marks decimals, nothing groups), written money (signs, groups of
+// three) and iPoker numbers (marks anywhere, no signs). Each column is what that reading
+// gives; `kNo` where it refuses the text (the capture reading then gives 0).
+TEST(AmountReadings, DifferOnlyWhereTheirRoomsWriteDifferently) {
+    constexpr double kNo = -1;
+    const struct {
+        const wchar_t* szText;
+        double dCapture, dMoney, dIPoker;
+    } cases[] = {
+        {L"12", 12, 12, 12},
+        {L"0.25", 0.25, 0.25, 0.25},
+        {L"1,50", 1.5, 1.5, 1.5},
+        {L"0.125", 0.125, 0.125, 0.125},
+        {L"0,123", 0.123, 0.123, 0.123},
+        // A lone point or comma before three digits groups thousands, except
+        // in a capture, where it always marks decimals.
+        {L"1,234", 1.234, 1234, 1234},
+        {L"1.234,5", 1.234, 1234.5, 1234.5},
+        {L"1,234.5", 1.234, 1234.5, 1234.5},
+        {L"1,234,567", 1.234, 1234567, 1234567},
+        {L"12 345 678,9", 12.345, 12345678.9, 12345678.9},
+        {L"12\u00A0345", 12.345, 12345, 12345},
+        {L"1'234.5", 1.234, 1234.5, 1234.5},
+        {L"12\u2019345", 12.345, 12345, kNo},
+        // Groups that are not of three: money refuses them, iPoker drops the marks.
+        {L"1234,567", 1234.567, kNo, 1234.567},
+        {L"01,234", 1.234, kNo, 1.234},
+        {L"1,2,3", 1.2, kNo, 123},
+        {L"1.2.3", 1.2, kNo, 123},
+        {L"1 2", 1.2, kNo, 12},
+        {L"1  234", 1.0, kNo, 1234},
+        // Any character after the digits is a capture's decimal point.
+        {L"1x5", 1.5, kNo, kNo},
+        {L"7.", 7, kNo, 7},
+        {L"7.5 from pot", 7.5, kNo, kNo},
+        // Signs and codes belong to written money only; so do blanks around it.
+        {L"$5", 0, 5, kNo},
+        {L"5 USD", 5, 5, kNo},
+        {L" 5", 0, 5, 5},
+        {L"5 ", 5, 5, 5},
+        {L"-5", 0, kNo, kNo},
+        {L"", 0, kNo, kNo},
+        // Amounts beyond any stake, or with more digits than any amount has.
+        {L"999999999.99", 999999999.99, 999999999.99, 999999999.99},
+        {L"1000000000", 0, kNo, kNo},
+        {L"1234567890123456", 0, kNo, kNo},
+    };
+    for (const auto& c : cases) {
+        const std::wstring text = c.szText;
+        EXPECT_EQ(AmountFromGroup(text), c.dCapture) << "capture: " << text.size() << " chars";
+        double money = kNo, ipoker = kNo;
+        EXPECT_EQ(ParseMoneyText(text, money), c.dMoney != kNo) << "money: " << text.size();
+        EXPECT_EQ(money, c.dMoney) << "money: " << text.size() << " chars";
+        const bool read = ReadAmount(text, kIPokerNumber, ipoker);
+        EXPECT_EQ(read, c.dIPoker != kNo) << "iPoker: " << text.size() << " chars";
+        if (read) {
+            EXPECT_EQ(ipoker, c.dIPoker) << "iPoker: " << text.size() << " chars";
+        }
     }
 }

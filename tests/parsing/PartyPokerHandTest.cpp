@@ -186,13 +186,13 @@ Hero wins €50 EUR)");
     // A reader holds back from the first line of the last hand of a chunk.
     EXPECT_EQ(UnfinishedTailStart(batch, kRoomPartyPoker), 13u);
 
-    RoomNumber room = kRoomPokerStars;
-    double sb = 0, bb = 0, batchMoney = 0;
-    int currency = 0, batchHands = 0;
-    MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
+    TableState table;
+    table.nRoom = kRoomPokerStars;
+    const BatchResult result = MakeMoneyData(model, batch, table);
 
-    EXPECT_EQ(room, kRoomPartyPoker);
-    ASSERT_EQ(batchHands, 2); // the tournament hand is dropped
+    EXPECT_EQ(table.nRoom, kRoomPartyPoker);
+    ASSERT_EQ(result.nHands, 2); // the tournament hand is dropped
+    EXPECT_NEAR(result.dMoney, model.dTotalMoney, 1e-12);
     EXPECT_EQ(model.nTotalHands, 2);
     EXPECT_NEAR(model.dTotalMoney, (-10 + 15) * 1.12 * 0.01, 1e-12);
     EXPECT_NEAR(model.dTotalBB, (-10 + 15) * 1.12 / 10, 1e-12);
@@ -212,16 +212,15 @@ TEST(PartyPokerBatch, GarbageAndHugeLinesNeverCount) {
         L"\x01\x02\xFFFD garbage",      L"Game #1 starts.",
         std::wstring(1 << 20, L'$'),    L"Hero wins " + std::wstring(1 << 20, L'9') + L" USD",
         L"Hero posts big blind [$0.10", L"Hero calls [$0.10 USD]"};
-    RoomNumber room = kRoomPartyPoker;
-    double sb = 0, bb = 0, batchMoney = 0;
-    int currency = 0, batchHands = 0;
-    MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
+    TableState table;
+    table.nRoom = kRoomPartyPoker;
+    MakeMoneyData(model, batch, table);
     EXPECT_EQ(model.nTotalHands, 1); // the truncated hand counts what it shows
     EXPECT_DOUBLE_EQ(model.dTotalMoney, -0.10);
 
     // A hand the client has only just started is not counted as a hand.
     batch = {L"Game #2 starts.", L"Hero posts big blind [$0.10 USD].", L"Game #3 starts.", L""};
-    MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
+    MakeMoneyData(model, batch, table);
     EXPECT_EQ(model.nTotalHands, 2);
     EXPECT_DOUBLE_EQ(model.dTotalMoney, -0.20);
 }
@@ -237,11 +236,9 @@ TEST(PartyPokerBatch, AHandThatOpensWithItsGameNumberIsOneHand) {
 $5/$10 USD NL Texas Hold'em - Friday, August 01, 22:45:59 CEST 2014
 Hero posts big blind [$10 USD].
 Hero wins $25 USD)");
-    RoomNumber room = kRoomPartyPoker;
-    double sb = 0, bb = 0, batchMoney = 0;
-    int currency = 0, batchHands = 0;
-    MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
-    EXPECT_EQ(batchHands, 1);
+    TableState table;
+    table.nRoom = kRoomPartyPoker;
+    EXPECT_EQ(MakeMoneyData(model, batch, table).nHands, 1);
     EXPECT_EQ(model.nTotalHands, 1);
     EXPECT_DOUBLE_EQ(model.dTotalMoney, 15.0);
 }

@@ -167,12 +167,10 @@ TEST(TigerGamingBatch, CutsAtHeadersAndSurvivesGarbage) {
     batch.insert(batch.begin() + 5,
                  {std::wstring(1 << 20, L'x'), L"\x7F\x01\xFFFD: calls 9.9", costly});
 
-    RoomNumber room = kRoomPokerStars;
-    double sb = 0, bb = 0, batchMoney = 0;
-    int currency = 0, batchHands = 0;
-    MakeMoneyData(model, batch, room, {}, sb, bb, currency, batchMoney, batchHands);
-    EXPECT_EQ(room, kRoomTigerGaming);
-    EXPECT_EQ(batchHands, 2);
+    TableState table;
+    table.nRoom = kRoomPokerStars;
+    EXPECT_EQ(MakeMoneyData(model, batch, table).nHands, 2);
+    EXPECT_EQ(table.nRoom, kRoomTigerGaming);
     EXPECT_NEAR(model.dTotalMoney, (-100 + 1045) * 0.01, 1e-9);
     EXPECT_NEAR(model.dTotalBB, (-100 + 1045) / 10.0, 1e-9);
 }

@@ -285,7 +285,7 @@ TEST_F(AlarmNotices, NoticesLeaveTheFocusWhereItIsUnlessToldToTakeIt) {
     EXPECT_TRUE(notices.OpenNotices()[0]->isVisible());
     EXPECT_EQ(QApplication::activeWindow(), &table);
 
-    dlg->SetNoticesTakeFocus(true);
+    ChangeAlarms(*app, [](AlarmSettings& a) { a.bMessagesTakeFocus = 1; });
     FireHandsAlarm();
     Settle();
     ASSERT_EQ(notices.OpenNotices().size(), 2u);

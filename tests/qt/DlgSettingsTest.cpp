@@ -30,7 +30,9 @@ namespace {
 // Every key the settings dialog keeps in the profile (the window writes
 // "wndPos" itself).
 const std::map<std::wstring, std::vector<std::wstring>> kSettingsKeys = {
-    {L"BaseInfo", {L"RunOnStart", L"MinTrayAtStartup", L"AutoPause", L"AutoPauseMin"}},
+    {L"BaseInfo",
+     {L"RunOnStart", L"MinTrayAtStartup", L"AutoPause", L"AutoPauseMin",
+      L"AlarmMessagesTakeFocus"}},
     {L"View", {L"ColorBg", L"ColorText", L"ColorText2", L"ColorText3", L"Size", L"Opacity"}},
     {L"Alarm", {L"Param", L"Sound"}},
     {L"Alarm2",
@@ -123,16 +125,22 @@ TEST(DlgSettings, ARefusedOkChangesNothingAndKeepsTheDialogOpen) {
     C<QSpinBox>(dlg, "spinHands")->setValue(900);
     C<QSlider>(dlg, "sliderOpacity")->setValue(40);
 
-    // An incomplete time and a rate that would wipe out every hand in euros.
+    // An incomplete time, a take profit that is no amount of cents and a
+    // rate that would wipe out every hand in euros.
     const struct {
         const char* time;
+        const char* takeProfit;
         const char* eur;
         const wchar_t* message;
-    } cases[] = {{"1", "1.12", L"Alarm time format 00:00 !"}, {"02:00", "0", nullptr}};
+    } cases[] = {
+        {"1", "50", "1.12", L"Alarm time format 00:00 !"},
+        {"02:00", "1,000", "1.12", L"Enter the take profit as an amount, like 50 or 12.50!"},
+        {"02:00", "50", "0", nullptr}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.time) + " " + c.eur);
+        SCOPED_TRACE(std::string(c.time) + " " + c.takeProfit + " " + c.eur);
         s.messages.shown.clear();
         C<QLineEdit>(dlg, "editAlarmTime")->setText(QString::fromLatin1(c.time));
+        C<QLineEdit>(dlg, "editTakeProfit")->setText(QString::fromLatin1(c.takeProfit));
         Rate(dlg, "EUR")->setText(QString::fromLatin1(c.eur));
         ClickOk(dlg);
         EXPECT_TRUE(dlg.isVisible());
@@ -157,6 +165,42 @@ TEST(DlgSettings, ARefusedOkChangesNothingAndKeepsTheDialogOpen) {
     EXPECT_EQ(s.ProfileValue(L"Currency", L"EUR_K"), L"1.10");
 }
 
+// Money limits take cents with a point or a comma, a stop loss typed positive
+// is that loss, and the message switches are stored where they are read from.
+TEST(DlgSettings, LimitsAndMessageSwitchesMeanWhatWasTyped) {
+    const struct {
+        const char* takeProfit;
+        const char* stopLoss;
+        double dTakeProfit, dStopLoss;
+        const wchar_t* szParam;
+    } cases[] = {{"5.00", "5.00", 5.0, -5.0, L"1:5.00:-5.00"},
+                 {" 12,5", "-7,25", 12.5, -7.25, L"1:12.50:-7.25"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.takeProfit);
+        StartedApp s;
+        s.AddRoom(L"PokerStars", L"hero");
+        CDlgSettings dlg(*s.app);
+        dlg.show();
+        C<QCheckBox>(dlg, "checkAlarmMoney")->setChecked(true);
+        C<QLineEdit>(dlg, "editTakeProfit")->setText(QString::fromLatin1(c.takeProfit));
+        C<QLineEdit>(dlg, "editStopLoss")->setText(QString::fromLatin1(c.stopLoss));
+        C<QCheckBox>(dlg, "checkAlarmHands")->setChecked(true);
+        C<QCheckBox>(dlg, "checkHandMessage")->setChecked(true);
+        C<QCheckBox>(dlg, "checkMessagesTakeFocus")->setChecked(true);
+        ClickOk(dlg);
+        ASSERT_EQ(dlg.result(), QDialog::Accepted);
+        EXPECT_EQ(s.app->Alarms().dTakeProfitAmount, c.dTakeProfit);
+        EXPECT_EQ(s.app->Alarms().dStopLossAmount, c.dStopLoss);
+        EXPECT_EQ(s.ProfileValue(L"Alarm2", L"Param"), c.szParam);
+        EXPECT_EQ(s.ProfileValue(L"BaseInfo", L"AlarmMessagesTakeFocus"), L"1");
+
+        // Read back as the next start reads them.
+        s.app->LoadSettingsFile();
+        EXPECT_EQ(s.app->Alarms().bHandMessage, 1);
+        EXPECT_EQ(s.app->Alarms().bTimeMessage, 0);
+    }
+}
+
 TEST(DlgSettings, CancelLeavesEverySettingAsItWas) {
     StartedApp s;
     s.AddRoom(L"PokerStars", L"hero");
@@ -174,6 +218,8 @@ TEST(DlgSettings, CancelLeavesEverySettingAsItWas) {
         C<QSpinBox>(dlg, "spinStopLossBB")->setValue(-30);
         C<QLineEdit>(dlg, "editSoundTime")->setText(QStringLiteral("/snd/bell.wav"));
         C<QCheckBox>(dlg, "checkAutoPause")->setChecked(true);
+        C<QLineEdit>(dlg, "editTakeProfit")->setText(QStringLiteral("7.77"));
+        C<QCheckBox>(dlg, "checkTimeMessage")->setChecked(true);
         C<QSlider>(dlg, "sliderOpacity")->setValue(40);
         C<QComboBox>(dlg, "comboSize")->setCurrentIndex(2);
         C<QCheckBox>(dlg, "checkRunOnStart")->setChecked(true);
@@ -214,9 +260,10 @@ TEST(DlgSettings, OkWritesEveryProfileKeyAndTheRoomsOfTheList) {
         C<QComboBox>(dlg, "comboSize")->setCurrentIndex(2);
         C<QCheckBox>(dlg, "checkStopLossBB")->setChecked(true);
         C<QSpinBox>(dlg, "spinStopLossBB")->setValue(-30);
-        // The take profit (99.50, shown as 99) is left alone; the stop loss
-        // is changed.
-        C<QSpinBox>(dlg, "spinStopLoss")->setValue(-60);
+        // The take profit (99.50) is left alone; the stop loss is typed as
+        // the loss it is.
+        EXPECT_EQ(C<QLineEdit>(dlg, "editTakeProfit")->text(), QStringLiteral("99.50"));
+        C<QLineEdit>(dlg, "editStopLoss")->setText(QStringLiteral("60"));
         C<QLineEdit>(dlg, "editSoundHands")->setText(QStringLiteral("/snd/not there.wav"));
         ClickOk(dlg);
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -404,8 +451,8 @@ TEST(DlgSettings, GroupSwitchesEnableTheirFields) {
     StartedApp s;
     ChangeAlarms(*s.app, [](AlarmSettings& a) { a.bMoneyAlarm = 1; });
     CDlgSettings dlg(*s.app);
-    const char* moneyFields[] = {"spinTakeProfit", "checkTrailingTakeProfit", "editSoundTakeProfit",
-                                 "spinStopLoss",   "checkTrailingStopLoss",   "buttonPlayStopLoss",
+    const char* moneyFields[] = {"editTakeProfit", "checkTrailingTakeProfit", "editSoundTakeProfit",
+                                 "editStopLoss",   "checkTrailingStopLoss",   "buttonPlayStopLoss",
                                  "spinStopLossBB", "buttonBrowseStopLossBB"};
     for (const char* f : moneyFields)
         EXPECT_TRUE(C(dlg, f)->isEnabled()) << f;

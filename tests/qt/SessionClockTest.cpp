@@ -142,11 +142,12 @@ TEST_F(SessionClock, StartAndStopResetTheFiguresAndRunTheWatches) {
     EXPECT_EQ(Text(kCtlHands), QStringLiteral("0"));
     EXPECT_EQ(Text(kCtlMoney), QStringLiteral("0.00"));
 
+    // The figure is this session's result, not the 12.50 left from before.
     Hand(2.0, 4.0);
     Hand(1.0, 2.0);
     Tick(65);
     EXPECT_EQ(Text(kCtlHands), QStringLiteral("2"));
-    EXPECT_EQ(Text(kCtlMoney), QStringLiteral("15.50"));
+    EXPECT_EQ(Text(kCtlMoney), QStringLiteral("3.00"));
     dlg->TogglePause();
     Pause()->setChecked(true);
 
@@ -155,7 +156,7 @@ TEST_F(SessionClock, StartAndStopResetTheFiguresAndRunTheWatches) {
     EXPECT_EQ(calls, std::vector<std::string>{"stop watches"});
     EXPECT_EQ(Text(kCtlTime), QStringLiteral("0:00"));
     EXPECT_EQ(Text(kCtlHands), QStringLiteral("0"));
-    EXPECT_EQ(Text(kCtlMoney), QStringLiteral("15.50"));
+    EXPECT_EQ(Text(kCtlMoney), QStringLiteral("3.00"));
     // The money alarms are read again; the big blinds and peaks start over.
     EXPECT_EQ(app->dTotalBB, 0.0);
     EXPECT_EQ(app->alarmState.dPeakMoney, 0.0);

@@ -129,6 +129,32 @@ TEST(HistoryFileReader, AHandCutAnywhereCountsOnceWholeInEveryFormat) {
     }
 }
 
+TEST(HistoryFileReader, AnUnfinishedLastHandWaitsForTheRestInEveryFormat) {
+    for (const char* format : twgen::kFormats) {
+        SCOPED_TRACE(format);
+        twgen::GeneratedText gen;
+        ASSERT_TRUE(twgen::Generate(format, 3, gen));
+        Live live(twgen::RoomOfFormat(format), L"HERO");
+        const std::string path =
+            live.File(std::string("table") + (format == std::string("ipoker") ? ".xml" : ".txt"));
+        WriteBytes(path, "");
+        live.reader.FileAdded(FromUtf8(path));
+        // The text up to the middle of the last hand: the hands before it
+        // count at once, the last one neither now nor while the file is busy.
+        const std::size_t cut = gen.text.size() - gen.text.size() / (2 * gen.hands);
+        WriteInPieces(live, path, gen.text.substr(0, cut), {});
+        EXPECT_EQ(live.app.nTotalHands, gen.hands - 1);
+        live.reader.FlushIdle(CHistoryFileReader::Clock::now());
+        EXPECT_EQ(live.app.nTotalHands, gen.hands - 1);
+        // The rest of it completes the hand, which counts once and whole.
+        WriteInPieces(live, path, gen.text.substr(cut), {});
+        live.reader.FlushIdle(CHistoryFileReader::Clock::now() + CHistoryFileReader::kIdle);
+        EXPECT_EQ(live.app.nTotalHands, gen.hands);
+        EXPECT_TRUE(live.rec.NoneTwice());
+        EXPECT_NEAR(live.app.dTotalMoney, gen.heroCents / 100.0, 1e-9);
+    }
+}
+
 TEST(HistoryFileReader, AnUnfinishedHandWaitsUntilTheFileIsQuiet) {
     Live live(L"PokerStars", L"HERO");
     const auto gen = twgen::GeneratePokerStars(1, 3);

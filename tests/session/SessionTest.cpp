@@ -1,4 +1,5 @@
 #include "session/Session.h"
+#include "session/AlarmText.h"
 #include "tests/TestUtil.h"
 
 #include <cstdint>
@@ -88,32 +89,78 @@ TEST_F(SessionRules, ClockShowsHoursAndMinutesOfTheSession) {
 }
 
 TEST_F(SessionRules, StartCountsFromZeroBeforeTheWatchesAndStopKeepsTheTotals) {
-    totals.nTotalHands = 37;
-    totals.dTotalMoney = 12.5;
-    int handsWhenWatching = -1;
-    session.Start([&] { handsWhenWatching = totals.nTotalHands; });
-    EXPECT_EQ(handsWhenWatching, 0);
-    EXPECT_TRUE(session.IsRunning());
-    EXPECT_EQ(session.StartMoney(), 12.5);
-    Hand(2.0);
-    Hand(1.0);
-    Tick(65);
-    EXPECT_EQ(session.ShownHands(), 2);
+    // Outside bankroll mode the money figure is the session's own result; in
+    // it the total is the bankroll and carries on. Either way the session's
+    // result starts from zero before a watch can count a hand.
+    for (const bool bankroll : {false, true}) {
+        SCOPED_TRACE(bankroll ? "bankroll" : "session money");
+        session.SetCarryMoney(bankroll);
+        totals.nTotalHands = 37;
+        totals.dTotalMoney = 12.5;
+        totals.dTotalBB = 4.0;
+        const double start = bankroll ? 12.5 : 0.0;
+        int handsWhenWatching = -1;
+        double moneyWhenWatching = -1.0;
+        session.Start([&] {
+            handsWhenWatching = totals.nTotalHands;
+            moneyWhenWatching = totals.dTotalMoney;
+        });
+        EXPECT_EQ(handsWhenWatching, 0);
+        EXPECT_EQ(moneyWhenWatching, start);
+        EXPECT_EQ(session.Money(), 0.0);
+        EXPECT_EQ(session.BigBlinds(), 0.0);
+        EXPECT_TRUE(session.IsRunning());
+        Hand(2.0, 1.0);
+        Hand(1.0, 1.0);
+        Tick(65);
+        EXPECT_EQ(session.ShownHands(), 2);
+        EXPECT_EQ(session.Money(), 3.0);
+        EXPECT_EQ(session.BigBlinds(), 2.0);
 
-    session.TogglePause();
-    session.Stop();
-    EXPECT_FALSE(session.IsRunning());
-    EXPECT_FALSE(session.IsPaused());
-    EXPECT_EQ(Clock(), L"0:00");
-    EXPECT_EQ(totals.nTotalHands, 2); // counted on until the next start
-    EXPECT_EQ(totals.dTotalMoney, 15.5);
-    Tick(600);
-    EXPECT_EQ(Clock(), L"0:00"); // no tick while stopped
+        session.TogglePause();
+        session.Stop();
+        EXPECT_FALSE(session.IsRunning());
+        EXPECT_FALSE(session.IsPaused());
+        EXPECT_EQ(Clock(), L"0:00");
+        EXPECT_EQ(totals.nTotalHands, 2); // counted on until the next start
+        EXPECT_EQ(totals.dTotalMoney, start + 3.0);
+        Tick(600);
+        EXPECT_EQ(Clock(), L"0:00"); // no tick while stopped
 
-    // Stopped while paused, the next session runs.
-    session.Start();
-    EXPECT_FALSE(session.IsPaused());
-    EXPECT_EQ(totals.nTotalHands, 0);
+        // Stopped while paused, the next session runs, from its own zero.
+        session.Start();
+        EXPECT_FALSE(session.IsPaused());
+        EXPECT_EQ(totals.nTotalHands, 0);
+        EXPECT_EQ(totals.dTotalMoney, bankroll ? start + 3.0 : 0.0);
+        EXPECT_EQ(session.Money(), 0.0);
+        session.Stop();
+    }
+}
+
+// Take profit, stop loss and the big-blind stop compare the session's own
+// result: not the previous session's total after Stop and Start, not the
+// bankroll.
+TEST_F(SessionRules, LimitsMeasureTheSessionsOwnResult) {
+    for (const bool bankroll : {false, true}) {
+        SCOPED_TRACE(bankroll ? "bankroll 1000" : "second session");
+        session.SetCarryMoney(bankroll);
+        totals.dTotalMoney = bankroll ? 1000.0 : 302.85; // a bankroll, or the last session's
+        MoneyAlarms(100.0, -5.0);
+        Change([](AlarmSettings& a) {
+            a.bStopLossBB = 1;
+            a.nAlarmLossBB = -50;
+        });
+        session.Start();
+        Hand(-1.25, -12.5);
+        EXPECT_EQ(Tick(), kNone);
+        Hand(-3.75, -37.5); // the session is 5.00 and 50 big blinds down
+        EXPECT_EQ(Tick(), (Fired{SessionAlarm::kStopLoss, SessionAlarm::kBBStopLoss}));
+        Hand(104.0);
+        EXPECT_EQ(Tick(), kNone); // 99.00 up
+        Hand(1.0);
+        EXPECT_EQ(Tick(), kTakeProfit);
+        session.Stop();
+    }
 }
 
 TEST_F(SessionRules, PauseAndResumeKeepTheClock) {
@@ -334,4 +381,46 @@ TEST(SessionAlarms, ARaisedLimitArmsItsFiredAlarmAgain) {
     EXPECT_EQ(st.dBBStopInitial, -30.0);
     EXPECT_EQ(st.dBBStopLevel, -30.0);
     EXPECT_EQ(st.dTakeProfitLevel, 370.5);
+}
+
+// Each alarm's message names the limit reached and the session's figure, with
+// a real minus sign on losses.
+TEST(AlarmText, SaysWhatWasReachedAndWhereTheSessionStands) {
+    const struct {
+        SessionAlarm alarm;
+        AlarmFigures figures;
+        const wchar_t* szCaption;
+        const wchar_t* szText;
+    } cases[] = {
+        {SessionAlarm::kStopLoss,
+         {-5.0, -7.5, 0, 0, 0},
+         L"Stop loss!",
+         L"Stop loss \u22125.00 reached: session \u22127.50"},
+        {SessionAlarm::kStopLoss,
+         {3.0, 2.5, 0, 0, 0},
+         L"Stop loss!",
+         L"Stop loss 3.00 reached: session 2.50"},
+        {SessionAlarm::kTakeProfit,
+         {100.0, 102.504, 0, 0, 0},
+         L"Take profit!",
+         L"Take profit 100.00 reached: session 102.50"},
+        {SessionAlarm::kBBStopLoss,
+         {-50.0, -4.0, -52.34, 0, 0},
+         L"Stop loss BBs!",
+         L"Big-blind stop loss \u221250 BB reached: session \u221252.3 BB"},
+        {SessionAlarm::kHands,
+         {700.0, 0.0, 0, 702, 0},
+         L"Alarm hands",
+         L"Hands limit 700 reached: 702 hands this session"},
+        {SessionAlarm::kTime,
+         {90.0, 0.0, 0, 0, 5459},
+         L"Alarm time",
+         L"Time limit 01:30 reached: 01:30 played"},
+    };
+    for (const auto& c : cases) {
+        const AlarmMessage m = AlarmMessageFor(c.alarm, c.figures);
+        EXPECT_EQ(m.strCaption, c.szCaption);
+        EXPECT_EQ(m.strText, c.szText);
+    }
+    EXPECT_EQ(SignedAmountText(-0.004), L"0.00"); // no sign on a loss that shows as nothing
 }

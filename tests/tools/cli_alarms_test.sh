@@ -37,35 +37,50 @@ expect_usage_error() { # name args...
 # The hero of the generated PartyPoker hands loses more than 5 along the way.
 "$GEN" partypoker 200 "$TMP/party.txt" >/dev/null
 
-# One stop-loss line, right after the first hand whose running total reaches
-# the loss, naming that total, the hands so far and the level.
-stop_loss_follows_the_hand() { # output-file
-    python3 - "$1" <<'PY'
+# One alarm line of KIND, right after the first hand whose running session
+# result reaches LEVEL (down to it for stop_loss, up to it for take_profit),
+# naming that result, the hands so far and the level. The session's result
+# counts from zero whatever bankroll the money total starts from.
+alarm_follows_the_hand() { # output-file kind level
+    python3 - "$1" "$2" "$3" <<'PY'
 import json, sys
+kind, level = sys.argv[2], float(sys.argv[3])
+reached = (lambda t: t <= level) if kind == "stop_loss" else (lambda t: t >= level)
 total, hands, crossed, seen = 0.0, 0, False, 0
 previous = None
 for line in open(sys.argv[1]):
     o = json.loads(line)
-    if o.get("alarm") == "stop_loss":
+    if o.get("alarm") == kind:
         seen += 1
         assert crossed and previous == "crossing hand", (previous, o)
-        assert o["hands"] == hands and abs(o["money"] - total) < 1e-6 and o["level"] == -5, o
+        assert o["hands"] == hands and abs(o["money"] - total) < 1e-6 and o["level"] == level, o
         previous = "alarm"
     elif "hand" in o and o.get("counted", True):
         total += o["money"]
         hands += 1
-        previous = "crossing hand" if total <= -5 and not crossed else "hand"
-        crossed = crossed or total <= -5
+        previous = "crossing hand" if reached(total) and not crossed else "hand"
+        crossed = crossed or reached(total)
     else:
         previous = "other"
 assert crossed and seen == 1, (crossed, seen)
 PY
 }
+stop_loss_follows_the_hand() { alarm_follows_the_hand "$1" stop_loss -5; }
 
 for loss in 5 -5; do
     "$CLI" replay --room PartyPoker --nick HERO --stop-loss "$loss" "$TMP/party.txt" >"$TMP/replay$loss" 2>"$TMP/err"
     check "replay --stop-loss $loss" stop_loss_follows_the_hand "$TMP/replay$loss"
 done
+
+# Bankroll mode: the summary carries the bankroll, the take profit measures
+# the session (the generated hero is up 3 at some point, never 100).
+"$CLI" replay --room PartyPoker --nick HERO --bankroll 1000 --take-profit 3 "$TMP/party.txt" \
+    >"$TMP/bankroll" 2>"$TMP/err"
+check "replay --bankroll 1000 --take-profit 3" alarm_follows_the_hand "$TMP/bankroll" take_profit 3
+check "replay --bankroll: the summary is the bankroll" python3 -c '
+import json, sys
+o = [json.loads(l) for l in open(sys.argv[1])][-1]
+assert o["summary"] and 960 < o["money"] < 1000, o' "$TMP/bankroll"
 
 expect_usage_error "time limit in replay" replay --room PartyPoker --nick HERO --time-limit 01:00 "$TMP/party.txt"
 expect_usage_error "time limit not HH:MM" watch --room PartyPoker --nick HERO --folder "$TMP" --time-limit 1:30

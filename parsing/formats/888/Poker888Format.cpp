@@ -1,5 +1,6 @@
 // The 888poker text format as the hand engine sees it: where its hands start
 // and end, their numbers, and the reader of their results.
+#include "parsing/Amount.h"
 #include "parsing/HandFormat.h"
 #include "parsing/formats/888/Poker888.h"
 #include "support/TextUtil.h"
@@ -97,10 +98,11 @@ std::wstring HandId(const HandLines& hand) {
 
 HandResult Read(const HandInput& in, const HandLines& hand) {
     HandResult r;
-    r.dBigBlind = in.dBigBlind;
+    r.nBigBlind = in.nBigBlind;
     r.nCurrency = in.nCurrency;
     Hand888Status status = Hand888Status::Rejected;
-    if (ParseHand888(hand, in.strNickname, r.dNet, &status))
+    double net = 0;
+    if (ParseHand888(hand, in.strNickname, net, &status))
         r.status = HandStatus::Counted;
     else if (status == Hand888Status::Cancelled)
         r.status = HandStatus::Cancelled;
@@ -108,13 +110,14 @@ HandResult Read(const HandInput& in, const HandLines& hand) {
         r.status = HandStatus::Absent;
     else
         r.status = HandStatus::Rejected;
+    r.nNet = RoundedHundredths(net);
     return r;
 }
 
 } // namespace
 
 extern const HandFormat k888Format = {
-    "888poker", kRoom888,  kRoom888, 0.01,       Open,   Line, nullptr,
+    "888poker", kRoom888,  kRoom888, Open,       Line,   nullptr,
     IsStart,    HandBegin, {},       IsComplete, HandId, Read,
 };
 

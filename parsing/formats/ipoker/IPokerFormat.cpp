@@ -1,5 +1,6 @@
 // The iPoker XML format as the hand engine sees it: a game starts at its
 // "<game gamecode=" line and ends at its "</game>".
+#include "parsing/Amount.h"
 #include "parsing/HandFormat.h"
 #include "parsing/formats/ipoker/IPoker.h"
 #include "support/TextUtil.h"
@@ -35,11 +36,14 @@ std::wstring HandId(const HandLines& hand) {
 
 HandResult Read(const HandInput& in, const HandLines& hand) {
     HandResult r;
-    r.dBigBlind = in.dBigBlind * 0.01; // the parser reports the big blind in whole units
     r.nCurrency = in.nCurrency;
+    // The game's reader works in whole units: its amounts are converted here.
+    double net = 0, bigBlind = static_cast<double>(in.nBigBlind) / 100.0;
     std::wstring gameCode;
-    const bool read = ParseHandIPoker(hand, in.strNickname, r.dNet, r.nCurrency, r.dBigBlind,
-                                      gameCode, in.bWinHoldsReturn);
+    const bool read = ParseHandIPoker(hand, in.strNickname, net, r.nCurrency, bigBlind, gameCode,
+                                      in.bWinHoldsReturn);
+    r.nNet = RoundedHundredths(Hundredths(net));
+    r.nBigBlind = RoundedHundredths(Hundredths(bigBlind));
     r.strHandId = in.strHandId.empty() ? gameCode : std::wstring(in.strHandId);
     r.status = read ? HandStatus::Counted : HandStatus::Rejected;
     // The document is read again as the client rewrites it; a game without a
@@ -54,7 +58,7 @@ HandResult Read(const HandInput& in, const HandLines& hand) {
 } // namespace
 
 extern const HandFormat kIPokerFormat = {
-    "iPoker", kRoomTitan, kRoomBetfair,   1.0,        nullptr, nullptr, nullptr,
+    "iPoker", kRoomTitan, kRoomBetfair,   nullptr,    nullptr, nullptr,
     IsStart,  nullptr,    kIPokerGameEnd, IsComplete, HandId,  Read,
 };
 

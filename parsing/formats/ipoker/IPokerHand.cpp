@@ -42,7 +42,7 @@ StakeSide StakeAfter(std::wstring_view s, std::size_t i) {
     while (p < s.size() && IsStakeNumberChar(s, p) &&
            (IsAmountDigit(s[p]) || (p > b && p + 1 < s.size() && IsAmountDigit(s[p + 1]))))
         ++p;
-    if (p == b || !ReadGroupedNumber(s.substr(b, p - b), side.dAmount))
+    if (p == b || !ReadAmount(s.substr(b, p - b), kIPokerNumber, side.dAmount))
         return side;
     if (side.nCurrency < 0) {
         p = skipBlanks(p);
@@ -69,7 +69,7 @@ StakeSide StakeBefore(std::wstring_view s, std::size_t end) {
     while (p > 0 && IsStakeNumberChar(s, p - 1) &&
            (IsAmountDigit(s[p - 1]) || (p < e && p >= 2 && IsAmountDigit(s[p - 2]))))
         --p;
-    if (p == e || !ReadGroupedNumber(s.substr(p, e - p), side.dAmount))
+    if (p == e || !ReadAmount(s.substr(p, e - p), kIPokerNumber, side.dAmount))
         return side;
     if (side.nCurrency < 0) {
         p = skipBlanks(p);
@@ -109,7 +109,7 @@ double IPokerAmount(std::wstring_view text, int& currency) {
     while (!IsAmountDigit(t[e - 1]))
         --e;
     double value = 0;
-    if (!ReadGroupedNumber(t.substr(b, e - b), value))
+    if (!ReadAmount(t.substr(b, e - b), kIPokerNumber, value))
         return 0.0;
     std::wstring_view prefix = TrimView(t.substr(0, b));
     const std::wstring_view suffix = TrimView(t.substr(e));

@@ -1,5 +1,6 @@
 // The PartyPoker text format as the hand engine sees it: where its hands
 // start and end, their numbers, and the reader of their results.
+#include "parsing/Amount.h"
 #include "parsing/HandFormat.h"
 #include "parsing/formats/partypoker/PartyPoker.h"
 #include "support/TextUtil.h"
@@ -152,16 +153,18 @@ std::wstring HandId(const HandLines& hand) {
 HandResult Read(const HandInput& in, const HandLines& hand) {
     HandResult r;
     r.status = HandStatus::Counted;
-    r.dBigBlind = in.dBigBlind;
+    r.nBigBlind = in.nBigBlind;
     r.nCurrency = in.nCurrency;
-    ParseHandPartyPoker(hand, in.strNickname, r.dNet);
+    double net = 0;
+    ParseHandPartyPoker(hand, in.strNickname, net);
+    r.nNet = RoundedHundredths(net);
     return r;
 }
 
 } // namespace
 
 extern const HandFormat kPartyPokerFormat = {
-    "PartyPoker", kRoomPartyPoker, kRoomPartyPoker, 0.01, Open, Line, IsEmpty, IsStart, HandBegin,
+    "PartyPoker", kRoomPartyPoker, kRoomPartyPoker, Open, Line, IsEmpty, IsStart, HandBegin,
     {},           IsComplete,      HandId,          Read,
 };
 

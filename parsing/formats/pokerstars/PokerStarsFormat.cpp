@@ -1,6 +1,7 @@
 // The PokerStars text format as the hand engine sees it: where its hands
 // start and end, their numbers, and the reader of their results. UPoker and
 // PokerBros write the same text under their own names.
+#include "parsing/Amount.h"
 #include "parsing/HandFormat.h"
 #include "parsing/formats/pokerstars/PokerStars.h"
 #include "support/TextUtil.h"
@@ -50,8 +51,15 @@ OpenStep Open(SplitState& s, const TextLines&, std::size_t, std::wstring_view l)
     return OpenStep::Open;
 }
 
+// What a line that starts the next hand does: a tournament hand after a cash
+// hand opens no hand either. Kept out of Line, which runs for every line of
+// every hand and stays cheap that way.
+[[gnu::noinline]] LineStep NextHandStep(std::wstring_view l) {
+    return Contains(l, L"Tournament") ? LineStep::PassOnAndSkip : LineStep::PassOnAndKeep;
+}
+
 LineStep Line(SplitState& s, std::wstring_view l, const HandLines&) {
-    return StartsNextStarsHand(l, s.nRoom) ? LineStep::PassOnAndKeep : LineStep::Keep;
+    return StartsNextStarsHand(l, s.nRoom) ? NextHandStep(l) : LineStep::Keep;
 }
 
 bool IsStart(std::wstring_view l, RoomNumber) {
@@ -82,19 +90,43 @@ std::wstring HandId(const HandLines& hand) {
     return fallback;
 }
 
+// The room called the hand off before it was played: every stake went back.
+// It writes "Hand cancelled" right above the summary, so only the lines from
+// the end up to the summary's are looked at.
+bool IsCancelled(const HandLines& hand) {
+    constexpr std::wstring_view kSummary = L"*** SUMMARY ***", kCancelled = L"Hand cancelled";
+    for (std::size_t i = hand.size(); i-- > 1;) {
+        if (!StartsWith(TrimView(hand[i]), kSummary))
+            continue;
+        for (std::size_t j = i; j-- > 0;) {
+            std::wstring_view above = TrimView(hand[j]);
+            if (!above.empty())
+                return above == kCancelled;
+        }
+        return false;
+    }
+    return false;
+}
+
 HandResult Read(const HandInput& in, const HandLines& hand) {
     HandResult r;
     r.status = HandStatus::Counted;
-    r.dBigBlind = in.dBigBlind;
+    r.nBigBlind = in.nBigBlind;
     r.nCurrency = in.nCurrency;
-    ParseHandPokerStars(hand, in.strNickname, r.dNet, in.dBigBlind);
+    if (IsCancelled(hand)) {
+        r.status = HandStatus::Cancelled;
+        return r;
+    }
+    double net = 0;
+    ParseHandPokerStars(hand, in.strNickname, net, static_cast<double>(in.nBigBlind));
+    r.nNet = RoundedHundredths(net);
     return r;
 }
 
 } // namespace
 
 extern const HandFormat kPokerStarsFormat = {
-    "PokerStars", kRoomPokerStars, kRoomPokerBros4, 0.01, Open, Line, nullptr, IsStart, nullptr,
+    "PokerStars", kRoomPokerStars, kRoomPokerBros4, Open, Line, nullptr, IsStart, nullptr,
     {},           IsComplete,      HandId,          Read,
 };
 

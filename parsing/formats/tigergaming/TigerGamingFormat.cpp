@@ -1,5 +1,6 @@
 // The Tiger Gaming text format as the hand engine sees it: where its hands
 // start and end, their numbers, and the reader of their results.
+#include "parsing/Amount.h"
 #include "parsing/HandFormat.h"
 #include "parsing/formats/tigergaming/TigerGaming.h"
 #include "support/TextUtil.h"
@@ -41,18 +42,29 @@ std::wstring HandId(const HandLines& hand) {
 HandResult Read(const HandInput& in, const HandLines& hand) {
     HandResult r;
     r.status = HandStatus::Counted;
-    r.dBigBlind = in.dBigBlind;
+    r.nBigBlind = in.nBigBlind;
     r.nCurrency = in.nCurrency;
     // A malformed hand still adds what was read before the fault.
-    ParseHandTigerGaming(hand, in.strNickname, r.dNet);
+    double net = 0;
+    ParseHandTigerGaming(hand, in.strNickname, net);
+    r.nNet = RoundedHundredths(net);
     return r;
 }
 
 } // namespace
 
 extern const HandFormat kTigerGamingFormat = {
-    "TigerGaming", kRoomTigerGaming, kRoomTigerGaming, 0.01, Open,       Line,
-    nullptr,       IsStart,          nullptr,          {},   IsComplete, HandId,
+    "TigerGaming",
+    kRoomTigerGaming,
+    kRoomTigerGaming,
+    Open,
+    Line,
+    nullptr,
+    IsStart,
+    nullptr,
+    {},
+    IsComplete,
+    HandId,
     Read,
 };
 
