@@ -48,10 +48,12 @@ XML
 printf '[Bankroll]\r\nUse=1\r\nTotal=1234.56\r\n' >"$BIN/Tarnwick.ini"
 HANDS_LIMIT=700
 TAKE_PROFIT=0
+MONEY_LIMITS=100:-50
 if [ "${ALARMS:-0}" = 1 ]; then
     printf '[AlarmMessage]\r\nHand=1\r\n' >>"$BIN/Tarnwick.ini"
     HANDS_LIMIT=3
     TAKE_PROFIT=1
+    MONEY_LIMITS=5:-50 # the session's result passes 5 with the first hands
 fi
 cat >"$HOME/.config/Quillfen/tarnwick.conf" <<INI
 [BaseInfo]
@@ -62,7 +64,7 @@ wndPos=16:16:156:96
 [Alarm]
 Param=1:$HANDS_LIMIT
 [Alarm2]
-Param=1:100:-50
+Param=1:$MONEY_LIMITS
 TakeProfit=$TAKE_PROFIT
 [Alarm3]
 Param=1:90
