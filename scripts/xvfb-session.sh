@@ -20,8 +20,9 @@ cleanup() {
     if [ -n "$APP_PID" ]; then
         kill "$APP_PID" 2>/dev/null && wait "$APP_PID" 2>/dev/null
     fi
+    # They end by the signal: their status must not stop the cleanup.
     for pid in "${EXTRA_PIDS[@]}"; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
