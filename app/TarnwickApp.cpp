@@ -78,6 +78,11 @@ int CTarnwickApp::ShowTimedMessage(const std::wstring& text, const std::wstring&
     return pMessages->MessageBoxTimeout(text, caption, kMbTimedInfoStyle, kTimedMessageMs);
 }
 
+bool CTarnwickApp::ShowAlarmMessage(const std::wstring& text, const std::wstring& caption,
+                                    bool takeFocus) {
+    return pMessages && pMessages->ShowNotice(text, caption, kTimedMessageMs, takeFocus);
+}
+
 int CTarnwickApp::ReplayHistoryFile(const std::wstring& path, const std::wstring& roomName) {
     auto lock = LockHistory();
     const CPokerRoom* room = FindRoom(roomName);

@@ -136,6 +136,11 @@ public:
     // The timed information box of the alarms (closes after 20 s). kIdNone
     // when no box can be shown.
     int ShowTimedMessage(const std::wstring& text, const std::wstring& caption);
+    // An alarm's message: a notice that closes itself after 20 s and holds
+    // nothing up meanwhile (see IUserMessages::ShowNotice). False when none
+    // could be shown.
+    bool ShowAlarmMessage(const std::wstring& text, const std::wstring& caption,
+                          bool takeFocus = false);
     // Runs the version notice given at construction; 0 without one.
     int CheckVersion();
 

@@ -37,6 +37,15 @@ public:
                                   unsigned style, int timeoutMs) = 0;
     // An information box with an OK button; returns when the user closes it.
     virtual void MessageBoxInfo(const std::wstring& text, const std::wstring& caption) = 0;
+    // A notice that waits for nobody: it is shown and left to close itself
+    // after `timeoutMs` or by its OK button, while the program goes on.
+    // `takeFocus`: it is activated (takes the keyboard focus) as a message
+    // box is; otherwise it shows on top without taking the focus from the
+    // window that has it. False when no notice could be shown.
+    virtual bool ShowNotice(const std::wstring& text, const std::wstring& caption, int timeoutMs,
+                            bool takeFocus) = 0;
+    // Closes every notice still open (the program is ending).
+    virtual void CloseNotices() = 0;
 };
 
 } // namespace tw

@@ -12,7 +12,7 @@ Numbering (the ids the program asks for):
   buttons  Small   Start 133 134 135, Stop 137 138 139, Pause 144 145 146, mask 136
            Medium  Start 180 181 182, Stop 184 185 186, Pause 177 178 179, mask 183
            Large   Start 167 169 168, Stop 174 175 176, Pause 171 173 172, mask 170
-           (normal, down, disabled)
+           (normal, down, disabled; Pause's down image is the paused one)
   icons    128 application, 129 hands, 130 money, 154 time, 155 a room not watched
   sounds   156 hands alarm, 157 money alarms, 169 time alarm
 """
@@ -199,6 +199,10 @@ BUTTON_COLOURS = {  # (top, bottom) of the face
     "stop": ((236, 104, 96), (160, 32, 32)),
     "pause": ((255, 200, 80), (200, 128, 16)),
 }
+# Pressed, Pause shows a paused clock: a blue face with amber bars, so it
+# cannot be taken for the amber button merely held down.
+PAUSED_FACE = ((40, 96, 200), (96, 160, 255))  # (top, bottom): lit from below, pressed in
+PAUSED_BARS = (255, 200, 80)
 
 
 def button_outline(w, h):
@@ -228,6 +232,11 @@ def draw_button(kind, state, w, h):
         layers.append((outline, solid((92, 92, 100))))
         layers.append((inner, vertical_gradient((128, 128, 136), (100, 100, 108), 0, h)))
         layers.append((button_symbol(kind, w, h), solid((168, 168, 176))))
+    elif state == "down" and kind == "pause":
+        layers.append((outline, solid((20, 48, 120))))
+        layers.append((inner, vertical_gradient(PAUSED_FACE[0], PAUSED_FACE[1], 0, h)))
+        layers.append((button_symbol(kind, w, h, 0.6, 0.6), solid((0, 0, 0), 90)))
+        layers.append((button_symbol(kind, w, h, 0.3, 0.3), solid(PAUSED_BARS)))
     elif state == "down":
         dark = lambda c: tuple(int(v * 0.72) for v in c)
         layers.append((outline, solid(dark(bottom))))

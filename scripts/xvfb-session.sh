@@ -5,7 +5,9 @@
 #
 # Expects ROOT and SIZE (0 Small, 1 Medium, 2 Large); with HH_MISSING=1 the
 # room's history folder does not exist, so the window shows the room as not
-# watched. Sets TMP, APP_PID, DISPLAY; cleans up on exit.
+# watched. With ALARMS=1 the hands alarm (at 3 hands) shows its message, a
+# window manager runs when one is installed (openbox), and a stand-in poker
+# table has the focus. Sets TMP, APP_PID, DISPLAY; cleans up on exit.
 
 BUILD="${TARNWICK_BUILD_DIR:-$ROOT/build}"
 "$ROOT/scripts/build" >/dev/null
@@ -13,10 +15,15 @@ BUILD="${TARNWICK_BUILD_DIR:-$ROOT/build}"
 TMP="$(mktemp -d)"
 XVFB_PID=""
 APP_PID=""
+EXTRA_PIDS=()
 cleanup() {
     if [ -n "$APP_PID" ]; then
         kill "$APP_PID" 2>/dev/null && wait "$APP_PID" 2>/dev/null
     fi
+    # They end by the signal: their status must not stop the cleanup.
+    for pid in "${EXTRA_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+    done
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
     fi
@@ -35,11 +42,20 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 cat >"$BIN/Settings.xml" <<XML
 <?xml version="1.0" encoding="utf-8"?><Settings><Rooms>
-<Room Id = "PokerStars" active = "1"><NickName>Hero</NickName><HistoryPath>$TMP/hh</HistoryPath><CurrencyExchangeRate>1.0000</CurrencyExchangeRate></Room>
+<Room Id = "PokerStars" active = "1"><NickName>HERO</NickName><HistoryPath>$TMP/hh</HistoryPath><CurrencyExchangeRate>1.0000</CurrencyExchangeRate></Room>
 </Rooms>
 	</Settings>
 XML
 printf '[Bankroll]\r\nUse=1\r\nTotal=1234.56\r\n' >"$BIN/Tarnwick.ini"
+HANDS_LIMIT=700
+TAKE_PROFIT=0
+MONEY_LIMITS=100:-50
+if [ "${ALARMS:-0}" = 1 ]; then
+    printf '[AlarmMessage]\r\nHand=1\r\n' >>"$BIN/Tarnwick.ini"
+    HANDS_LIMIT=3
+    TAKE_PROFIT=1
+    MONEY_LIMITS=5:-50 # the session's result passes 5 with the first hands
+fi
 cat >"$HOME/.config/Quillfen/tarnwick.conf" <<INI
 [BaseInfo]
 RunOnStart=1
@@ -47,9 +63,10 @@ RunOnStart=1
 Size=${SIZE:-0}
 wndPos=16:16:156:96
 [Alarm]
-Param=1:700
+Param=1:$HANDS_LIMIT
 [Alarm2]
-Param=1:100:-50
+Param=1:$MONEY_LIMITS
+TakeProfit=$TAKE_PROFIT
 [Alarm3]
 Param=1:90
 INI
@@ -66,6 +83,17 @@ for _ in $(seq 100); do
     [ -e "/tmp/.X11-unix/X$DISPLAY_NUMBER" ] && break
     sleep 0.05
 done
+
+if [ "${ALARMS:-0}" = 1 ]; then
+    if command -v openbox >/dev/null 2>&1; then
+        openbox >"$TMP/wm.log" 2>&1 &
+        EXTRA_PIDS+=($!)
+        sleep 1
+    fi
+    # The poker table the user plays at, below the window.
+    xmessage -geometry 300x120+16+260 -name table "poker table" >/dev/null 2>&1 &
+    EXTRA_PIDS+=($!)
+fi
 
 "$BIN/tarnwick" >"$TMP/app.log" 2>&1 &
 APP_PID=$!

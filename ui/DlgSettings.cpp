@@ -580,9 +580,9 @@ void CDlgSettings::OnAdd() {
     CDlgAddRoom dlg(app.RoomNames(), pMessages, this);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    // The new row starts unticked; the room is active in memory until OK
-    // saves it with its row's state.
-    AppendRoomRow(dlg.strRoomName, dlg.strNickname, dlg.strHistoryPath, false);
+    // A room just added is meant to count: its row starts ticked, as the
+    // room is active in memory; OK saves it with its row's state.
+    AppendRoomRow(dlg.strRoomName, dlg.strNickname, dlg.strHistoryPath, true);
     StoreRoom(dlg.strRoomName, dlg);
 }
 

@@ -34,10 +34,38 @@ QFont CFigureLabel::PaintFont() const {
     return font;
 }
 
+void CFigureLabel::SetMarked(bool marked) {
+    if (marked == bMarked)
+        return;
+    bMarked = marked;
+    update();
+}
+
+void CFigureLabel::SetLit(bool lit) {
+    if (lit == bLit)
+        return;
+    bLit = lit;
+    if (bMarked)
+        update();
+}
+
 void CFigureLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setFont(PaintFont());
-    painter.setPen(TextColor());
+    const QFont font = PaintFont();
+    painter.setFont(font);
+    QColor pen = TextColor();
+    if (IsLit()) {
+        const QRect box = QFontMetrics(font)
+                              .boundingRect(contentsRect(), int(alignment()), text())
+                              .adjusted(-3, 0, 3, 0)
+                              .intersected(rect());
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(AlarmColor());
+        painter.drawRoundedRect(box, 4, 4);
+        pen = Qt::white;
+    }
+    painter.setPen(pen);
     painter.drawText(contentsRect(), int(alignment()), text());
 }
 

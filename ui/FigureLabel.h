@@ -19,6 +19,14 @@ public:
                  QWidget* parent);
 
     QColor TextColor() const { return ColorFromRef(fnColorRef()); }
+
+    // An alarm's mark: while marked the figure blinks, drawn lit (white on
+    // the alarm colour) and plain in turn.
+    void SetMarked(bool marked);
+    bool IsMarked() const { return bMarked; }
+    void SetLit(bool lit);
+    bool IsLit() const { return bMarked && bLit; }
+    static QColor AlarmColor() { return QColor(208, 32, 48); }
     // The font the text is painted with: the label's font, made smaller
     // when the text would not fit the label's width otherwise.
     QFont PaintFont() const;
@@ -28,6 +36,8 @@ protected:
 
 private:
     std::function<int()> fnColorRef;
+    bool bMarked = false;
+    bool bLit = false;
 };
 
 // A font whose character cell (ascent + descent) is `cellHeight` pixels, as

@@ -9,11 +9,13 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
@@ -22,6 +24,7 @@
 #include <QWindow>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 namespace tw {
 
@@ -30,6 +33,7 @@ namespace {
 constexpr int kClockPeriodMs = 5000;
 constexpr int kIdlePeriodMs = 500;
 constexpr int kReachableCheckMs = 5000;
+constexpr int kBlinkMs = 500;
 
 // The window as first created, in dialog units of its 8-point dialog font
 // (4 units across and 8 down per character cell of 6 × 13 pixels at 96 DPI).
@@ -102,6 +106,8 @@ CTarnwickDlg::CTarnwickDlg(CTarnwickApp& application, const Options& options)
         ownSound = std::make_unique<CQtAlarmSound>();
         pSound = ownSound.get();
     }
+    fnClock =
+        options.clock ? options.clock : Clock([] { return std::int64_t(std::time(nullptr)); });
     nDpiX = options.nDpiX > 0 ? options.nDpiX : ScreenDpi(true);
     nDpiY = options.nDpiY > 0 ? options.nDpiY : ScreenDpi(false);
 
@@ -118,6 +124,8 @@ CTarnwickDlg::CTarnwickDlg(CTarnwickApp& application, const Options& options)
             fnIdleTick();
     });
     timerIdle.start();
+    timerBlink.setInterval(kBlinkMs);
+    QObject::connect(&timerBlink, &QTimer::timeout, this, [this] { Blink(); });
     timerReachable.setInterval(kReachableCheckMs);
     QObject::connect(&timerReachable, &QTimer::timeout, this, [this] { KeepReachable(); });
 
@@ -222,15 +230,13 @@ void CTarnwickDlg::InitDialog() {
     rcTemplate = QRect(pos(), size());
 
     SetButtonImages(0);
-    btnStart->SetTipText(QStringLiteral("Start timer"));
     btnStop->SetTipText(QStringLiteral("Stop timer"));
     btnPause->SetTipText(QStringLiteral("Pause timer"));
     btnStop->hide();
     btnPause->hide();
 
-    if (!session.IsRunning() && app.Rooms().empty())
-        btnStart->setEnabled(false);
-    else if (app.View().bRunOnStart)
+    UpdateStartButton();
+    if (btnStart->isEnabled() && app.View().bRunOnStart)
         StartSession();
 
     setWindowIcon(LoadIconResource(kIdAppIcon));
@@ -259,6 +265,8 @@ void CTarnwickDlg::InitDialog() {
         strMoneyText = MoneyText(app.dTotalMoney);
     PushFigures();
     update();
+    // Until the window shows, its position is where it was placed.
+    RememberPosition();
 
     bVisible = true;
     CreateTrayIcon();
@@ -282,6 +290,11 @@ int CTarnwickDlg::DoModal() {
         return 0;
     QEventLoop loop;
     pLoop = &loop;
+    if (bFirstStart && fnOpenSettings)
+        QTimer::singleShot(0, this, [this] {
+            if (!bClosed)
+                OpenSettings();
+        });
     loop.exec();
     pLoop = nullptr;
     return 0;
@@ -299,8 +312,8 @@ void CTarnwickDlg::MoveToStoredPosition() {
         // First run: the middle of the primary screen.
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect s = screen->geometry();
-            move(s.left() + (s.width() - final.width()) / 2,
-                 s.top() + (s.height() - final.height()) / 2);
+            MoveTo(QPoint(s.left() + (s.width() - final.width()) / 2,
+                          s.top() + (s.height() - final.height()) / 2));
         }
         return;
     }
@@ -308,7 +321,7 @@ void CTarnwickDlg::MoveToStoredPosition() {
     ScanColonFields(stored, {&left, &top, &right, &bottom});
     // A position off every screen (a monitor since removed, a hand-edited
     // value) would leave the window where nobody can reach it.
-    move(BringOnScreen(QRect(QPoint(left, top), final)));
+    MoveTo(BringOnScreen(QRect(QPoint(left, top), final)));
 }
 
 QPoint CTarnwickDlg::BringOnScreen(const QRect& rect) const {
@@ -364,7 +377,8 @@ void CTarnwickDlg::SetButtonImages(int size) {
     btnStart->LoadSkin(s.start.nNormal, s.start.nDown, s.start.nDown, s.start.nDisabled,
                        s.start.nMask);
     btnStop->LoadSkin(s.stop.nNormal, s.stop.nDown, s.stop.nDown, s.stop.nDisabled, s.stop.nMask);
-    btnPause->LoadSkin(s.pause.nNormal, s.pause.nDown, s.pause.nDown, s.pause.nDisabled,
+    // Pressed, Pause shows the paused clock; hovering must not look paused.
+    btnPause->LoadSkin(s.pause.nNormal, s.pause.nDown, s.pause.nNormal, s.pause.nDisabled,
                        s.pause.nMask);
 }
 
@@ -401,7 +415,9 @@ void CTarnwickDlg::LayoutForSize(int grow, int base, int size) {
     QRect r(rcAnchor.topLeft(), rcTemplate.size());
     if (size == 1 || size == 2)
         r.adjust(-grow, -grow, grow, 0);
+    bOwnMove = true;
     setGeometry(r);
+    bOwnMove = false;
 
     const int w = r.width(), h = r.height();
     lblTime->setGeometry(w / 2, 3, w / 2 - 5, h / 4);
@@ -499,13 +515,27 @@ void CTarnwickDlg::KillClockTimer() {
     }
 }
 
+void CTarnwickDlg::UpdateStartButton() {
+    bool active = false;
+    for (const auto& [name, room] : app.Rooms())
+        active = active || room.bActive;
+    btnStart->setEnabled(active || session.IsRunning());
+    if (active)
+        btnStart->SetTipText(QStringLiteral("Start timer"));
+    else if (app.Rooms().empty())
+        btnStart->SetTipText(
+            QStringLiteral("No room yet: add one in Settings (right-click the window)"));
+    else
+        btnStart->SetTipText(
+            QStringLiteral("No active room: tick one in Settings (right-click the window)"));
+}
+
 void CTarnwickDlg::StartSession() {
     // The hand count starts from zero before the watches can count a hand.
     session.SetCarryMoney(app.bBankroll != 0);
     session.Start(fnStartWatches);
 
     KillClockTimer();
-    btnStart->setEnabled(true);
     btnStart->setChecked(false);
     btnStart->hide();
 
@@ -530,8 +560,8 @@ void CTarnwickDlg::StopSession() {
 
     KillClockTimer();
     session.Stop();
-    btnStart->setEnabled(true);
     btnStart->setChecked(false);
+    UpdateStartButton();
 
     strTimeText = session.TimeText();
     nShownHands = 0;
@@ -570,10 +600,10 @@ void CTarnwickDlg::RefreshSession() {
         strMoneyText = MoneyText(app.dTotalMoney);
         PushFigures();
     }
-    // A message box runs its own event loop, in which the clock keeps
-    // ticking; the alarms of this tick are marked fired already.
+    // Notices hold nothing up: every alarm of this tick shows at once.
     for (SessionAlarm alarm : tick.vecFired)
         ActOnAlarm(alarm);
+    ExpireMarks();
     PushFigures();
 }
 
@@ -587,31 +617,92 @@ void CTarnwickDlg::timerEvent(QTimerEvent* event) {
 // --- Alarms ---------------------------------------------------------------------
 
 void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
+    const wchar_t* text = L"You have run out of time!";
+    const wchar_t* caption = L"Alarm time";
     const AlarmSettings& alarms = app.Alarms();
+    const CAlarmSound* sound = &alarms.soundTime;
+    int soundId = kIdSoundMoney;
+    bool message = true;
+    int figure = kCtlMoney;
     switch (alarm) {
     case SessionAlarm::kHands:
-        PlayAlarmSound(alarms.soundHands.File(), kIdSoundHands);
-        if (alarms.bHandMessage)
-            app.ShowTimedMessage(L"You have reached the maximum hands!", L"Alarm hands");
+        text = L"You have reached the maximum hands!";
+        caption = L"Alarm hands";
+        sound = &alarms.soundHands;
+        soundId = kIdSoundHands;
+        message = alarms.bHandMessage != 0;
+        figure = kCtlHands;
         break;
     case SessionAlarm::kTakeProfit:
-        PlayAlarmSound(alarms.soundTakeProfit.File(), kIdSoundMoney);
-        app.ShowTimedMessage(L"You have reached the maximum profit!", L"Take profit!");
+        text = L"You have reached the maximum profit!";
+        caption = L"Take profit!";
+        sound = &alarms.soundTakeProfit;
         break;
     case SessionAlarm::kStopLoss:
-        PlayAlarmSound(alarms.soundStopLoss.File(), kIdSoundMoney);
-        app.ShowTimedMessage(L"You have reached the maximum loss!", L"Stop loss!");
+        text = L"You have reached the maximum loss!";
+        caption = L"Stop loss!";
+        sound = &alarms.soundStopLoss;
         break;
     case SessionAlarm::kBBStopLoss:
-        PlayAlarmSound(alarms.soundStopLossBB.File(), kIdSoundMoney);
-        app.ShowTimedMessage(L"You have reached the maximum loss in BBs!", L"Stop loss BBs!");
+        text = L"You have reached the maximum loss in BBs!";
+        caption = L"Stop loss BBs!";
+        sound = &alarms.soundStopLossBB;
         break;
     case SessionAlarm::kTime:
-        PlayAlarmSound(alarms.soundTime.File(), kIdSoundTime);
-        if (alarms.bTimeMessage)
-            app.ShowTimedMessage(L"You have run out of time!", L"Alarm time");
+        soundId = kIdSoundTime;
+        message = alarms.bTimeMessage != 0;
+        figure = kCtlTime;
         break;
     }
+    PlayAlarmSound(sound->File(), soundId);
+    // The mark shows even with the sound muted and the message off.
+    const QString at = QDateTime::fromSecsSinceEpoch(fnClock()).toString(QStringLiteral("HH:mm"));
+    MarkFigure(figure,
+               QStringLiteral("%1 %2 (%3)")
+                   .arg(QString::fromWCharArray(caption), QString::fromWCharArray(text), at));
+    if (message)
+        app.ShowAlarmMessage(text, caption, alarms.bMessagesTakeFocus != 0);
+}
+
+void CTarnwickDlg::MarkFigure(int control, const QString& reason) {
+    auto* figure = dynamic_cast<CFigureLabel*>(Control(control));
+    if (!figure)
+        return;
+    mapMarkedUntil[control] = fnClock() + kAlarmMarkSeconds;
+    figure->setToolTip(reason);
+    figure->SetMarked(true);
+    bBlinkLit = true;
+    // The blink starts lit, in step for every marked figure.
+    for (const auto& [other, until] : mapMarkedUntil)
+        static_cast<CFigureLabel*>(Control(other))->SetLit(true);
+    timerBlink.start();
+}
+
+bool CTarnwickDlg::IsFigureMarked(int control) const {
+    return mapMarkedUntil.count(control) != 0;
+}
+
+void CTarnwickDlg::ExpireMarks() {
+    const std::int64_t now = fnClock();
+    for (auto it = mapMarkedUntil.begin(); it != mapMarkedUntil.end();) {
+        if (now < it->second) {
+            ++it;
+            continue;
+        }
+        auto* figure = static_cast<CFigureLabel*>(Control(it->first));
+        figure->SetMarked(false);
+        figure->setToolTip(QString());
+        it = mapMarkedUntil.erase(it);
+    }
+    if (mapMarkedUntil.empty())
+        timerBlink.stop();
+}
+
+void CTarnwickDlg::Blink() {
+    ExpireMarks();
+    bBlinkLit = !bBlinkLit;
+    for (const auto& [control, until] : mapMarkedUntil)
+        static_cast<CFigureLabel*>(Control(control))->SetLit(bBlinkLit);
 }
 
 void CTarnwickDlg::PlayAlarmSound(const std::wstring& file, int resourceId) {
@@ -636,7 +727,7 @@ void CTarnwickDlg::mousePressEvent(QMouseEvent* event) {
 
 void CTarnwickDlg::mouseMoveEvent(QMouseEvent* event) {
     if (bDragging && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - ptDragOffset);
+        MoveTo(event->globalPosition().toPoint() - ptDragOffset);
     else
         QWidget::mouseMoveEvent(event);
 }
@@ -699,8 +790,7 @@ void CTarnwickDlg::OpenSettings() {
 void CTarnwickDlg::ApplySettings() {
     ShowAlarmIndicators();
     ApplyOpacity();
-    if (!session.IsRunning() && !app.Rooms().empty())
-        btnStart->setEnabled(true);
+    UpdateStartButton();
     ApplySize(app.View().nSize);
     PushFigures();
     update();
@@ -722,7 +812,7 @@ void CTarnwickDlg::MinimizeToTray() {
 void CTarnwickDlg::CenterWindowOnScreen() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
-        move(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2);
+        MoveTo(QPoint(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2));
     }
     bVisible = true;
     timerReachable.stop();
@@ -800,8 +890,49 @@ void CTarnwickDlg::KeepReachable() {
 
 // --- Closing --------------------------------------------------------------------------
 
+void CTarnwickDlg::MoveTo(const QPoint& at) {
+    bOwnMove = true;
+    move(at);
+    bOwnMove = false;
+    if (isVisible())
+        RememberPosition();
+}
+
+void CTarnwickDlg::RememberPosition() {
+    // While a window manager frames the window, Qt may take a frame smaller
+    // than the window itself (seen: 1 x 1): such a frame is no frame.
+    const QRect frame = frameGeometry();
+    rcShown = frame.contains(geometry()) ? frame : geometry();
+}
+
+void CTarnwickDlg::showEvent(QShowEvent* event) {
+    bFrameArtefactFixed = false;
+    RememberPosition();
+    QWidget::showEvent(event);
+}
+
+void CTarnwickDlg::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // Only where the window shows counts: a hidden window, one being
+    // destroyed or one taken into another window may report any position.
+    if (!isVisible() || bClosed || !isWindow())
+        return;
+    // While a window manager frames the window, Qt can report the origin of
+    // the frame (0,0) for a window that stays where it is on the screen.
+    // Such a move the program did not make is put right once: the window is
+    // moved where it shows, so its position, a drag from it and the notices
+    // beside it are right again.
+    if (!bOwnMove && !bDragging && event->pos() == QPoint(0, 0) &&
+        rcShown.topLeft() != QPoint(0, 0) && !bFrameArtefactFixed) {
+        bFrameArtefactFixed = true;
+        MoveTo(rcShown.topLeft());
+        return;
+    }
+    RememberPosition();
+}
+
 void CTarnwickDlg::SaveWindowPosition() {
-    const QRect r = frameGeometry();
+    const QRect r = rcShown;
     app.WriteProfileString(
         L"View", L"wndPos",
         Format(L"%d:%d:%d:%d", r.left(), r.top(), r.left() + r.width(), r.top() + r.height()));
@@ -813,16 +944,18 @@ void CTarnwickDlg::DestroyWindow() {
     if (session.IsRunning() && fnStopWatches)
         fnStopWatches();
     session.Stop();
-    if (btnStart) {
-        btnStart->setEnabled(true);
+    if (btnStart)
         btnStart->setChecked(false);
-    }
     timerIdle.stop();
+    timerBlink.stop();
     timerReachable.stop();
 }
 
 void CTarnwickDlg::closeEvent(QCloseEvent* event) {
     if (!bClosed) {
+        // The alarm notices end with the program's window.
+        if (IUserMessages* messages = app.UserMessages())
+            messages->CloseNotices();
         bClosed = true;
         SaveWindowPosition();
         DeleteTrayIcon();

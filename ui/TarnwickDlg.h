@@ -4,7 +4,8 @@
 // a warning mark while a room's folder is not watched.
 // Its clock timer ticks the session's rules (CSession: the clock, the pauses,
 // the trailing levels, the alarms) every 5 seconds; the window shows the
-// figures and acts on the alarms that fired with their sounds and messages.
+// figures and acts on the alarms that fired with their sounds, their notices
+// (which hold nothing up) and a mark on the figure each concerns.
 // It also keeps the notification-area icon and the two pop-up menus.
 //
 // Everything runs on the UI thread. The totals are read from the
@@ -104,8 +105,13 @@ public:
     // icon and, when so configured, starts the session or hides the window.
     // Runs once; DoModal runs it when it has not run yet.
     void InitDialog();
-    // Shows the window and returns when it is closed.
+    // Shows the window and returns when it is closed. On the very first
+    // start (see SetFirstStart) the settings dialog opens once the window
+    // shows.
     int DoModal();
+    // The program runs for the first time (no rooms file yet): the user is
+    // taken to the settings to add a room.
+    void SetFirstStart(bool first) { bFirstStart = first; }
 
     // --- Session ---
     void StartSession();
@@ -146,8 +152,19 @@ public:
 
     // --- Alarms ---
     void PlayAlarmSound(const std::wstring& file, int resourceId);
-    // The sound of an alarm that fired, and its message where it shows one.
+    // The sound of an alarm that fired, its message where it shows one (a
+    // notice, which takes the focus only when the alarm settings say so),
+    // and the mark on its figure (see MarkFigure).
     void ActOnAlarm(SessionAlarm alarm);
+    // How long a figure stays marked after its alarm.
+    static constexpr int kAlarmMarkSeconds = 30;
+    // Marks the figure `control` (kCtlTime, kCtlHands, kCtlMoney) for
+    // kAlarmMarkSeconds: it blinks in the alarm colours and its tip tells
+    // `reason`. A new mark restarts the time.
+    void MarkFigure(int control, const QString& reason);
+    bool IsFigureMarked(int control) const;
+    // Ends the marks whose time is up (the clock tick and the blink do).
+    void ExpireMarks();
 
     // --- Figures, pushed to the controls by PushFigures ---
     std::wstring strTimeText = L"00:00";
@@ -183,6 +200,8 @@ public:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -205,6 +224,13 @@ private:
     void MoveToStoredPosition();
     QPoint BringOnScreen(const QRect& rect) const;
     void KillClockTimer();
+    // Start is usable while a session runs or a room is active; its tip
+    // says how to add one otherwise.
+    void UpdateStartButton();
+    // Moves the window, as the program's own move (not the window system's).
+    void MoveTo(const QPoint& at);
+    void RememberPosition();
+    void Blink();
     void CreateTrayIcon();
     void DeleteTrayIcon();
     void KeepReachable();
@@ -223,6 +249,8 @@ private:
     int nClockTimerId = 0;
     bool bInitialised = false;
     bool bClosed = false;
+    bool bFirstStart = false;
+    Clock fnClock;
     QEventLoop* pLoop = nullptr;
 
     CFigureLabel* lblTime = nullptr;
@@ -247,6 +275,16 @@ private:
 
     bool bDragging = false;
     QPoint ptDragOffset;
+
+    // Where the window last was while shown: what closing stores.
+    QRect rcShown;
+    bool bOwnMove = false;            // a move of the program's in progress
+    bool bFrameArtefactFixed = false; // one false report corrected since shown
+
+    // The figures marked by an alarm, and until when (clock seconds).
+    std::map<int, std::int64_t> mapMarkedUntil;
+    QTimer timerBlink;
+    bool bBlinkLit = false;
 };
 
 } // namespace tw

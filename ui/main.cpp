@@ -62,6 +62,11 @@ int main(int argc, char* argv[]) {
         if (quitOnSignal.Requested())
             return;
         tw::CTarnwickDlg dlg(app);
+        // Alarm notices show beside the window, not over it.
+        messages.SetNoticeAnchor(&dlg);
+        // Without a rooms file nothing could be counted: the settings open
+        // at once, to add a room.
+        dlg.SetFirstStart(!QFileInfo::exists(QString::fromStdWString(app.RoomsFilePath())));
         // One folder watch per configured room while a session runs; the
         // notices are delivered here, on the user-interface thread.
         tw::CRoomWatches watches(app, app.historyReader, tw::CDelayedNotificationWindow::Factory());
@@ -92,7 +97,8 @@ int main(int argc, char* argv[]) {
             info.SetSessionResult(dlg.Session().Money());
             info.exec();
         };
-        // A signal closes open message boxes, then the window, as Exit does.
+        // A signal closes open message boxes, then the window (and with it
+        // the alarm notices), as Exit does.
         quitOnSignal.SetHandler([&dlg] {
             for (int i = 0; i < 8; ++i) {
                 QWidget* modal = QApplication::activeModalWidget();
@@ -104,6 +110,8 @@ int main(int argc, char* argv[]) {
         });
         dlg.DoModal();
         quitOnSignal.SetHandler({});
+        messages.CloseNotices();
+        messages.SetNoticeAnchor(nullptr);
     });
     return 0;
 }

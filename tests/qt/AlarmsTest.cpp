@@ -1,6 +1,10 @@
 #include "tests/qt/WindowFixture.h"
+#include "ui/FigureLabel.h"
+#include "ui/NoticeBox.h"
+#include "ui/QtUserMessages.h"
 #include "ui/Resources.h"
 
+#include <QAbstractButton>
 #include <functional>
 
 using namespace tw;
@@ -29,6 +33,44 @@ protected:
             ids.push_back(p.nId);
         return ids;
     }
+    std::vector<int> MarkedFigures() const {
+        std::vector<int> marked;
+        for (int id : {kCtlTime, kCtlHands, kCtlMoney})
+            if (dlg->IsFigureMarked(id))
+                marked.push_back(id);
+        return marked;
+    }
+    // The hands alarm at the next hand, with its message.
+    void FireHandsAlarm() {
+        ChangeAlarms(*app, [](AlarmSettings& a) {
+            a.bHandsAlarm = 1;
+            a.nHandsLimit = 1;
+            a.bHandMessage = 1;
+        });
+        dlg->StartSession();
+        HandTo(0);
+    }
+};
+
+// The window with real notices beside it, shown where the user put it.
+class AlarmNotices : public Alarms {
+protected:
+    void SetUp() override {
+        Alarms::SetUp();
+        app->SetUserMessages(&notices);
+        OpenAndStart();
+        notices.SetNoticeAnchor(dlg.get());
+        dlg->show();
+        dlg->move(200, 150);
+    }
+    // Lets the window system's events (activation, deferred deletes) in.
+    static void Settle() {
+        for (int i = 0; i < 10; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+    tw::CQtUserMessages notices;
 };
 
 } // namespace
@@ -43,6 +85,7 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
         int nSound;
         const wchar_t* szCaption; // null: no message
         const wchar_t* szText;
+        int nFigure; // marked whether or not a message shows
     } cases[] = {
         {"hands",
          [&] {
@@ -53,26 +96,26 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
              });
              HandTo(0);
          },
-         kIdSoundHands, L"Alarm hands", L"You have reached the maximum hands!"},
+         kIdSoundHands, L"Alarm hands", L"You have reached the maximum hands!", kCtlHands},
         {"hands without its message switch",
          [&] {
              ChangeAlarms(*app, [](AlarmSettings& a) { a.bHandMessage = 0; });
              dlg->StartSession();
              HandTo(0);
          },
-         kIdSoundHands, nullptr, nullptr},
+         kIdSoundHands, nullptr, nullptr, kCtlHands},
         {"take profit",
          [&] {
              MoneyAlarms(1, -1000);
              HandTo(5);
          },
-         kIdSoundMoney, L"Take profit!", L"You have reached the maximum profit!"},
+         kIdSoundMoney, L"Take profit!", L"You have reached the maximum profit!", kCtlMoney},
         {"stop loss",
          [&] {
              MoneyAlarms(1000, -1);
              HandTo(-5);
          },
-         kIdSoundMoney, L"Stop loss!", L"You have reached the maximum loss!"},
+         kIdSoundMoney, L"Stop loss!", L"You have reached the maximum loss!", kCtlMoney},
         {"big-blind stop",
          [&] {
              ChangeAlarms(*app, [](AlarmSettings& a) {
@@ -81,7 +124,7 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
              });
              HandTo(-5, -5);
          },
-         kIdSoundMoney, L"Stop loss BBs!", L"You have reached the maximum loss in BBs!"},
+         kIdSoundMoney, L"Stop loss BBs!", L"You have reached the maximum loss in BBs!", kCtlMoney},
         {"time",
          [&] {
              ChangeAlarms(*app, [](AlarmSettings& a) {
@@ -93,22 +136,25 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
              dlg->StartSession();
              Tick();
          },
-         kIdSoundTime, L"Alarm time", L"You have run out of time!"},
+         kIdSoundTime, L"Alarm time", L"You have run out of time!", kCtlTime},
         {"time without its message switch",
          [&] {
              ChangeAlarms(*app, [](AlarmSettings& a) { a.bTimeMessage = 0; });
              dlg->StartSession();
              Tick();
          },
-         kIdSoundTime, nullptr, nullptr},
+         kIdSoundTime, nullptr, nullptr, kCtlTime},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.szName);
         sound.played.clear();
         messages.shown.clear();
+        now += CTarnwickDlg::kAlarmMarkSeconds; // the last case's mark is over
+        dlg->ExpireMarks();
         c.fnFire();
         ASSERT_EQ(SoundIds(), std::vector<int>{c.nSound});
         EXPECT_EQ(sound.played[0].strFile, L"");
+        EXPECT_EQ(MarkedFigures(), std::vector<int>{c.nFigure});
         if (!c.szCaption) {
             EXPECT_TRUE(messages.shown.empty());
             continue;
@@ -116,6 +162,10 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
         ASSERT_EQ(Captions(), std::vector<std::wstring>{c.szCaption});
         EXPECT_EQ(messages.shown[0].strText, c.szText);
         EXPECT_EQ(messages.shown[0].nTimeoutMs, 20000);
+        // A notice, which nothing waits for, and which leaves the focus alone.
+        EXPECT_TRUE(messages.shown[0].bNotice);
+        EXPECT_FALSE(messages.shown[0].bTakeFocus);
+        EXPECT_TRUE(dlg->Control(c.nFigure)->toolTip().contains(QString::fromWCharArray(c.szText)));
     }
 }
 
@@ -151,4 +201,108 @@ TEST(AlarmSound, PlaysTheChosenFileOrTheBuiltInSoundOfTheId) {
     player.Play(L"", kIdSoundHands);
     player.Play(L"", kIdSoundMoney); // cuts the first off
     EXPECT_EQ(player.Source(), QUrl(QStringLiteral("qrc:/wav/157.wav")));
+}
+
+TEST_F(Alarms, TheFigureOfAnAlarmIsMarkedForHalfAMinute) {
+    OpenAndStart();
+    auto* hands = static_cast<CFigureLabel*>(dlg->Control(kCtlHands));
+    // Pixels of the alarm colour drawn on the hands figure.
+    auto alarmPixels = [&] {
+        const QImage shot = dlg->grab(hands->geometry()).toImage();
+        int n = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                n += shot.pixelColor(x, y) == CFigureLabel::AlarmColor();
+        return n;
+    };
+    EXPECT_EQ(alarmPixels(), 0);
+    FireHandsAlarm();
+    ASSERT_TRUE(dlg->IsFigureMarked(kCtlHands));
+    EXPECT_TRUE(hands->IsLit());
+    EXPECT_GT(alarmPixels(), 20);
+    EXPECT_TRUE(hands->toolTip().startsWith(QStringLiteral("Alarm hands")))
+        << hands->toolTip().toStdString();
+
+    Tick(20);
+    FireHandsAlarm(); // a new alarm: half a minute from now
+    Tick(25);
+    EXPECT_EQ(MarkedFigures(), std::vector<int>{kCtlHands});
+    Tick(5);
+    EXPECT_TRUE(MarkedFigures().empty());
+    EXPECT_FALSE(hands->IsLit());
+    EXPECT_EQ(alarmPixels(), 0);
+    EXPECT_TRUE(hands->toolTip().isEmpty());
+}
+
+TEST_F(AlarmNotices, NoticesHoldNothingUpAndStandBesideTheWindow) {
+    MoneyAlarms(1, -1000);
+    ChangeAlarms(*app, [](AlarmSettings& a) {
+        a.bHandsAlarm = 1;
+        a.nHandsLimit = 1;
+        a.bHandMessage = 1;
+    });
+    HandTo(5); // take profit and hands in one tick
+    const std::vector<CNoticeBox*> open = notices.OpenNotices();
+    ASSERT_EQ(open.size(), 2u);
+    const QRect window = dlg->frameGeometry();
+    const QRect screen = dlg->screen()->availableGeometry();
+    for (CNoticeBox* notice : open) {
+        EXPECT_TRUE(notice->isVisible());
+        EXPECT_TRUE(notice->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_NE(notice->OkButton(), nullptr);
+        EXPECT_FALSE(notice->frameGeometry().intersects(window));
+        EXPECT_TRUE(screen.contains(notice->frameGeometry()));
+    }
+    EXPECT_FALSE(open[0]->frameGeometry().intersects(open[1]->frameGeometry()));
+    EXPECT_EQ(open[0]->windowTitle(), QStringLiteral("Alarm hands"));
+    EXPECT_EQ(open[1]->Text(), QStringLiteral("You have reached the maximum profit!"));
+
+    // Hands written while the notices are open show at the next ticks.
+    for (int i = 0; i < 33; ++i)
+        Hand(0.5);
+    Tick();
+    EXPECT_EQ(Text(kCtlHands), QStringLiteral("34"));
+    EXPECT_EQ(Text(kCtlMoney), QStringLiteral("21.50"));
+    EXPECT_EQ(notices.OpenNotices().size(), 2u);
+
+    open[0]->OkButton()->click();
+    Settle();
+    EXPECT_EQ(notices.OpenNotices(), std::vector<CNoticeBox*>{open[1]});
+}
+
+TEST_F(AlarmNotices, NoticesLeaveTheFocusWhereItIsUnlessToldToTakeIt) {
+    QWidget table; // the poker table the user types into
+    table.setWindowTitle(QStringLiteral("table"));
+    table.setGeometry(500, 300, 200, 150);
+    table.show();
+    table.activateWindow();
+    Settle();
+    ASSERT_EQ(QApplication::activeWindow(), &table);
+
+    FireHandsAlarm();
+    Settle();
+    ASSERT_EQ(notices.OpenNotices().size(), 1u);
+    EXPECT_TRUE(notices.OpenNotices()[0]->isVisible());
+    EXPECT_EQ(QApplication::activeWindow(), &table);
+
+    ChangeAlarms(*app, [](AlarmSettings& a) { a.bMessagesTakeFocus = 1; });
+    FireHandsAlarm();
+    Settle();
+    ASSERT_EQ(notices.OpenNotices().size(), 2u);
+    EXPECT_EQ(QApplication::activeWindow(), notices.OpenNotices()[1]);
+}
+
+TEST_F(AlarmNotices, ClosingTheWindowClosesItsNoticesAndStoresWhereItShowed) {
+    FireHandsAlarm();
+    ASSERT_EQ(notices.OpenNotices().size(), 1u);
+    QPointer<CNoticeBox> notice = notices.OpenNotices()[0];
+    // While a window manager frames the window, Qt may report it at the
+    // frame's origin although it shows where it was: put right, not stored.
+    dlg->move(0, 0);
+    EXPECT_EQ(dlg->pos(), QPoint(200, 150));
+    dlg->close();
+    Settle();
+    EXPECT_TRUE(notice.isNull());
+    EXPECT_TRUE(notices.OpenNotices().empty());
+    EXPECT_EQ(profile.GetProfileString(L"View", L"wndPos", L""), L"200:150:340:230");
 }

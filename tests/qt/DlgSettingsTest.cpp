@@ -300,7 +300,7 @@ TEST(DlgSettings, AddedChangedAndDeletedRoomsActAtOnce) {
     AnswerAddRoom(QStringLiteral("Titan poker"), QStringLiteral(" Ace "),
                   QStringLiteral("/hh/titan/"), QStringLiteral("1.5"));
     C<QToolButton>(dlg, "buttonAdd")->click();
-    EXPECT_EQ(ListRows(dlg), QStringList({"PokerStars+", "Titan poker"}));
+    EXPECT_EQ(ListRows(dlg), QStringList({"PokerStars+", "Titan poker+"}));
     ASSERT_EQ(s.app->Rooms().count(L"Titan poker"), 1u);
     const CPokerRoom& titan = s.app->Rooms().at(L"Titan poker");
     EXPECT_EQ(titan.nRoomNumber, kRoomTitan); // its hands are read from now on
@@ -326,7 +326,7 @@ TEST(DlgSettings, AddedChangedAndDeletedRoomsActAtOnce) {
 
     C<QTableWidget>(dlg, "tableRooms")->selectRow(0);
     C<QToolButton>(dlg, "buttonDelete")->click();
-    EXPECT_EQ(ListRows(dlg), QStringList({"Titan poker"}));
+    EXPECT_EQ(ListRows(dlg), QStringList({"Titan poker+"}));
     EXPECT_EQ(s.app->Rooms().count(L"PokerStars"), 0u);
     EXPECT_EQ(s.app->RoomNames().at(L"PokerStars"), 0);
 
@@ -336,7 +336,7 @@ TEST(DlgSettings, AddedChangedAndDeletedRoomsActAtOnce) {
     EXPECT_FALSE(std::filesystem::exists(tw::ToUtf8(s.app->RoomsFilePath())));
 }
 
-TEST(DlgSettings, AnAddedRoomLeftUntickedIsSavedInactive) {
+TEST(DlgSettings, AnAddedRoomIsTickedAndSavedAsItsTickSays) {
     StartedApp s;
     CDlgSettings dlg(*s.app);
     dlg.show();
@@ -349,6 +349,9 @@ TEST(DlgSettings, AnAddedRoomLeftUntickedIsSavedInactive) {
 
     AnswerAddRoom(QStringLiteral("PokerStars"), QStringLiteral("hero"), QStringLiteral("/hh"));
     C<QToolButton>(dlg, "buttonAdd")->click();
+    // A room just added counts; left unticked, it is saved inactive.
+    EXPECT_EQ(ListRows(dlg), QStringList({"PokerStars+"}));
+    C<QTableWidget>(dlg, "tableRooms")->item(0, 0)->setCheckState(Qt::Unchecked);
     ClickOk(dlg);
     ASSERT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_FALSE(s.app->Rooms().at(L"PokerStars").bActive);

@@ -1,6 +1,7 @@
 #include "tests/qt/WindowFixture.h"
 #include "ui/FigureLabel.h"
 
+#include <QEnterEvent>
 #include <QFontMetricsF>
 #include <QTimerEvent>
 
@@ -38,9 +39,27 @@ TEST_F(SessionClock, PauseShowsThePausedClock) {
     });
     OpenAndStart();
     Tick(60);
+    // Unpaused it is amber, hovered too; paused, blue: a paused clock is
+    // told at a glance, not by a shade.
+    auto blue = [this] {
+        const QImage face = Pause()->grab().toImage();
+        long red = 0, bluePart = 0;
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x) {
+                red += face.pixelColor(x, y).red();
+                bluePart += face.pixelColor(x, y).blue();
+            }
+        return bluePart > red;
+    };
+    EXPECT_FALSE(blue());
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(Pause(), &enter);
+    ASSERT_TRUE(Pause()->IsHovering());
+    EXPECT_FALSE(blue());
     Pause()->click(); // the button's own click: pressed look, then the pause
     EXPECT_TRUE(dlg->Session().IsPaused());
     EXPECT_TRUE(Pause()->isChecked());
+    EXPECT_TRUE(blue());
     Tick(3600);
     EXPECT_EQ(Text(kCtlTime), QStringLiteral("00:01"));
     Pause()->click();

@@ -62,7 +62,11 @@ TEST_F(SessionWindow, OpensAtItsStoredPositionBroughtOnScreen) {
 TEST_F(SessionWindow, ClosingStoresThePosition) {
     profile.WriteProfileString(L"View", L"wndPos", L"40:30:0:0");
     Open();
+    dlg->show();
     dlg->move(52, 61);
+    // Where a hidden window is said to be is not where it showed.
+    dlg->hide();
+    dlg->move(0, 0);
     dlg->close();
     EXPECT_EQ(profile.GetProfileString(L"View", L"wndPos", L""), L"52:61:192:141");
 }
@@ -112,19 +116,61 @@ TEST_F(SessionWindow, OpacityPercentBecomesAlpha) {
     EXPECT_NEAR(dlg->windowOpacity(), 127 / 255.0, 0.01);
 }
 
-TEST_F(SessionWindow, StartNeedsARoomOrStartsAtOnce) {
+TEST_F(SessionWindow, StartNeedsAnActiveRoomOrStartsAtOnce) {
+    CxSkinButton* start = nullptr;
+    auto startable = [&] {
+        start = dlg->Button(kCtlStart);
+        return start->isEnabled();
+    };
+    ChangeView(*app, [](ViewSettings& v) { v.bRunOnStart = 1; });
     Open();
-    EXPECT_FALSE(dlg->Button(kCtlStart)->isEnabled());
-    AddRoom();
-    dlg->ApplySettings(); // a room was added in the settings
-    EXPECT_TRUE(dlg->Button(kCtlStart)->isEnabled());
+    EXPECT_FALSE(startable());
+    EXPECT_EQ(start->toolTip(),
+              QStringLiteral("No room yet: add one in Settings (right-click the window)"));
+    // A room left unticked in the settings counts nothing either.
+    twtest::AddRoom(*app, L"PokerStars", {L"hero", L"/hh", 1.0, false});
+    dlg.reset();
+    Open();
+    EXPECT_FALSE(startable());
+    EXPECT_FALSE(dlg->Session().IsRunning());
+    EXPECT_EQ(start->toolTip(),
+              QStringLiteral("No active room: tick one in Settings (right-click the window)"));
+    ChangeView(*app, [](ViewSettings& v) { v.bRunOnStart = 0; });
+    AddRoom(L"888 poker");
+    dlg->ApplySettings(); // an active room was added in the settings
+    EXPECT_TRUE(startable());
+    EXPECT_EQ(start->toolTip(), QStringLiteral("Start timer"));
+    ASSERT_TRUE(app->RemoveRoom(L"888 poker"));
+    dlg->StartSession();
+    dlg->StopSession(); // with no active room left
+    EXPECT_FALSE(startable());
 
+    AddRoom(L"888 poker");
     dlg.reset();
     ChangeView(*app, [](ViewSettings& v) { v.bRunOnStart = 1; });
     calls.clear();
     Open();
     EXPECT_TRUE(dlg->Session().IsRunning());
     EXPECT_EQ(calls, std::vector<std::string>{"start watches"});
+}
+
+TEST_F(SessionWindow, TheFirstStartOpensTheSettings) {
+    for (bool first : {false, true}) {
+        SCOPED_TRACE(first);
+        Open();
+        dlg->SetFirstStart(first);
+        int opened = 0;
+        dlg->fnOpenSettings = [&] {
+            ++opened;
+            dlg->close();
+            return false;
+        };
+        if (!first)
+            QTimer::singleShot(0, dlg.get(), [this] { dlg->close(); });
+        dlg->DoModal();
+        EXPECT_EQ(opened, first ? 1 : 0);
+        dlg.reset();
+    }
 }
 
 TEST_F(SessionWindow, IndicatorsShowTheAlarmsThatAreOn) {
