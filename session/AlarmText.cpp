@@ -30,8 +30,9 @@ AlarmMessage AlarmMessageFor(SessionAlarm alarm, const AlarmFigures& f) {
     const std::wstring session = SignedAmountText(f.dMoney);
     switch (alarm) {
     case SessionAlarm::kHands:
-        return {L"Alarm hands", Format(L"Hands limit %d reached: %d hands this session",
-                                       static_cast<int>(f.dLevel), f.nHands)};
+        return {L"Alarm hands",
+                Format(L"Hands limit %d reached: %d %ls this session", static_cast<int>(f.dLevel),
+                       f.nHands, f.nHands == 1 ? L"hand" : L"hands")};
     case SessionAlarm::kTakeProfit:
         return {L"Take profit!",
                 L"Take profit " + SignedAmountText(f.dLevel) + L" reached: session " + session};
@@ -43,8 +44,7 @@ AlarmMessage AlarmMessageFor(SessionAlarm alarm, const AlarmFigures& f) {
                                        L" BB reached: session " +
                                        SignedAmountText(f.dBigBlinds, 1) + L" BB"};
     case SessionAlarm::kTime:
-        return {L"Alarm time", L"Time limit " +
-                                   AlarmTimeText(static_cast<int>(f.dLevel)) +
+        return {L"Alarm time", L"Time limit " + AlarmTimeText(static_cast<int>(f.dLevel)) +
                                    L" reached: " + ClockText(f.nSeconds) + L" played"};
     }
     return {};

@@ -1,4 +1,5 @@
 #include "ui/TarnwickDlg.h"
+#include "session/AlarmText.h"
 #include "support/NumberText.h"
 #include "support/TextUtil.h"
 #include "ui/AboutDlg.h"
@@ -111,6 +112,9 @@ CTarnwickDlg::CTarnwickDlg(CTarnwickApp& application, const Options& options)
     nDpiX = options.nDpiX > 0 ? options.nDpiX : ScreenDpi(true);
     nDpiY = options.nDpiY > 0 ? options.nDpiY : ScreenDpi(false);
 
+    heroListener.pDlg = this;
+    app.AddHandListener(&heroListener);
+
     setWindowTitle(QStringLiteral("Tarnwick"));
     setAttribute(Qt::WA_QuitOnClose, false);
     // The window stays above the poker tables without being the active one:
@@ -137,7 +141,17 @@ CTarnwickDlg::CTarnwickDlg(CTarnwickApp& application, const Options& options)
 }
 
 CTarnwickDlg::~CTarnwickDlg() {
+    app.RemoveHandListener(&heroListener);
     DestroyWindow();
+}
+
+void CTarnwickDlg::TellHeroNotNamed(const std::wstring& folder, const std::wstring& nickname) {
+    const std::wstring text =
+        L"Hands in " + folder + L" do not name " + nickname + L"; the name must match exactly";
+    // The money figure stays flat while the name does not match: it is
+    // marked like an alarm's, with the reason in its tip.
+    MarkFigure(kCtlMoney, Q(text));
+    app.ShowAlarmMessage(text, L"Tarnwick: check the nickname", false);
 }
 
 QRect CTarnwickDlg::DialogRect(int x, int y, int w, int h) const {
@@ -617,8 +631,16 @@ void CTarnwickDlg::timerEvent(QTimerEvent* event) {
 // --- Alarms ---------------------------------------------------------------------
 
 void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
-    const wchar_t* text = L"You have run out of time!";
-    const wchar_t* caption = L"Alarm time";
+    // What was reached and where the session stands.
+    AlarmFigures figures;
+    figures.dLevel = session.Level(alarm);
+    figures.dMoney = session.Money();
+    figures.dBigBlinds = session.BigBlinds();
+    figures.nHands = session.ShownHands();
+    figures.nSeconds = session.Seconds();
+    const AlarmMessage said = AlarmMessageFor(alarm, figures);
+    const wchar_t* text = said.strText.c_str();
+    const wchar_t* caption = said.strCaption.c_str();
     const AlarmSettings& alarms = app.Alarms();
     const CAlarmSound* sound = &alarms.soundTime;
     int soundId = kIdSoundMoney;
@@ -626,26 +648,18 @@ void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
     int figure = kCtlMoney;
     switch (alarm) {
     case SessionAlarm::kHands:
-        text = L"You have reached the maximum hands!";
-        caption = L"Alarm hands";
         sound = &alarms.soundHands;
         soundId = kIdSoundHands;
         message = alarms.bHandMessage != 0;
         figure = kCtlHands;
         break;
     case SessionAlarm::kTakeProfit:
-        text = L"You have reached the maximum profit!";
-        caption = L"Take profit!";
         sound = &alarms.soundTakeProfit;
         break;
     case SessionAlarm::kStopLoss:
-        text = L"You have reached the maximum loss!";
-        caption = L"Stop loss!";
         sound = &alarms.soundStopLoss;
         break;
     case SessionAlarm::kBBStopLoss:
-        text = L"You have reached the maximum loss in BBs!";
-        caption = L"Stop loss BBs!";
         sound = &alarms.soundStopLossBB;
         break;
     case SessionAlarm::kTime:

@@ -213,7 +213,21 @@ public:
     // it to show: only the commands that set bVisible first show it.
     void setVisible(bool visible) override;
 
+    // The first hands read in `folder` this session do not name `nickname`:
+    // says so in a notice that closes itself and marks the money figure.
+    void TellHeroNotNamed(const std::wstring& folder, const std::wstring& nickname);
+
 private:
+    // Hears from the history path that a room's hands do not name its hero
+    // (delivered on this thread, where the hands are counted).
+    struct HeroListener : IHandListener {
+        CTarnwickDlg* pDlg = nullptr;
+        void HandCounted(const HandRecord&) override {}
+        void HeroNotNamed(const std::wstring& folder, const std::wstring& nickname) override {
+            pDlg->TellHeroNotNamed(folder, nickname);
+        }
+    } heroListener;
+
     void CreateControls();
     QRect DialogRect(int x, int y, int w, int h) const;
     void SetFigureFonts(int timeCell, int handsCell, int moneyCell);

@@ -96,7 +96,7 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
              });
              HandTo(0);
          },
-         kIdSoundHands, L"Alarm hands", L"You have reached the maximum hands!", kCtlHands},
+         kIdSoundHands, L"Alarm hands", L"Hands limit 1 reached: 1 hand this session", kCtlHands},
         {"hands without its message switch",
          [&] {
              ChangeAlarms(*app, [](AlarmSettings& a) { a.bHandMessage = 0; });
@@ -109,13 +109,14 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
              MoneyAlarms(1, -1000);
              HandTo(5);
          },
-         kIdSoundMoney, L"Take profit!", L"You have reached the maximum profit!", kCtlMoney},
+         kIdSoundMoney, L"Take profit!", L"Take profit 1.00 reached: session 5.00", kCtlMoney},
         {"stop loss",
          [&] {
              MoneyAlarms(1000, -1);
              HandTo(-5);
          },
-         kIdSoundMoney, L"Stop loss!", L"You have reached the maximum loss!", kCtlMoney},
+         kIdSoundMoney, L"Stop loss!", L"Stop loss \u22121.00 reached: session \u22125.00",
+         kCtlMoney},
         {"big-blind stop",
          [&] {
              ChangeAlarms(*app, [](AlarmSettings& a) {
@@ -124,7 +125,8 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
              });
              HandTo(-5, -5);
          },
-         kIdSoundMoney, L"Stop loss BBs!", L"You have reached the maximum loss in BBs!", kCtlMoney},
+         kIdSoundMoney, L"Stop loss BBs!",
+         L"Big-blind stop loss \u22121 BB reached: session \u22125.0 BB", kCtlMoney},
         {"time",
          [&] {
              ChangeAlarms(*app, [](AlarmSettings& a) {
@@ -136,7 +138,7 @@ TEST_F(Alarms, EachAlarmPlaysItsSoundAndShowsItsMessage) {
              dlg->StartSession();
              Tick();
          },
-         kIdSoundTime, L"Alarm time", L"You have run out of time!", kCtlTime},
+         kIdSoundTime, L"Alarm time", L"Time limit 00:00 reached: 00:00 played", kCtlTime},
         {"time without its message switch",
          [&] {
              ChangeAlarms(*app, [](AlarmSettings& a) { a.bTimeMessage = 0; });
@@ -255,7 +257,7 @@ TEST_F(AlarmNotices, NoticesHoldNothingUpAndStandBesideTheWindow) {
     }
     EXPECT_FALSE(open[0]->frameGeometry().intersects(open[1]->frameGeometry()));
     EXPECT_EQ(open[0]->windowTitle(), QStringLiteral("Alarm hands"));
-    EXPECT_EQ(open[1]->Text(), QStringLiteral("You have reached the maximum profit!"));
+    EXPECT_EQ(open[1]->Text(), QStringLiteral("Take profit 1.00 reached: session 5.00"));
 
     // Hands written while the notices are open show at the next ticks.
     for (int i = 0; i < 33; ++i)
@@ -305,4 +307,18 @@ TEST_F(AlarmNotices, ClosingTheWindowClosesItsNoticesAndStoresWhereItShowed) {
     EXPECT_TRUE(notice.isNull());
     EXPECT_TRUE(notices.OpenNotices().empty());
     EXPECT_EQ(profile.GetProfileString(L"View", L"wndPos", L""), L"200:150:340:230");
+}
+
+// Hands that never name the hero leave the figures flat: the window says why,
+// without taking the focus, and marks the money figure.
+TEST_F(Alarms, HandsThatDoNotNameTheHeroAreTold) {
+    OpenAndStart();
+    app->NotifyHeroNotNamed(L"/hh/stars", L"hero");
+    const std::wstring text = L"Hands in /hh/stars do not name hero; the name must match exactly";
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].strText, text);
+    EXPECT_TRUE(messages.shown[0].bNotice);
+    EXPECT_FALSE(messages.shown[0].bTakeFocus);
+    EXPECT_TRUE(dlg->IsFigureMarked(kCtlMoney));
+    EXPECT_EQ(dlg->Control(kCtlMoney)->toolTip(), QString::fromStdWString(text));
 }
