@@ -49,19 +49,6 @@ private:
 
 } // namespace
 
-bool CHistoryFileReader::IdentityOf(const std::wstring& path, FileIdentity& id) {
-    struct statx sx {};
-    if (::statx(AT_FDCWD, ToUtf8(path).c_str(), 0, STATX_INO | STATX_BTIME, &sx) != 0)
-        return false;
-    id.nDevice = (static_cast<std::uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
-    id.nInode = sx.stx_ino;
-    id.nBirth =
-        (sx.stx_mask & STATX_BTIME)
-            ? static_cast<std::int64_t>(sx.stx_btime.tv_sec) * 1000000000 + sx.stx_btime.tv_nsec
-            : 0;
-    return true;
-}
-
 bool CHistoryFileReader::SameFileAsRead(const std::wstring& path) const {
     auto known = mapIdentity.find(path);
     FileIdentity now;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/SessionModel.h"
+#include "support/FileIdentity.h"
 #include "support/HistoryFile.h"
 
 #include <chrono>
@@ -77,22 +78,9 @@ public:
     bool bTakeUnendedLast = false;
 
 private:
-    // Which file a path names: a file deleted and made anew under the same
-    // name is another file, even where the system gives it the old number.
-    struct FileIdentity {
-        std::uint64_t nDevice = 0, nInode = 0;
-        std::int64_t nBirth = 0; // creation time in ns; 0 where unknown
-        bool operator==(const FileIdentity&) const = default;
-        // The same file, on a drive that may have been mounted again under
-        // another device number: with a known birth time the device is not
-        // compared.
-        bool SameAcrossMounts(const FileIdentity& other) const {
-            if (nBirth != 0 && other.nBirth != 0)
-                return nInode == other.nInode && nBirth == other.nBirth;
-            return *this == other;
-        }
-    };
-    static bool IdentityOf(const std::wstring& path, FileIdentity& id);
+    static bool IdentityOf(const std::wstring& path, FileIdentity& id) {
+        return ReadFileIdentity(path, id) == 0;
+    }
     // Notices of one file can arrive out of order around a delete and a new
     // file of the same name; the identity tells which file a notice is about.
     // True when the file now at `path` is the one last read there.

@@ -109,22 +109,15 @@ bool CRoomWatches::FolderIdOf(const std::wstring& folder, FolderId& id, std::uin
         return false;
     }
     // The folder itself may be a link to a folder.
-    struct statx sx {};
-    if (::statx(AT_FDCWD, ToUtf8(folder).c_str(), 0, STATX_TYPE | STATX_INO | STATX_BTIME, &sx) !=
-        0) {
-        error = static_cast<std::uint32_t>(errno);
+    bool isFolder = false;
+    if (const int rc = ReadFileIdentity(folder, id, &isFolder); rc != 0) {
+        error = static_cast<std::uint32_t>(rc);
         return false;
     }
-    if (!S_ISDIR(sx.stx_mode)) {
+    if (!isFolder) {
         error = ENOTDIR;
         return false;
     }
-    id.nDevice = (static_cast<std::uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
-    id.nInode = sx.stx_ino;
-    id.nBirth =
-        (sx.stx_mask & STATX_BTIME)
-            ? static_cast<std::int64_t>(sx.stx_btime.tv_sec) * 1000000000 + sx.stx_btime.tv_nsec
-            : 0;
     return true;
 }
 

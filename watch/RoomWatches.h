@@ -6,9 +6,10 @@
 #pragma once
 
 #include "model/SessionModel.h"
+#include "reading/HistoryFileReader.h"
+#include "support/FileIdentity.h"
 #include "watch/DirectoryChangeWatcher.h"
 #include "watch/HistoryChangeHandler.h"
-#include "reading/HistoryFileReader.h"
 
 #include <chrono>
 #include <cstdint>
@@ -90,11 +91,7 @@ public:
 
 private:
     // What tells a folder from another that later takes its name.
-    struct FolderId {
-        std::uint64_t nDevice = 0, nInode = 0;
-        std::int64_t nBirth = 0; // ns; 0 where unknown
-        bool operator==(const FolderId&) const = default;
-    };
+    using FolderId = FileIdentity;
     static bool FolderIdOf(const std::wstring& folder, FolderId& id, std::uint32_t& error);
 
     struct RoomWatch {
