@@ -19,9 +19,6 @@ namespace tw {
 
 namespace {
 
-// "TRNW": marks a database as a session history of this program.
-constexpr std::int64_t kApplicationId = 0x54524E57;
-
 // Each step takes the layout from the version before it to its own; the
 // first creates it. A step runs in the transaction that sets its version.
 const char* const kUpgrades[] = {

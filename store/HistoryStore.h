@@ -30,6 +30,8 @@ public:
     // The layout this program writes (PRAGMA user_version); older ones are
     // upgraded when opened, newer ones are set aside.
     static constexpr int kSchemaVersion = 1;
+    // "TRNW" (PRAGMA application_id): the file is a session history.
+    static constexpr std::int64_t kApplicationId = 0x54524E57;
     // The longest a committed batch waits before it is on the disk itself
     // (not only handed to the system), so a power cut loses at most this.
     static constexpr std::chrono::milliseconds kSyncDelay{500};
