@@ -216,6 +216,11 @@ void CSessionModel::NotifyHandCounted(const HandRecord& hand) const {
         l->HandCounted(hand);
 }
 
+void CSessionModel::NotifyHandsBatchEnded() const {
+    for (IHandListener* l : vecListeners)
+        l->HandsBatchEnded();
+}
+
 } // namespace tw
 
 namespace tw {

@@ -68,6 +68,10 @@ class IHandListener {
 public:
     virtual ~IHandListener() = default;
     virtual void HandCounted(const HandRecord& hand) = 0;
+    // The hands of one read of one file have all been told (none, one or
+    // many): what was kept of them per hand can be made final together.
+    // Also told while a parser's exception unwinds the read: must not throw.
+    virtual void HandsBatchEnded() {}
     // The first hands read in `folder` this session do not name `nickname`
     // (told once per room and session): the room counts nothing until the
     // nickname matches the files exactly.
@@ -207,6 +211,7 @@ public:
     void AddHandListener(IHandListener* listener);
     void RemoveHandListener(IHandListener* listener);
     void NotifyHandCounted(const HandRecord& hand) const;
+    void NotifyHandsBatchEnded() const;
 
 private:
     // A hand number of up to 17 digits is kept as a number with its room

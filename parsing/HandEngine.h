@@ -28,7 +28,8 @@ struct BatchResult {
 // (parsing/HandFormat.h), recognises the format from the first cash-game
 // header (which may change `table.nRoom`), reads the headers for stakes and
 // currency into `table`, and passes every complete hand to
-// MakeMoneyDataOneHand. The lines are consumed (moved into the hands).
+// MakeMoneyDataOneHand. The lines are consumed (moved into the hands). The
+// hand listeners learn of the batch's end last (IHandListener::HandsBatchEnded).
 BatchResult MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, TableState& table,
                           const HandSource& source = {});
 

@@ -94,8 +94,10 @@ std::wstring HandIdOf(const HandLines& hand, RoomNumber room) {
     return fmt ? fmt->handId(hand) : std::wstring();
 }
 
-BatchResult MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, TableState& table,
-                          const HandSource& source) {
+namespace {
+
+BatchResult SplitBatch(CSessionModel& model, std::vector<std::wstring>& lines, TableState& table,
+                       const HandSource& source) {
     const HandFormat* fmt = FormatOf(table.nRoom);
     if (fmt && !fmt->open)
         return SplitAtEndLines(model, *fmt, lines, table, source);
@@ -193,6 +195,28 @@ BatchResult MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines
     // Lines that never reached a cash-game header are dropped.
     table = s;
     return batch;
+}
+
+// Tells the listeners that the batch's hands are all told, however the
+// batch ends: a parser that throws ends the read, and the hands counted
+// before it stay counted.
+class BatchEndNotice {
+public:
+    explicit BatchEndNotice(const CSessionModel& model) : m(model) {}
+    BatchEndNotice(const BatchEndNotice&) = delete;
+    BatchEndNotice& operator=(const BatchEndNotice&) = delete;
+    ~BatchEndNotice() { m.NotifyHandsBatchEnded(); }
+
+private:
+    const CSessionModel& m;
+};
+
+} // namespace
+
+BatchResult MakeMoneyData(CSessionModel& model, std::vector<std::wstring>& lines, TableState& table,
+                          const HandSource& source) {
+    const BatchEndNotice notice(model);
+    return SplitBatch(model, lines, table, source);
 }
 
 } // namespace tw

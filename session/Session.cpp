@@ -34,6 +34,9 @@ void CSession::Start(const std::function<void()>& fnStartWatches) {
     alarms.ResetMoneyLevels();
     model.BeginSession();
     tLastHand = fnNow();
+    tBegin = tLastHand;
+    if (pObserver)
+        pObserver->SessionStarted(*this);
     if (fnStartWatches)
         fnStartWatches();
 
@@ -49,7 +52,9 @@ void CSession::Start(const std::function<void()>& fnStartWatches) {
     alarms.alarmState.bTimeAlarmFired = false;
 }
 
-void CSession::Stop() {
+void CSession::Stop(SessionEnd how) {
+    if (bRunning && pObserver)
+        pObserver->SessionEnding(*this, how);
     bRunning = false;
     bPaused = false;
     strTimeText = L"0:00";
@@ -108,7 +113,22 @@ SessionTick CSession::Refresh() {
     }
 
     CheckTime(tick.vecFired);
+    if (pObserver)
+        for (SessionAlarm alarm : tick.vecFired)
+            pObserver->AlarmFired(*this, alarm);
     return tick;
+}
+
+std::int64_t CSession::PlayingSecondsAt(std::int64_t now) const {
+    if (!bRunning)
+        return 0;
+    return std::max<std::int64_t>((bPaused ? tPauseStart : now) - tStart, 0);
+}
+
+std::int64_t CSession::PausedSecondsAt(std::int64_t now) const {
+    if (!bRunning)
+        return 0;
+    return std::max<std::int64_t>(now - tBegin - PlayingSecondsAt(now), 0);
 }
 
 void CSession::UpdateTrailingLevels() {

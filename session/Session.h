@@ -18,6 +18,29 @@
 
 namespace tw {
 
+class CSession;
+
+// How a running session was ended.
+enum class SessionEnd {
+    kStop, // Stop was pressed
+    kExit, // the program ended with the session running
+};
+
+// Learns what a session does, as it happens: the history records sessions
+// through it. Called on the thread that drives the session, before the
+// session changes on a Stop (its figures still stand).
+class ISessionObserver {
+public:
+    virtual ~ISessionObserver() = default;
+    // Start has set the totals to the session's start; the watches start
+    // next, so no hand of the session has been counted yet.
+    virtual void SessionStarted(const CSession& session) {}
+    // An alarm fired at a tick (it is marked fired already).
+    virtual void AlarmFired(const CSession& session, SessionAlarm alarm) {}
+    // The session is about to end.
+    virtual void SessionEnding(const CSession& session, SessionEnd how) {}
+};
+
 // What one clock tick did.
 struct SessionTick {
     bool bNewHands = false;             // hands arrived since the last tick
@@ -45,7 +68,8 @@ public:
     // are armed again.
     void Start(const std::function<void()>& fnStartWatches = {});
     // Ends the session: the clock stops and shows "0:00". The totals stay.
-    void Stop();
+    // `how` is what the observer is told.
+    void Stop(SessionEnd how = SessionEnd::kStop);
     // Pauses the clock, or resumes it without the time the pause took.
     void TogglePause();
 
@@ -75,6 +99,25 @@ public:
     double StartMoney() const { return dStartMoney; }
     double StartBigBlinds() const { return dStartBB; }
 
+    // When the session started (its clock may start a little later, once
+    // the watches run: that time counts as paused).
+    std::int64_t BeginTime() const { return tBegin; }
+    // The time now by the session's clock.
+    std::int64_t Now() const { return fnNow(); }
+    // Unpaused seconds at `now`: the clock's figure without waiting for a
+    // tick. 0 while no session runs.
+    std::int64_t PlayingSecondsAt(std::int64_t now) const;
+    // Seconds since BeginTime that are not playing time: the pauses, and
+    // the quiet stretch before an automatic pause once a hand ended it.
+    std::int64_t PausedSecondsAt(std::int64_t now) const;
+    // The alarms as set, and the display currency the money is counted in.
+    const AlarmSettings& Limits() const { return alarms.Alarms(); }
+    CurrencyNumber DisplayCurrency() const { return model.DisplayCurrency(); }
+
+    // One observer at most; null removes it. Being watched does not change
+    // the session, so a session shown read-only can be watched too.
+    void SetObserver(ISessionObserver* observer) const { pObserver = observer; }
+
     // The level or limit an alarm compares with: money for take profit and
     // stop loss, big blinds for the big-blind stop, hands, minutes.
     double Level(SessionAlarm alarm) const;
@@ -90,7 +133,10 @@ private:
     CSessionAlarms& alarms;
     Clock fnNow;
 
-    std::int64_t tStart = 0;
+    mutable ISessionObserver* pObserver = nullptr;
+
+    std::int64_t tBegin = 0;    // when Start was called
+    std::int64_t tStart = 0;    // the clock's zero, moved on by every pause
     std::int64_t tLastHand = 0; // the last hand seen, the start or the last resume
     std::int64_t tPauseStart = 0;
     bool bRunning = false;

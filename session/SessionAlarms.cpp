@@ -2,6 +2,22 @@
 
 namespace tw {
 
+const char* AlarmKindName(SessionAlarm alarm) {
+    switch (alarm) {
+    case SessionAlarm::kHands:
+        return "hands";
+    case SessionAlarm::kTakeProfit:
+        return "take_profit";
+    case SessionAlarm::kStopLoss:
+        return "stop_loss";
+    case SessionAlarm::kBBStopLoss:
+        return "bb_stop_loss";
+    case SessionAlarm::kTime:
+        return "time";
+    }
+    return "";
+}
+
 void CSessionAlarms::SetAlarms(const AlarmSettings& next) {
     if (next.nHandsLimit > alarms.nHandsLimit)
         alarmState.bHandsAlarmFired = false;

@@ -12,6 +12,11 @@ namespace tw {
 
 enum class SessionAlarm { kHands, kTakeProfit, kStopLoss, kBBStopLoss, kTime };
 
+// The alarm's name where it is written down (the command line's output, the
+// session history): "hands", "take_profit", "stop_loss", "bb_stop_loss",
+// "time".
+const char* AlarmKindName(SessionAlarm alarm);
+
 // Where the alarms stand in this run.
 struct AlarmState {
     // The levels the money alarms fire at; trailing moves them with each new

@@ -16,9 +16,24 @@
 //   [--take-profit X] [--stop-loss X] [--bb-stop-loss N] [--trailing-take-profit]
 //   [--trailing-stop-loss] [--hands-limit N] [--time-limit HH:MM] [--bankroll X]
 // and print one JSON line when an alarm fires, after the hand that fired it.
+//
+// With --db FILE both record the session into the session history FILE as
+// the program does (creating it): the session, each hand as it is counted
+// (each batch committed before its lines are printed), the alarms, the end.
+//
+//   tarnwick-cli sessions --db FILE [--csv] [--period today|week|month|all]
+//                         [--day-start HH:MM]
+//   tarnwick-cli hands --db FILE --session ID [--csv]
+//
+// `sessions` prints one line per session, newest last, then a totals line;
+// `hands` prints a session's hands in order with the running total. Times
+// are ISO 8601 local time. With --csv: a header row, the same field names.
 #include "app/SettingsValues.h"
 #include "app/TarnwickApp.h"
 #include "session/Session.h"
+#include "store/HistoryStore.h"
+#include "store/SessionFigures.h"
+#include "store/SessionRecorder.h"
 #include "support/LogSink.h"
 #include "support/NumberText.h"
 #include "support/TextUtil.h"
@@ -53,7 +68,11 @@ const char kUsage[] =
     "--folder DIR]... [--seconds N] [--rate CUR=RATE]... [--display CUR] [--debug]\n"
     "       alarms of both (replay: all but --time-limit): [--take-profit X] [--stop-loss X] "
     "[--bb-stop-loss N] [--trailing-take-profit] [--trailing-stop-loss] [--hands-limit N] "
-    "[--time-limit HH:MM] [--bankroll X]";
+    "[--time-limit HH:MM] [--bankroll X]\n"
+    "       recording of both: [--db FILE]\n"
+    "       tarnwick-cli sessions --db FILE [--csv] [--period today|week|month|all] "
+    "[--day-start HH:MM]\n"
+    "       tarnwick-cli hands --db FILE --session ID [--csv]";
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "tarnwick-cli: %s\n%s\n", message.c_str(), kUsage);
@@ -115,11 +134,14 @@ public:
     }
 };
 
+// Prints each hand's line, and the alarm lines between them, once the
+// batch the hand came in is over: by then a session history has committed
+// it, so no printed hand can be missing from it.
 class CJsonPrinter : public IHandListener {
 public:
     void HandCounted(const HandRecord& h) override {
-        line.clear();
-        line += "{\"file\":";
+        bInBatch = true;
+        std::string line = "{\"file\":";
         AppendJsonString(line, h.strFile);
         line += ",\"hand\":";
         AppendJsonString(line, h.strHandId);
@@ -135,14 +157,36 @@ public:
         AppendNumber(line, h.dMoney);
         if (!h.bCounted)
             line += ",\"counted\":false";
-        if (bDelay) {
-            line += ",\"delay_ms\":";
-            line += std::to_string(DelayMs(h.strFile));
-        }
         line += "}\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        vecWaiting.push_back({std::move(line), bDelay ? h.strFile : std::wstring()});
+    }
+
+    void HandsBatchEnded() override {
+        bInBatch = false;
+        if (vecWaiting.empty())
+            return;
+        for (Waiting& w : vecWaiting) {
+            if (!w.strDelayFile.empty()) {
+                // The delay runs to the moment the line is printed.
+                w.strLine.insert(w.strLine.size() - 2,
+                                 ",\"delay_ms\":" + std::to_string(DelayMs(w.strDelayFile)));
+            }
+            std::fwrite(w.strLine.data(), 1, w.strLine.size(), stdout);
+        }
+        vecWaiting.clear();
         if (bDelay)
             std::fflush(stdout); // a live reader sees each hand at once
+    }
+
+    // A line of another kind (an alarm): printed after the hands of the
+    // batch that is being told, or at once.
+    void Emit(std::string line) {
+        if (bInBatch) {
+            vecWaiting.push_back({std::move(line), {}});
+            return;
+        }
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fflush(stdout);
     }
 
     bool bDelay = false; // add the time since the file's last change
@@ -159,7 +203,12 @@ private:
                (now.tv_nsec - st.st_mtim.tv_nsec) / 1000000LL;
     }
 
-    std::string line;
+    struct Waiting {
+        std::string strLine;
+        std::wstring strDelayFile; // the hand's file when the delay is added
+    };
+    std::vector<Waiting> vecWaiting;
+    bool bInBatch = false;
 };
 
 long PeakRssKb() {
@@ -256,32 +305,17 @@ int ParseAlarmOption(const std::string& a, const std::function<const char*()>& v
     return -1;
 }
 
-const char* AlarmName(SessionAlarm alarm) {
-    switch (alarm) {
-    case SessionAlarm::kTakeProfit:
-        return "take_profit";
-    case SessionAlarm::kStopLoss:
-        return "stop_loss";
-    case SessionAlarm::kBBStopLoss:
-        return "bb_stop_loss";
-    case SessionAlarm::kHands:
-        return "hands";
-    case SessionAlarm::kTime:
-        return "time";
-    }
-    return "";
-}
-
 // Runs the session's rules on the application's totals as the session window
 // does, ticking after every hand (listed after the hand printer, so after the
 // hand's line) and whenever Tick is called, and prints one line per alarm
 // that fires. Tick it under the history lock: the hands arrive on another
 // thread.
-class CAlarmTicker : public IHandListener {
+class CSessionTicker : public IHandListener {
 public:
     // Puts the alarms of `o` into `app` and arms them as the program does at
     // start-up; in bankroll mode the money total starts from the bankroll.
-    CAlarmTicker(CTarnwickApp& app, const AlarmOptions& o) : session(app, app) {
+    CSessionTicker(CTarnwickApp& app, const AlarmOptions& o, CJsonPrinter& out)
+        : session(app, app), printer(out) {
         app.SetAlarms(o.settings);
         app.ResetMoneyLevels();
         if (o.bBankroll)
@@ -290,24 +324,26 @@ public:
     }
 
     void Start(const std::function<void()>& fnStartWatches = {}) { session.Start(fnStartWatches); }
+    void Stop(SessionEnd how) { session.Stop(how); }
+    const CSession& Session() const { return session; }
     void HandCounted(const HandRecord&) override { Tick(); }
 
     void Tick() {
         for (SessionAlarm alarm : session.Refresh().vecFired) {
             std::string line = "{\"alarm\":\"";
-            line += AlarmName(alarm);
+            line += AlarmKindName(alarm);
             line += "\",\"money\":" + Number(session.Money()) +
                     ",\"bb\":" + Number(session.BigBlinds()) +
                     ",\"hands\":" + std::to_string(session.ShownHands()) +
                     ",\"seconds\":" + std::to_string(session.Seconds()) +
                     ",\"level\":" + Number(session.Level(alarm)) + "}\n";
-            std::fwrite(line.data(), 1, line.size(), stdout);
-            std::fflush(stdout);
+            printer.Emit(std::move(line));
         }
     }
 
 private:
     CSession session;
+    CJsonPrinter& printer;
 };
 
 // The options both commands share.
@@ -324,6 +360,7 @@ struct Options {
     double dSeconds = -1;       // watch: run this long; -1 until a signal
     std::size_t nReadBytes = 0; // replay: most bytes one read takes; 0 the program's own
     AlarmOptions alarms;
+    std::string strDb; // the session history to record into; empty: none
 };
 
 // Parses argv[2..]; returns -1 when fine, else the exit status of a usage
@@ -388,6 +425,11 @@ int ParseOptions(int argc, char** argv, bool watch, Options& o) {
             if (!v || std::from_chars(v, end, n).ptr != end || n == 0)
                 return UsageError("--read-bytes takes a number of bytes above 0");
             o.nReadBytes = n;
+        } else if (a == "--db") {
+            const char* v = value();
+            if (!v || !*v)
+                return UsageError("--db takes the session history's file");
+            o.strDb = v;
         } else if (a == "--debug") {
             o.bDebug = true;
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
@@ -458,6 +500,65 @@ void PrintSummary(const CTarnwickApp& app, double seconds) {
     std::fflush(stdout);
 }
 
+// The session's rules and its recording, as the options ask for them: the
+// rules run when an alarm, the bankroll or a session history is given, and
+// the history records them. The hands reach the recorder first (it commits
+// each batch), then the printer, then the ticker.
+class CSessionRun {
+public:
+    CSessionRun(CTarnwickApp& application, const Options& o, ILogSink& log, CJsonPrinter& out)
+        : app(application), printer(out) {
+        if (o.alarms.bAny || !o.strDb.empty())
+            ticker = std::make_unique<CSessionTicker>(app, o.alarms, printer);
+        if (!o.strDb.empty()) {
+            // A problem with the file is told on the standard error stream;
+            // the session is counted all the same.
+            store.SetLog(&log);
+            bRecordingFailed = !store.Open(FromUtf8(o.strDb), std::time(nullptr)).bRecording;
+            recorder = std::make_unique<CSessionRecorder>(store, ticker->Session(), app);
+        }
+        app.AddHandListener(&printer);
+        if (ticker)
+            app.AddHandListener(ticker.get());
+    }
+    ~CSessionRun() {
+        app.RemoveHandListener(&printer);
+        if (ticker)
+            app.RemoveHandListener(ticker.get());
+    }
+    CSessionRun(const CSessionRun&) = delete;
+    CSessionRun& operator=(const CSessionRun&) = delete;
+
+    void Start(const std::function<void()>& fnStartWatches = {}) {
+        if (ticker)
+            ticker->Start(fnStartWatches);
+        else if (fnStartWatches)
+            fnStartWatches();
+    }
+    // Call under the history lock.
+    void Tick() {
+        if (ticker)
+            ticker->Tick();
+    }
+    // The run ends: so does its session (under the history lock).
+    void End() {
+        if (ticker)
+            ticker->Stop(SessionEnd::kExit);
+    }
+    // A history was asked for and nothing could be recorded.
+    bool RecordingFailed() const { return bRecordingFailed; }
+
+private:
+    CTarnwickApp& app;
+    CJsonPrinter& printer;
+    // Destroyed in reverse: the recorder, then the session it watches, then
+    // the store.
+    CHistoryStore store;
+    std::unique_ptr<CSessionTicker> ticker;
+    std::unique_ptr<CSessionRecorder> recorder;
+    bool bRecordingFailed = false;
+};
+
 int Replay(int argc, char** argv) {
     Options o;
     if (int rc = ParseOptions(argc, argv, false, o); rc >= 0)
@@ -471,13 +572,8 @@ int Replay(int argc, char** argv) {
     const std::wstring room = o.rooms.front().strName;
 
     CJsonPrinter printer;
-    app.AddHandListener(&printer);
-    std::unique_ptr<CAlarmTicker> ticker;
-    if (o.alarms.bAny) {
-        ticker = std::make_unique<CAlarmTicker>(app, o.alarms);
-        app.AddHandListener(ticker.get());
-        ticker->Start();
-    }
+    CSessionRun run(app, o, log, printer);
+    run.Start();
     int status = 0;
     auto t0 = std::chrono::steady_clock::now();
     for (const std::string& f : o.files) {
@@ -488,11 +584,9 @@ int Replay(int argc, char** argv) {
             status = 1;
         }
     }
+    run.End();
     PrintSummary(app, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    app.RemoveHandListener(&printer);
-    if (ticker)
-        app.RemoveHandListener(ticker.get());
-    return status;
+    return run.RecordingFailed() ? 1 : status;
 }
 
 std::atomic<bool> gStop{false};
@@ -518,24 +612,15 @@ int Watch(int argc, char** argv) {
 
     CJsonPrinter printer;
     printer.bDelay = true;
-    app.AddHandListener(&printer);
     // The session's alarms tick after every hand and every second, as the
     // window's clock does every 5 seconds.
-    std::unique_ptr<CAlarmTicker> ticker;
-    if (o.alarms.bAny) {
-        ticker = std::make_unique<CAlarmTicker>(app, o.alarms);
-        app.AddHandListener(ticker.get());
-    }
+    CSessionRun run(app, o, log, printer);
     auto lastTick = std::chrono::steady_clock::now();
     const auto t0 = std::chrono::steady_clock::now();
     {
         CRoomWatches watches(app, app.historyReader);
-        auto startWatches = [&] { watches.StartWatches(std::time(nullptr)); };
         // The session counts from zero before the watches can count a hand.
-        if (ticker)
-            ticker->Start(startWatches);
-        else
-            startWatches();
+        run.Start([&] { watches.StartWatches(std::time(nullptr)); });
         std::fprintf(stderr, "tarnwick-cli: watching %zu folder(s)\n", watches.WatchCount());
         while (!gStop) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -545,9 +630,9 @@ int Watch(int argc, char** argv) {
             // watched once it is there again; the work log (standard error
             // here) says when it goes and when it comes back.
             watches.CheckFolders(CRoomWatches::Clock::now());
-            if (ticker && std::chrono::steady_clock::now() - lastTick >= std::chrono::seconds(1)) {
+            if (std::chrono::steady_clock::now() - lastTick >= std::chrono::seconds(1)) {
                 auto lock = app.LockHistory();
-                ticker->Tick();
+                run.Tick();
                 lastTick = std::chrono::steady_clock::now();
             }
             if (o.dSeconds >= 0 &&
@@ -556,12 +641,256 @@ int Watch(int argc, char** argv) {
         }
         watches.StopWatches();
     }
-    // What was written before the end counts.
+    // What was written before the end counts, in the session.
     app.historyReader.FlushAll();
+    {
+        auto lock = app.LockHistory();
+        run.End();
+    }
     PrintSummary(app, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    app.RemoveHandListener(&printer);
-    if (ticker)
-        app.RemoveHandListener(ticker.get());
+    return run.RecordingFailed() ? 1 : 0;
+}
+
+// --- Reading the session history ---------------------------------------------
+
+// The options of `sessions` and `hands`.
+struct ReadOptions {
+    std::string strDb;
+    bool bCsv = false;
+    std::int64_t nSession = -1;
+    Period period = Period::kAllTime;
+    int nDayStartMinutes = kDefaultDayStartMinutes;
+};
+
+int ParseReadOptions(int argc, char** argv, bool hands, ReadOptions& o) {
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (a == "--csv") {
+            o.bCsv = true;
+            continue;
+        }
+        if (a != "--db" && a != "--session" && a != "--period" && a != "--day-start")
+            return UsageError("unknown option " + a);
+        if (!v)
+            return UsageError(a + " needs a value");
+        ++i;
+        if (a == "--db") {
+            o.strDb = v;
+        } else if (a == "--session" && hands) {
+            const char* end = v + std::strlen(v);
+            if (std::from_chars(v, end, o.nSession).ptr != end || o.nSession < 1)
+                return UsageError("--session takes a session id, like 3");
+        } else if (a == "--period" && !hands) {
+            const std::string p = v;
+            if (p == "today")
+                o.period = Period::kToday;
+            else if (p == "week")
+                o.period = Period::kThisWeek;
+            else if (p == "month")
+                o.period = Period::kThisMonth;
+            else if (p == "all")
+                o.period = Period::kAllTime;
+            else
+                return UsageError("--period takes today, week, month or all");
+        } else if (a == "--day-start" && !hands) {
+            unsigned h = 0, m = 0;
+            char extra = 0;
+            if (std::sscanf(v, "%2u:%2u%c", &h, &m, &extra) != 2 || h > 23 || m > 59)
+                return UsageError("--day-start takes HH:MM, like 06:00");
+            o.nDayStartMinutes = static_cast<int>(h * 60 + m);
+        } else {
+            return UsageError(a + " belongs to " + (hands ? "sessions" : "hands"));
+        }
+    }
+    if (o.strDb.empty())
+        return UsageError("--db is required");
+    if (hands && o.nSession < 0)
+        return UsageError("--session is required");
+    return -1;
+}
+
+// One output record, written as a JSON object or as a CSV row with a header
+// row before the first one.
+class CRecordOut {
+public:
+    explicit CRecordOut(bool csv) : bCsv(csv) {}
+
+    CRecordOut& Text(const char* name, const std::wstring& value) {
+        std::string json;
+        AppendJsonString(json, value);
+        return Add(name, json, CsvField(ToUtf8(value)));
+    }
+    CRecordOut& Num(const char* name, double value) {
+        const std::string n = Number(value);
+        return Add(name, n, n);
+    }
+    CRecordOut& Int(const char* name, std::int64_t value) {
+        const std::string n = std::to_string(value);
+        return Add(name, n, n);
+    }
+    CRecordOut& Time(const char* name, std::int64_t t) {
+        return t == 0 ? Add(name, "null", "") : Text(name, IsoLocalTime(t));
+    }
+    // A JSON value as it is; one CSV field holding its text.
+    CRecordOut& Json(const char* name, const std::string& json) {
+        return Add(name, json, CsvField(json));
+    }
+    // A field of the JSON object only, or of the CSV row only.
+    CRecordOut& JsonOnly(const char* name, const std::string& json) {
+        return bCsv ? *this : Add(name, json, "");
+    }
+    CRecordOut& CsvOnly(const char* name, const std::string& csv) {
+        return bCsv ? Add(name, "", CsvField(csv)) : *this;
+    }
+
+    // Writes the record and starts the next.
+    void End() {
+        std::string line;
+        if (bCsv && !bHeaderDone) {
+            for (std::size_t i = 0; i < fields.size(); ++i)
+                line += (i ? "," : "") + fields[i].strName;
+            line += "\n";
+            bHeaderDone = true;
+        }
+        if (!bCsv)
+            line += "{";
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (i)
+                line += ",";
+            if (bCsv) {
+                line += fields[i].strCsv;
+            } else {
+                AppendJsonString(line, FromUtf8(fields[i].strName));
+                line += ":" + fields[i].strJson;
+            }
+        }
+        line += bCsv ? "\n" : "}\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        fields.clear();
+    }
+
+private:
+    struct Field {
+        std::string strName, strJson, strCsv;
+    };
+    CRecordOut& Add(const char* name, std::string json, std::string csv) {
+        fields.push_back({name, std::move(json), std::move(csv)});
+        return *this;
+    }
+    static std::string CsvField(const std::string& text) {
+        if (text.find_first_of(",\"\r\n") == std::string::npos)
+            return text;
+        std::string quoted = "\"";
+        for (char c : text) {
+            if (c == '"')
+                quoted += '"';
+            quoted += c;
+        }
+        return quoted + "\"";
+    }
+
+    bool bCsv;
+    bool bHeaderDone = false;
+    std::vector<Field> fields;
+};
+
+// {"PokerStars":{"hands":120,"money":12.5,"bb":125}, ...}
+std::string RoomsJson(const std::vector<ShareFigures>& rooms) {
+    std::string json = "{";
+    for (std::size_t i = 0; i < rooms.size(); ++i) {
+        if (i)
+            json += ",";
+        AppendJsonString(json, rooms[i].strRoom);
+        json += ":{\"hands\":" + std::to_string(rooms[i].nHands) +
+                ",\"money\":" + Number(rooms[i].dMoney) + ",\"bb\":" + Number(rooms[i].dBigBlinds) +
+                "}";
+    }
+    return json + "}";
+}
+
+// The figures every session line and the totals line carry.
+void AddFigures(CRecordOut& out, const Figures& f) {
+    out.Int("seconds", f.nSeconds)
+        .Int("hands", f.nHands)
+        .Num("money", f.dMoney)
+        .Text("currency", f.strCurrency)
+        .Num("bb", f.dBigBlinds)
+        .Num("bb_per_100", f.dBBPer100)
+        .Num("hands_per_hour", f.dHandsPerHour)
+        .Num("money_per_hour", f.dMoneyPerHour)
+        .Num("peak", f.dPeak)
+        .Num("drawdown", f.dDrawdown);
+}
+
+bool OpenHistory(CHistoryStore& store, const std::string& path) {
+    std::wstring error;
+    if (store.OpenForReading(FromUtf8(path), error))
+        return true;
+    std::fprintf(stderr, "tarnwick-cli: cannot read the session history %s: %s\n", path.c_str(),
+                 ToUtf8(error).c_str());
+    return false;
+}
+
+int Sessions(int argc, char** argv) {
+    ReadOptions o;
+    if (int rc = ParseReadOptions(argc, argv, false, o); rc >= 0)
+        return rc;
+    CHistoryStore store;
+    if (!OpenHistory(store, o.strDb))
+        return 1;
+    const std::vector<SessionRecord> sessions =
+        SessionsIn(store.Sessions(), o.period, std::time(nullptr), o.nDayStartMinutes);
+    CRecordOut out(o.bCsv);
+    for (const SessionRecord& s : sessions) {
+        const Figures f = FiguresOf(s);
+        out.Int("id", s.nId).Time("start", s.tStart).Time("end", s.tEnd);
+        AddFigures(out, f);
+        out.Text("ended", SessionEndedName(s.ended)).Json("rooms", RoomsJson(f.vecRooms));
+        out.End();
+    }
+    // The totals: the same figures over all the sessions listed.
+    const Figures f = FiguresOf(sessions);
+    out.JsonOnly("totals", "true");
+    if (o.bCsv)
+        out.Text("id", L"totals");
+    else
+        out.Int("sessions", f.nSessions);
+    out.Time("start", sessions.empty() ? 0 : sessions.front().tStart)
+        .Time("end", sessions.empty() ? 0 : sessions.back().tEnd);
+    AddFigures(out, f);
+    out.CsvOnly("ended", "").Json("rooms", RoomsJson(f.vecRooms));
+    out.End();
+    return 0;
+}
+
+int Hands(int argc, char** argv) {
+    ReadOptions o;
+    if (int rc = ParseReadOptions(argc, argv, true, o); rc >= 0)
+        return rc;
+    CHistoryStore store;
+    if (!OpenHistory(store, o.strDb))
+        return 1;
+    SessionRecord session;
+    if (!store.FindSession(o.nSession, session)) {
+        std::fprintf(stderr, "tarnwick-cli: %s holds no session %lld\n", o.strDb.c_str(),
+                     static_cast<long long>(o.nSession));
+        return 1;
+    }
+    CRecordOut out(o.bCsv);
+    for (const HandRow& h : store.Hands(o.nSession)) {
+        out.Int("seq", h.nSeq)
+            .Time("time", h.tCounted)
+            .Text("room", h.strRoom)
+            .Text("file", h.strFile)
+            .Text("hand", h.strHandId)
+            .Text("currency", h.strCurrency)
+            .Num("bb", h.dBigBlind)
+            .Num("result", h.dResult)
+            .Num("money", h.dMoney)
+            .Num("total", h.dTotal);
+        out.End();
+    }
     return 0;
 }
 
@@ -575,6 +904,10 @@ int main(int argc, char** argv) {
         return Replay(argc, argv);
     if (cmd == "watch")
         return Watch(argc, argv);
+    if (cmd == "sessions")
+        return Sessions(argc, argv);
+    if (cmd == "hands")
+        return Hands(argc, argv);
     if (cmd == "--help" || cmd == "-h") {
         std::printf("%s\n", kUsage);
         return 0;
