@@ -85,6 +85,7 @@ void SetRange(QValueAxis* axis, double low, double high) {
     const double margin = std::max((high - low) * 0.05, 0.5);
     axis->setRange(low - margin, high + margin);
     axis->applyNiceNumbers();
+    axis->setLabelFormat(high - low >= 10 ? QStringLiteral("%.0f") : QStringLiteral("%.2f"));
 }
 
 } // namespace

@@ -45,11 +45,13 @@ QString CSessionTableModel::EndedText(SessionEnded ended, bool live) {
     return {};
 }
 
-CSessionTableModel::Row CSessionTableModel::RowFor(const SessionRecord& session) const {
+CSessionTableModel::Row CSessionTableModel::RowFor(const SessionRecord& session) {
+    // A session's own figures, without the shares FiguresOf also gathers.
     Row row;
-    row.figures = FiguresOf(session);
-    row.strDate = QDateTime::fromSecsSinceEpoch(session.tStart)
-                      .toString(QStringLiteral("yyyy-MM-dd ddd HH:mm"));
+    row.nSeconds = session.Seconds();
+    row.nHands = session.run.nHands;
+    row.dMoney = session.run.dMoney;
+    row.rates = RatesOf(row.nHands, session.run.dBigBlinds, row.dMoney, row.nSeconds);
     return row;
 }
 
@@ -57,22 +59,23 @@ void CSessionTableModel::FindCommonCurrency() {
     strCommonCurrency.clear();
     for (std::size_t i = 0; i < vecSessions.size(); ++i) {
         if (i == 0) {
-            strCommonCurrency = vecSessions[i].strCurrency;
-        } else if (vecSessions[i].strCurrency != strCommonCurrency) {
+            strCommonCurrency = vecSessions[i]->strCurrency;
+        } else if (vecSessions[i]->strCurrency != strCommonCurrency) {
             strCommonCurrency.clear();
             return;
         }
     }
 }
 
-void CSessionTableModel::SetSessions(std::vector<SessionRecord> sessions, std::int64_t live) {
+void CSessionTableModel::SetSessions(std::vector<const SessionRecord*> sessions,
+                                     std::int64_t live) {
     beginResetModel();
     vecSessions = std::move(sessions);
     nLive = live;
     vecRows.clear();
     vecRows.reserve(vecSessions.size());
-    for (const SessionRecord& s : vecSessions)
-        vecRows.push_back(RowFor(s));
+    for (const SessionRecord* s : vecSessions)
+        vecRows.push_back(RowFor(*s));
     const std::wstring before = strCommonCurrency;
     FindCommonCurrency();
     endResetModel();
@@ -80,23 +83,30 @@ void CSessionTableModel::SetSessions(std::vector<SessionRecord> sessions, std::i
         emit headerDataChanged(Qt::Horizontal, kMoney, kMoneyPerHour);
 }
 
-bool CSessionTableModel::UpdateSession(const SessionRecord& session) {
-    const int row = RowOf(session.nId);
+bool CSessionTableModel::SessionChanged(std::int64_t id) {
+    const int row = RowOf(id);
     if (row < 0)
         return false;
-    vecSessions[row] = session;
-    vecRows[row] = RowFor(session);
+    vecRows[row] = RowFor(*vecSessions[row]);
     emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
     return true;
 }
 
+std::vector<SessionRecord> CSessionTableModel::Sessions() const {
+    std::vector<SessionRecord> sessions;
+    sessions.reserve(vecSessions.size());
+    for (const SessionRecord* s : vecSessions)
+        sessions.push_back(*s);
+    return sessions;
+}
+
 const SessionRecord* CSessionTableModel::At(int row) const {
-    return row >= 0 && row < static_cast<int>(vecSessions.size()) ? &vecSessions[row] : nullptr;
+    return row >= 0 && row < static_cast<int>(vecSessions.size()) ? vecSessions[row] : nullptr;
 }
 
 int CSessionTableModel::RowOf(std::int64_t id) const {
     for (std::size_t i = 0; i < vecSessions.size(); ++i)
-        if (vecSessions[i].nId == id)
+        if (vecSessions[i]->nId == id)
             return static_cast<int>(i);
     return -1;
 }
@@ -113,7 +123,7 @@ QVariant CSessionTableModel::data(const QModelIndex& index, int role) const {
     const SessionRecord* s = At(index.row());
     if (!s)
         return {};
-    const Figures& f = vecRows[index.row()].figures;
+    const Row& f = vecRows[index.row()];
     const bool live = s->nId == nLive && s->ended == SessionEnded::kOpen;
     switch (role) {
     case Qt::DisplayRole: {
@@ -123,7 +133,8 @@ QVariant CSessionTableModel::data(const QModelIndex& index, int role) const {
                                  : QString();
         switch (index.column()) {
         case kDate:
-            return vecRows[index.row()].strDate;
+            return QDateTime::fromSecsSinceEpoch(s->tStart).toString(
+                QStringLiteral("yyyy-MM-dd ddd HH:mm"));
         case kDuration:
             return DurationText(f.nSeconds);
         case kHands:
@@ -131,11 +142,11 @@ QVariant CSessionTableModel::data(const QModelIndex& index, int role) const {
         case kMoney:
             return AmountText(f.dMoney) + code;
         case kBBPer100:
-            return f.nHands > 0 ? AmountText(f.dBBPer100, 1) : QStringLiteral("–");
+            return f.nHands > 0 ? AmountText(f.rates.dBBPer100, 1) : QStringLiteral("–");
         case kHandsPerHour:
-            return f.nSeconds > 0 ? AmountText(f.dHandsPerHour, 0) : QStringLiteral("–");
+            return f.nSeconds > 0 ? AmountText(f.rates.dHandsPerHour, 0) : QStringLiteral("–");
         case kMoneyPerHour:
-            return f.nSeconds > 0 ? AmountText(f.dMoneyPerHour) + code : QStringLiteral("–");
+            return f.nSeconds > 0 ? AmountText(f.rates.dMoneyPerHour) + code : QStringLiteral("–");
         case kEnded:
             return EndedText(s->ended, live);
         }

@@ -1,7 +1,8 @@
 // The rows of the Sessions window's table: one per recorded session, in the
 // order given (the window gives them newest first), each with its figures
 // computed once when it is set, so scrolling a year of sessions computes
-// nothing.
+// nothing. The rows point at the window's records, which are neither copied
+// nor moved while shown.
 #pragma once
 
 #include "store/SessionFigures.h"
@@ -27,13 +28,15 @@ public:
     };
 
     // The sessions to show, in their order; `live` is the one being
-    // recorded (0: none), shown as running.
-    void SetSessions(std::vector<SessionRecord> sessions, std::int64_t live);
-    // Puts `session` in place of the row with its id; false when no row has
-    // it.
-    bool UpdateSession(const SessionRecord& session);
+    // recorded (0: none), shown as running. Each record must stay where it
+    // is until the next SetSessions.
+    void SetSessions(std::vector<const SessionRecord*> sessions, std::int64_t live);
+    // The record of the session `id` changed in place: its row is computed
+    // again. False when no row shows it.
+    bool SessionChanged(std::int64_t id);
 
-    const std::vector<SessionRecord>& Sessions() const { return vecSessions; }
+    // The sessions shown, in their order.
+    std::vector<SessionRecord> Sessions() const;
     // The session of `row`; null outside the rows.
     const SessionRecord* At(int row) const;
     // The row of the session `id`; -1 when it is not shown.
@@ -52,16 +55,19 @@ public:
     static QString EndedText(SessionEnded ended, bool live);
 
 private:
+    // What the table shows of a session, as FiguresOf counts it.
     struct Row {
-        Figures figures;
-        QString strDate;
+        std::int64_t nSeconds = 0;
+        int nHands = 0;
+        double dMoney = 0.0;
+        Rates rates;
     };
-    Row RowFor(const SessionRecord& session) const;
+    static Row RowFor(const SessionRecord& session);
     // The currency the money header names: the sessions' one when they share
     // it; empty (each cell names its own) otherwise.
     void FindCommonCurrency();
 
-    std::vector<SessionRecord> vecSessions;
+    std::vector<const SessionRecord*> vecSessions;
     std::vector<Row> vecRows;
     std::int64_t nLive = 0;
     std::wstring strCommonCurrency;

@@ -177,6 +177,9 @@ void CSessionsWindow::CreateControls() {
     split->addWidget(selected);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
+    // The graph takes most of the room it shares.
+    selected->setSizes({640, 320});
+    split->setSizes({250, 400});
 
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -215,6 +218,8 @@ void CSessionsWindow::Reload() {
         lblProblem->hide();
     }
     const std::int64_t keep = SelectedSession();
+    // The rows point into the records about to be replaced.
+    model->SetSessions({}, 0);
     vecAll = store.Sessions();
     nLive = store.LiveSession();
     ShowTotals();
@@ -245,8 +250,8 @@ void CSessionsWindow::RefreshLive() {
     const bool newAlarms = selected && store.Alarms(live).size() != nShownAlarms;
     if (SameProgress(*at, now) && !newAlarms)
         return;
-    *at = now;
-    model->UpdateSession(now);
+    *at = std::move(now);
+    model->SessionChanged(live);
     ShowTotals();
     if (selected)
         ShowSelected();
@@ -261,8 +266,12 @@ void CSessionsWindow::ShowPeriod(Period shown) {
 }
 
 void CSessionsWindow::ShowSessions(std::int64_t keepSelected) {
-    std::vector<SessionRecord> shown = SessionsIn(vecAll, period, Now());
-    std::reverse(shown.begin(), shown.end());
+    std::vector<const SessionRecord*> shown;
+    shown.reserve(vecAll.size());
+    const std::int64_t now = Now();
+    for (auto s = vecAll.rbegin(); s != vecAll.rend(); ++s)
+        if (InPeriod(s->tStart, period, now))
+            shown.push_back(&*s);
     model->SetSessions(std::move(shown), nLive);
     // The reset cleared the selection: the session shown before, else the
     // running one, else the newest.

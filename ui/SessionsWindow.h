@@ -86,7 +86,8 @@ private:
 
     const CHistoryStore& store;
 
-    // Every session, in start order, as last read.
+    // Every session, in start order, as last read; the table's rows point
+    // at these records.
     std::vector<SessionRecord> vecAll;
     Period period = Period::kAllTime;
     std::int64_t nLive = 0;       // the running session when last read; 0: none
