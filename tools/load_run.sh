@@ -5,11 +5,14 @@
 # delay (median, p99), the watcher's CPU time while nothing changes and its
 # resident memory over the run.
 #
-# usage: tools/load_run.sh BUILD_DIR WORK_DIR [SECONDS]
+# usage: tools/load_run.sh BUILD_DIR WORK_DIR [SECONDS [WATCH_OPTION...]]
+# The watch options go to tarnwick-cli watch as they are: `--db WORK_DIR/h.db`
+# measures the same run while the session is recorded.
 set -euo pipefail
 BUILD="$1"
 WORK="$2"
 SECONDS_RUN="${3:-600}"
+shift $(($# < 3 ? $# : 3))
 QUIET=60
 rm -rf "$WORK" && mkdir -p "$WORK/hh"
 "$BUILD/tarnwick-gen" pokerstars 5000 "$WORK/pool.txt" >/dev/null
@@ -20,7 +23,7 @@ python3 "$HERE/load_writer.py" --pool "$WORK/pool.txt" --folder "$WORK/hh" --tab
 WRITER=$!
 sleep 1 # the tables are open before the session starts
 "$BUILD/tarnwick-cli" watch --room PokerStars --nick HERO --folder "$WORK/hh" \
-    --seconds $((SECONDS_RUN + QUIET + 15)) >"$WORK/out.jsonl" 2>"$WORK/err.txt" &
+    --seconds $((SECONDS_RUN + QUIET + 15)) "$@" >"$WORK/out.jsonl" 2>"$WORK/err.txt" &
 CLI=$!
 # One sample a second: CPU ticks (user + system) and resident kB.
 ( while kill -0 $CLI 2>/dev/null; do

@@ -4,6 +4,8 @@
 // destruction at the end of main stores the bankroll and ends the log.
 #include "app/DataDir.h"
 #include "app/TarnwickApp.h"
+#include "store/HistoryStore.h"
+#include "store/SessionRecorder.h"
 #include "ui/DelayedNotificationWindow.h"
 #include "ui/DlgSettings.h"
 #include "ui/InfoDlg.h"
@@ -16,11 +18,32 @@
 #include "watch/RoomWatches.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
+#include <QTimer>
 #include <clocale>
 #include <ctime>
+#include <functional>
+
+namespace {
+
+// Calls `fn` when the watched window is asked to close.
+class CCloseWatch : public QObject {
+public:
+    explicit CCloseWatch(std::function<void()> fn) : fnClose(std::move(fn)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Close)
+            fnClose();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> fnClose;
+};
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication qapp(argc, argv);
@@ -57,6 +80,16 @@ int main(int argc, char* argv[]) {
     tw::CTarnwickApp app(options);
     app.SetProfileStore(&profile);
 
+    // The session history beside the work log: every session and every
+    // counted hand. A file that cannot be used is said once the window shows.
+    tw::CHistoryStore history;
+    history.SetLog(&app.fileLog);
+    const tw::CHistoryStore::OpenResult historyOpened =
+        history.Open(app.strDataDir + L"/" + tw::CHistoryStore::kFileName, std::time(nullptr));
+    history.fnProblem = [&messages](const std::wstring& text) {
+        messages.ShowNotice(text, L"Tarnwick", tw::kTimedMessageMs, false);
+    };
+
     // The session window runs inside InitInstance until the user closes it.
     app.InitInstance([&] {
         if (quitOnSignal.Requested())
@@ -64,6 +97,13 @@ int main(int argc, char* argv[]) {
         tw::CTarnwickDlg dlg(app);
         // Alarm notices show beside the window, not over it.
         messages.SetNoticeAnchor(&dlg);
+        // Each session and its hands are recorded as they are counted; one
+        // still running when the window closes ended by the exit.
+        tw::CSessionRecorder recorder(history, dlg.Session(), app);
+        CCloseWatch closeWatch([&recorder] { recorder.SetClosing(); });
+        dlg.installEventFilter(&closeWatch);
+        if (!historyOpened.strProblem.empty())
+            QTimer::singleShot(0, &dlg, [&] { history.fnProblem(historyOpened.strProblem); });
         // Without a rooms file nothing could be counted: the settings open
         // at once, to add a room.
         dlg.SetFirstStart(!QFileInfo::exists(QString::fromStdWString(app.RoomsFilePath())));
@@ -109,6 +149,7 @@ int main(int argc, char* argv[]) {
             dlg.close();
         });
         dlg.DoModal();
+        dlg.removeEventFilter(&closeWatch);
         quitOnSignal.SetHandler({});
         messages.CloseNotices();
         messages.SetNoticeAnchor(nullptr);

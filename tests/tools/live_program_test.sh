@@ -2,8 +2,9 @@
 # The real program, as a user runs it: a configured room, the session started
 # at once, and a writer of ours appending hands (one in two pieces) to a table
 # file while the program watches. The work log's detailed lines show every
-# hand counted and the running money total. Runs on a virtual X display when
-# Xvfb is there, else offscreen.
+# hand counted and the running money total; the session history beside it
+# holds the session, ended by the exit, with every hand. Runs on a virtual X
+# display when Xvfb is there, else offscreen.
 set -u
 EXE="$1"
 GEN="$2"
@@ -85,6 +86,16 @@ LAST=$(grep 'MakeMoneyDataOneHand: money = ' "$BIN/Tarnwick.log" | tail -1 | sed
 [ "$LAST" = "$WANT" ] || { echo "FAIL money total $LAST, wanted $WANT"; fail=$((fail + 1)); }
 [ "$STATUS" = 0 ] || { echo "FAIL the program ended with status $STATUS"; fail=$((fail + 1)); }
 grep -q -- '------------- End of work' "$BIN/Tarnwick.log" || { echo "FAIL no end line"; fail=$((fail + 1)); }
+python3 - "$BIN/Tarnwick.db" "$WANT" <<'PY' || { echo "FAIL the session history"; fail=$((fail + 1)); }
+import sqlite3, sys
+db = sqlite3.connect("file:%s?mode=ro" % sys.argv[1], uri=True)
+sessions = db.execute("SELECT id, hands, money, end_kind FROM sessions").fetchall()
+assert len(sessions) == 1, sessions
+sid, hands, money, ended = sessions[0]
+assert hands == 9 and "%.2f" % money == sys.argv[2] and ended == "exit", sessions
+kept = db.execute("SELECT count(*), max(seq) FROM hands WHERE session = ?", (sid,)).fetchone()
+assert kept == (9, 9), kept
+PY
 [ $fail -eq 0 ] || { cat "$BIN/Tarnwick.log"; cat "$TMP/out.txt"; }
-echo "$((4 - fail)) passed, $fail failed"
+echo "$((5 - fail)) passed, $fail failed"
 [ $fail -eq 0 ]
