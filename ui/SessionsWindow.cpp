@@ -165,7 +165,7 @@ void CSessionsWindow::CreateControls() {
     rooms->setEditTriggers(QAbstractItemView::NoEditTriggers);
     rooms->setSelectionMode(QAbstractItemView::NoSelection);
     rooms->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    rooms->horizontalHeader()->setStretchLastSection(true);
+    rooms->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
 
     auto* selected = new QSplitter(Qt::Horizontal, this);
     selected->addWidget(chart);
