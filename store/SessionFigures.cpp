@@ -113,6 +113,18 @@ std::int64_t SessionRecord::Seconds() const {
     return std::max<std::int64_t>(end - tStart - nPausedSeconds, 0);
 }
 
+Rates RatesOf(int hands, double bigBlinds, double money, std::int64_t seconds) {
+    Rates r;
+    if (hands > 0)
+        r.dBBPer100 = bigBlinds * 100.0 / hands;
+    if (seconds > 0) {
+        const double hours = static_cast<double>(seconds) / 3600.0;
+        r.dHandsPerHour = hands / hours;
+        r.dMoneyPerHour = money / hours;
+    }
+    return r;
+}
+
 Figures FiguresOf(const SessionRecord& session) {
     return FiguresOf(std::vector<SessionRecord>{session});
 }
@@ -140,13 +152,10 @@ Figures FiguresOf(const std::vector<SessionRecord>& sessions) {
     f.dBigBlinds = run.dBigBlinds;
     f.dPeak = run.dPeak;
     f.dDrawdown = run.dDrawdown;
-    if (run.nHands > 0)
-        f.dBBPer100 = run.dBigBlinds * 100.0 / run.nHands;
-    if (f.nSeconds > 0) {
-        const double hours = static_cast<double>(f.nSeconds) / 3600.0;
-        f.dHandsPerHour = run.nHands / hours;
-        f.dMoneyPerHour = run.dMoney / hours;
-    }
+    const Rates rates = RatesOf(run.nHands, run.dBigBlinds, run.dMoney, f.nSeconds);
+    f.dBBPer100 = rates.dBBPer100;
+    f.dHandsPerHour = rates.dHandsPerHour;
+    f.dMoneyPerHour = rates.dMoneyPerHour;
     f.vecRooms = Values(rooms);
     f.vecTables = Values(tables);
     return f;

@@ -89,6 +89,15 @@ struct SessionRecord {
     std::int64_t Seconds() const;
 };
 
+// How fast a run of hands went: big blinds per 100 hands (0 without
+// hands), hands and money per hour of playing time (0 without it).
+struct Rates {
+    double dBBPer100 = 0.0;
+    double dHandsPerHour = 0.0;
+    double dMoneyPerHour = 0.0;
+};
+Rates RatesOf(int hands, double bigBlinds, double money, std::int64_t seconds);
+
 // The figures of one session or of a set of sessions.
 struct Figures {
     int nSessions = 0;

@@ -4,6 +4,8 @@
 
 #include "model/SessionModel.h"
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -37,6 +39,30 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// The local time zone (a TZ value, "UTC0") set for the life of the object.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* tz) {
+        if (const char* old = std::getenv("TZ"))
+            strOld = old, bHadOld = true;
+        ::setenv("TZ", tz, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (bHadOld)
+            ::setenv("TZ", strOld.c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::string strOld;
+    bool bHadOld = false;
 };
 
 // `settings` with `change` made to it. Settings are values set whole, so a

@@ -68,6 +68,26 @@ CInfoDlg::CInfoDlg(const CTarnwickApp& app, QWidget* parent)
         result->addLayout(cell, 0, column++);
     }
 
+    // How fast the running session goes.
+    editBBPer100 = new QLineEdit(this);
+    editBBPer100->setObjectName(QStringLiteral("editBBPer100"));
+    editHandsPerHour = new QLineEdit(this);
+    editHandsPerHour->setObjectName(QStringLiteral("editHandsPerHour"));
+    editMoneyPerHour = new QLineEdit(this);
+    editMoneyPerHour->setObjectName(QStringLiteral("editMoneyPerHour"));
+    column = 0;
+    for (auto [edit, label] :
+         {std::pair{editBBPer100, "bb/100"}, std::pair{editHandsPerHour, "Hands/hour"},
+          std::pair{editMoneyPerHour, "Money/hour"}}) {
+        edit->setReadOnly(true);
+        edit->setMinimumWidth(70);
+        auto* cell = new QVBoxLayout;
+        cell->setSpacing(2);
+        cell->addWidget(new QLabel(QLatin1String(label), this));
+        cell->addWidget(edit);
+        result->addLayout(cell, 1, column++);
+    }
+
     auto* money = new QGridLayout;
     block(money, 0,
           {"Initial take profit", "Initial stop loss", "Trailing take profit", "Trailing stop loss",
@@ -123,6 +143,13 @@ void CInfoDlg::Show() {
     editUnread->setText(QString::number(nUnreadHands));
     editSessionMoney->setText(QString::fromStdWString(FormatFixed(dSessionMoney, 2)));
     editTotalMoney->setText(QString::fromStdWString(FormatFixed(dTotalMoney, 2)));
+    auto rate = [this](double Rates::*field, int decimals) {
+        return sessionRates ? QString::fromStdWString(FormatFixed((*sessionRates).*field, decimals))
+                            : QString();
+    };
+    editBBPer100->setText(rate(&Rates::dBBPer100, 1));
+    editHandsPerHour->setText(rate(&Rates::dHandsPerHour, 0));
+    editMoneyPerHour->setText(rate(&Rates::dMoneyPerHour, 2));
 }
 
 } // namespace tw

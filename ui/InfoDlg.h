@@ -1,9 +1,13 @@
 // The dialog that shows where the money and big-blind limits stand: the
 // configured take profit and stop loss, the trailing levels now, and the
-// peaks they trail. It only displays; the figures are taken when it opens.
+// peaks they trail; and how fast the running session goes. It only displays; the figures are taken
+// when it opens.
 #pragma once
 
+#include "store/SessionFigures.h"
+
 #include <QDialog>
+#include <optional>
 #include <string>
 
 class QLineEdit;
@@ -42,6 +46,10 @@ public:
     // The session's result, from the session window's rules (without it
     // the dialog takes the total for it).
     void SetSessionResult(double money) { dSessionMoney = money; }
+    // How fast the running session goes (bb/100, hands and money an hour);
+    // without it (no session runs) those fields stay empty.
+    void SetSessionRates(const Rates& rates) { sessionRates = rates; }
+    std::optional<Rates> sessionRates;
 
 protected:
     // Shows the figures as they are when the dialog opens.
@@ -54,6 +62,9 @@ private:
     QLineEdit* editUnread = nullptr;
     QLineEdit* editSessionMoney = nullptr;
     QLineEdit* editTotalMoney = nullptr;
+    QLineEdit* editBBPer100 = nullptr;
+    QLineEdit* editHandsPerHour = nullptr;
+    QLineEdit* editMoneyPerHour = nullptr;
 };
 
 } // namespace tw

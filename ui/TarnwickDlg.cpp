@@ -597,6 +597,13 @@ void CTarnwickDlg::TogglePause() {
     PushFigures();
 }
 
+std::optional<Rates> CTarnwickDlg::SessionRates() const {
+    if (!session.IsRunning())
+        return std::nullopt;
+    return RatesOf(app.nTotalHands, session.BigBlinds(), session.Money(),
+                   session.PlayingSecondsAt(session.Now()));
+}
+
 void CTarnwickDlg::RefreshSession() {
     if (!session.IsRunning())
         return;
@@ -775,6 +782,8 @@ std::unique_ptr<QMenu> CTarnwickDlg::MakeWindowMenu() {
         menu->addSeparator();
     add(QStringLiteral("Settings"), kCmdSettings, bool(fnOpenSettings), [this] { OpenSettings(); });
     add(QStringLiteral("Info"), kCmdInfo, bool(fnShowInfo), [this] { ShowInfo(); });
+    add(QStringLiteral("Sessions..."), kCmdSessions, bool(fnShowSessions),
+        [this] { ShowSessions(); });
     // Without a notification area a hidden window could not be brought back.
     add(QStringLiteral("Minimize to tray"), kCmdMinimizeToTray, pTray != nullptr,
         [this] { MinimizeToTray(); });
@@ -786,6 +795,10 @@ std::unique_ptr<QMenu> CTarnwickDlg::MakeWindowMenu() {
 
 std::unique_ptr<QMenu> CTarnwickDlg::MakeTrayMenu() {
     auto menu = std::make_unique<QMenu>();
+    QAction* sessions = menu->addAction(QStringLiteral("Sessions..."));
+    sessions->setData(int(kCmdSessions));
+    sessions->setEnabled(bool(fnShowSessions));
+    QObject::connect(sessions, &QAction::triggered, this, [this] { ShowSessions(); });
     QAction* centre = menu->addAction(QStringLiteral("Default position"));
     centre->setData(int(kCmdDefaultPosition));
     QObject::connect(centre, &QAction::triggered, this, [this] { CenterWindowOnScreen(); });
@@ -813,6 +826,11 @@ void CTarnwickDlg::ApplySettings() {
 void CTarnwickDlg::ShowInfo() {
     if (fnShowInfo)
         fnShowInfo();
+}
+
+void CTarnwickDlg::ShowSessions() {
+    if (fnShowSessions)
+        fnShowSessions();
 }
 
 void CTarnwickDlg::MinimizeToTray() {

@@ -14,6 +14,7 @@
 
 #include "app/TarnwickApp.h"
 #include "session/Session.h"
+#include "store/SessionFigures.h"
 #include "watch/RoomWatches.h"
 
 #include <QRect>
@@ -24,6 +25,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,7 @@ enum SessionCommand : int {
     kCmdExit = 57665,
     kCmdDefaultPosition = 32777,
     kCmdUnwatchedRoom = 32778, // the line of a room not watched (disabled)
+    kCmdSessions = 32779,
 };
 
 class CTarnwickDlg : public QWidget {
@@ -100,6 +103,9 @@ public:
     std::function<bool()> fnOpenSettings;
     // Shows the information dialog. Empty: the "Info" command is disabled.
     std::function<void()> fnShowInfo;
+    // Shows the Sessions window (the session history). Empty: the
+    // "Sessions..." command of both menus is disabled.
+    std::function<void()> fnShowSessions;
 
     // Lays the window out, places it at its stored position, adds the tray
     // icon and, when so configured, starts the session or hides the window.
@@ -121,6 +127,10 @@ public:
     // the alarms that fired.
     void RefreshSession();
     const CSession& Session() const { return session; }
+    // How fast the running session goes: bb/100 of its hands, hands and
+    // money an hour of its playing time until now; none while no session
+    // runs.
+    std::optional<Rates> SessionRates() const;
 
     // --- Layout ---
     // Lays the window out for size 0 (Small), 1 (Medium) or 2 (Large).
@@ -141,6 +151,7 @@ public:
     // opacity, the Start button, the size.
     void ApplySettings();
     void ShowInfo();
+    void ShowSessions();
     void MinimizeToTray();
     void CenterWindowOnScreen();
     void ShowAbout();

@@ -12,6 +12,7 @@
 #include "ui/QtProfileStore.h"
 #include "ui/QtUserMessages.h"
 #include "ui/QuitOnSignal.h"
+#include "ui/SessionsWindow.h"
 #include "ui/TarnwickDlg.h"
 #include "update/InternetFile.h"
 #include "update/VersionNotice.h"
@@ -26,6 +27,7 @@
 #include <clocale>
 #include <ctime>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -135,7 +137,24 @@ int main(int argc, char* argv[]) {
         dlg.fnShowInfo = [&] {
             tw::CInfoDlg info(app, &dlg);
             info.SetSessionResult(dlg.Session().Money());
+            if (const auto rates = dlg.SessionRates())
+                info.SetSessionRates(*rates);
             info.exec();
+        };
+        // The session history in a window of its own, made when first asked
+        // for and read again at each opening; while shown it follows the
+        // running session.
+        std::unique_ptr<tw::CSessionsWindow> sessions;
+        dlg.fnShowSessions = [&] {
+            if (!sessions) {
+                sessions = std::make_unique<tw::CSessionsWindow>(history);
+                sessions->setWindowIcon(dlg.windowIcon());
+            } else {
+                sessions->Reload();
+            }
+            sessions->showNormal();
+            sessions->raise();
+            sessions->activateWindow();
         };
         // A signal closes open message boxes, then the window (and with it
         // the alarm notices), as Exit does.

@@ -32,6 +32,8 @@ TEST(InfoDlg, ShowsTheLimitsAsTheyStandWhenOpened) {
         dlg.show();
         EXPECT_EQ(Shown(dlg),
                   QStringList({"1000", "-1000", "1000", "-1000", "0", "0", "0", "-1000", "-1000"}));
+        // No session runs: it has no rates.
+        EXPECT_EQ(Child<QLineEdit>(&dlg, "editBBPer100")->text(), "");
     }
 
     // Stop loss -50 trailing a peak of 120; big blinds trailing 12.5.
@@ -45,12 +47,18 @@ TEST(InfoDlg, ShowsTheLimitsAsTheyStandWhenOpened) {
     state.dBBStopLevel = -17.5;
     s.app->nUnreadHands = 2;
     CInfoDlg dlg(*s.app);
+    dlg.SetSessionRates({30.0, 80.0, 12.5});
     state.dPeakMoney = 500; // later changes do not reach an open dialog
     dlg.show();
     EXPECT_EQ(Shown(dlg),
               QStringList({"1000", "-50", "1000", "70", "120", "10.25", "12.5", "-30", "-17.5"}));
     // Hands that named the hero but could not be read are never silent.
     EXPECT_EQ(Child<QLineEdit>(&dlg, "editUnreadHands")->text(), "2");
+    // The running session's bb/100, hands and money an hour.
+    EXPECT_EQ(QStringList({Child<QLineEdit>(&dlg, "editBBPer100")->text(),
+                           Child<QLineEdit>(&dlg, "editHandsPerHour")->text(),
+                           Child<QLineEdit>(&dlg, "editMoneyPerHour")->text()}),
+              QStringList({"30.0", "80", "12.50"}));
 }
 
 TEST(InfoDlg, FiguresHaveFifteenSignificantDigitsWithoutTrailingZeros) {

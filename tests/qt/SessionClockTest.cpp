@@ -181,3 +181,29 @@ TEST_F(SessionClock, BankrollModeStartsFromTheTotal) {
     OpenAndStart();
     EXPECT_EQ(Text(kCtlMoney), QStringLiteral("1234.50"));
 }
+
+// The Info dialog's rates of the running session: its own result (not the
+// bankroll) over its hands and its playing time until now, pauses left out.
+TEST_F(SessionClock, RatesOfTheRunningSessionCountItsResultOverItsPlayingTime) {
+    app->bBankroll = 1;
+    app->dTotalMoney = 1000;
+    AddRoom();
+    Open();
+    EXPECT_FALSE(dlg->SessionRates());
+    dlg->StartSession();
+    Tick(1800);
+    Hand(6.0, 12.0);
+    Hand(-1.5, -3.0);
+    Hand(1.5, 3.0);
+    dlg->TogglePause();
+    now += 3600;
+    dlg->TogglePause();
+    now += 1800; // no tick since: the rates are as of now
+    const std::optional<Rates> rates = dlg->SessionRates();
+    ASSERT_TRUE(rates);
+    EXPECT_DOUBLE_EQ(rates->dBBPer100, 400.0);
+    EXPECT_DOUBLE_EQ(rates->dHandsPerHour, 3.0);
+    EXPECT_DOUBLE_EQ(rates->dMoneyPerHour, 6.0);
+    dlg->StopSession();
+    EXPECT_FALSE(dlg->SessionRates());
+}

@@ -223,7 +223,9 @@ TEST_F(SessionWindow, HiddenInTheTrayItShowsOnlyThroughTheTray) {
     Command(*menu, kCmdMinimizeToTray)->trigger();
     EXPECT_FALSE(dlg->isVisible());
     auto tray = dlg->MakeTrayMenu();
-    EXPECT_EQ(ActionTexts(*tray), (std::vector<QString>{"Default position", "Exit"}));
+    EXPECT_EQ(ActionTexts(*tray),
+              (std::vector<QString>{"Sessions...", "Default position", "Exit"}));
+    EXPECT_FALSE(Command(*tray, kCmdSessions)->isEnabled()); // not wired
     Command(*tray, kCmdDefaultPosition)->trigger();
     EXPECT_TRUE(dlg->isVisible());
     const QRect s = PrimaryScreen();
@@ -239,15 +241,18 @@ TEST_F(SessionWindow, WindowMenuCommands) {
     trayAvailable = true;
     Open();
     auto menu = dlg->MakeWindowMenu();
-    EXPECT_EQ(ActionTexts(*menu), (std::vector<QString>{"Settings", "Info", "Minimize to tray",
-                                                        "About...", "-", "Exit\tAlt+F4"}));
+    EXPECT_EQ(ActionTexts(*menu),
+              (std::vector<QString>{"Settings", "Info", "Sessions...", "Minimize to tray",
+                                    "About...", "-", "Exit\tAlt+F4"}));
     EXPECT_FALSE(Command(*menu, kCmdSettings)->isEnabled()); // not wired yet
     EXPECT_FALSE(Command(*menu, kCmdInfo)->isEnabled());
+    EXPECT_FALSE(Command(*menu, kCmdSessions)->isEnabled());
     EXPECT_TRUE(Command(*menu, kCmdMinimizeToTray)->isEnabled());
 
-    int infos = 0;
+    int infos = 0, sessions = 0;
     bool confirm = false;
     dlg->fnShowInfo = [&] { ++infos; };
+    dlg->fnShowSessions = [&] { ++sessions; };
     dlg->fnOpenSettings = [&] {
         ChangeView(*app, [](ViewSettings& v) {
             v.nSize = 2;
@@ -258,6 +263,9 @@ TEST_F(SessionWindow, WindowMenuCommands) {
     menu = dlg->MakeWindowMenu();
     Command(*menu, kCmdInfo)->trigger();
     EXPECT_EQ(infos, 1);
+    Command(*menu, kCmdSessions)->trigger();
+    Command(*dlg->MakeTrayMenu(), kCmdSessions)->trigger();
+    EXPECT_EQ(sessions, 2);
     Command(*menu, kCmdSettings)->trigger(); // cancelled: the size is not applied
     EXPECT_EQ(dlg->nAppliedSize, 0);
     confirm = true;
