@@ -125,8 +125,10 @@ HandOutcome MakeMoneyDataOneHand(CSessionModel& model, const HandLines& hand,
     const double money = result * model.RateOf(r.nCurrency);
     model.dTotalMoney += money;
     // A hand without a known big blind leaves the big-blind total unchanged.
+    // Big blinds are counted in the table's own currency: the result over
+    // the table's big blind, whatever the display currency's rate.
     if (r.nBigBlind > 0)
-        model.dTotalBB += money / bigBlind;
+        model.dTotalBB += result / bigBlind;
     if (IsPokerStarsFamily(room) && model.bDebug)
         model.LogLine(Format(L"MakeMoneyDataOneHand: money = %.2f", model.dTotalMoney));
     rec.dResult = result;

@@ -546,7 +546,7 @@ void CHistoryStore::AddHand(const HandEntry& hand) {
     const std::int64_t table = TableId(hand.strRoom, hand.strFile);
     if (table == 0)
         return;
-    const double bigBlinds = HandBigBlinds(hand.dMoney, hand.dBigBlind);
+    const double bigBlinds = HandBigBlinds(hand.dResult, hand.dBigBlind);
     live.run.Add(hand.dMoney, bigBlinds);
     const int rc = st->insertHand.Bind(1, live.nId)
                        .Bind(2, live.run.nHands)

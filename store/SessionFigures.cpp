@@ -9,8 +9,8 @@
 
 namespace tw {
 
-double HandBigBlinds(double money, double bigBlind) {
-    return bigBlind > 0 ? money / bigBlind : 0.0;
+double HandBigBlinds(double result, double bigBlind) {
+    return bigBlind > 0 ? result / bigBlind : 0.0;
 }
 
 void MoneyRun::Add(double money, double bigBlinds) {
@@ -215,7 +215,7 @@ std::vector<GraphPoint> GraphOf(const std::vector<HandRow>& hands) {
     points.reserve(hands.size());
     MoneyRun run;
     for (const HandRow& h : hands) {
-        run.Add(h.dMoney, HandBigBlinds(h.dMoney, h.dBigBlind));
+        run.Add(h.dMoney, HandBigBlinds(h.dResult, h.dBigBlind));
         points.push_back({h.tCounted, run.nHands, run.dMoney, run.dBigBlinds});
     }
     return points;

@@ -11,10 +11,10 @@
 
 namespace tw {
 
-// A hand's result in big blinds, as the session totals count it: its money
-// in the display currency over its big blind in table-currency units; 0 for
-// a hand without a known big blind.
-double HandBigBlinds(double money, double bigBlind);
+// A hand's result in big blinds, as the session totals count it: its result
+// over its big blind, both in the table's currency; 0 for a hand without a
+// known big blind.
+double HandBigBlinds(double result, double bigBlind);
 
 // The money of a run of hands, in the order they were counted. Runs follow
 // each other: a session's run appended to the run of the sessions before it

@@ -436,8 +436,8 @@ TEST_F(Session888, CountsEachHandWithItsOwnStakes) {
     EXPECT_EQ(model.nTotalHands, 4);
     // +2, +2 EUR at rate 2, -1, -1 (dollars).
     EXPECT_NEAR(model.dTotalMoney, 2 + 4 - 1 - 1, 1e-9);
-    // In big blinds: +1, +2 (converted money over the table's big blind), -1, -0.5.
-    EXPECT_NEAR(model.dTotalBB, 1 + 2 - 1 - 0.5, 1e-9);
+    // In big blinds, each in its table's currency: +1, +1, -1, -0.5.
+    EXPECT_NEAR(model.dTotalBB, 1 + 1 - 1 - 0.5, 1e-9);
 
     ASSERT_EQ(recorder.vecHands.size(), 4u);
     const wchar_t* ids[] = {L"11", L"12", L"13", L"14"};

@@ -98,11 +98,12 @@ TEST(HandEngine, LaterHandsOfABatchUseTheFirstHeader) {
 }
 
 TEST(HandEngine, EurosAreConvertedButTheBigBlindTotalIsNot) {
+    // 5 cents at a 10-cent big blind is half a big blind at any rate.
     Engine e;
     double money = e.Run(StarsHand(1, L"\u20AC0.05/\u20AC0.10 EUR", kWinFive));
     EXPECT_NEAR(money, 0.056, 1e-12);
     EXPECT_NEAR(e.app.dTotalMoney, 0.056, 1e-12);
-    EXPECT_NEAR(e.app.dTotalBB, 5 * 1.12 / 10, 1e-12);
+    EXPECT_NEAR(e.app.dTotalBB, 0.5, 1e-12);
     ASSERT_EQ(e.rec.hands.size(), 1u);
     EXPECT_EQ(e.rec.hands[0].nCurrency, kCurrencyEUR);
     EXPECT_NEAR(e.rec.hands[0].dResult, 0.05, 1e-12);

@@ -427,7 +427,7 @@ TEST_F(IPokerSplitting, DispatchConvertsWholeUnitsAndSkipsUnreadableGames) {
     EXPECT_DOUBLE_EQ(h.dResult, 2.50);
     EXPECT_NEAR(h.dMoney, 2.80, 1e-9);
     EXPECT_NEAR(app.dTotalMoney, 2.80, 1e-9);
-    EXPECT_NEAR(app.dTotalBB, 5.60, 1e-9);
+    EXPECT_NEAR(app.dTotalBB, 5.00, 1e-9); // 2.50 over 0.50, in euros
     EXPECT_EQ(app.nTotalHands, 1);
 
     // A game without players changes nothing; neither does a currency

@@ -195,7 +195,7 @@ Hero wins €50 EUR)");
     EXPECT_NEAR(result.dMoney, model.dTotalMoney, 1e-12);
     EXPECT_EQ(model.nTotalHands, 2);
     EXPECT_NEAR(model.dTotalMoney, (-10 + 15) * 1.12 * 0.01, 1e-12);
-    EXPECT_NEAR(model.dTotalBB, (-10 + 15) * 1.12 / 10, 1e-12);
+    EXPECT_NEAR(model.dTotalBB, (-10 + 15) / 10.0, 1e-12); // table currency
     ASSERT_EQ(rec.vecHands.size(), 2u);
     EXPECT_EQ(rec.vecHands[0].strHandId, L"71");
     EXPECT_EQ(rec.vecHands[1].strHandId, L"72");

@@ -155,6 +155,29 @@ TEST_F(History, TwoSessionsAndAPauseGiveDurationsAndPerHourFigures) {
 // Hands read from a file are committed together at the end of their batch,
 // not one by one and not later: while the batch is being told nothing of it
 // can be read back, afterwards all of it, with the totals the session shows.
+// Big blinds are counted in the table's currency, whatever the display
+// currency's rate: 0.50 EUR won at a 0.10 EUR big blind is 5 big blinds.
+TEST_F(History, BigBlindsAreCountedInTheTableCurrency) {
+    ASSERT_TRUE(Open().bRecording);
+    session.Start();
+    HandRecord h;
+    h.strFile = L"/hh/Table 1.txt";
+    h.strHandId = L"1";
+    h.nCurrency = kCurrencyEUR;
+    h.dBigBlind = 0.1;
+    h.dResult = 0.5;
+    h.dMoney = 0.56;
+    totals.NotifyHandCounted(h);
+    totals.NotifyHandsBatchEnded();
+    const std::vector<SessionRecord> sessions = Committed();
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_NEAR(sessions[0].run.dMoney, 0.56, 1e-9);
+    EXPECT_NEAR(sessions[0].run.dBigBlinds, 5.0, 1e-9);
+    const std::vector<GraphPoint> graph = store.Graph(sessions[0].nId);
+    ASSERT_EQ(graph.size(), 1u);
+    EXPECT_NEAR(graph[0].dBigBlinds, 5.0, 1e-9);
+}
+
 TEST_F(History, EachBatchOfHandsIsOneTransaction) {
     ASSERT_TRUE(Open().bRecording);
     twtest::AddRoom(totals, L"PokerStars", {L"HERO"});
