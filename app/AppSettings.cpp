@@ -8,6 +8,7 @@
 #include "support/NumberText.h"
 #include "support/TextUtil.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace tw {
@@ -21,6 +22,12 @@ const std::wstring kAlarm = L"Alarm";
 const std::wstring kAlarm2 = L"Alarm2";
 const std::wstring kAlarm3 = L"Alarm3";
 const std::wstring kCurrency = L"Currency";
+const std::wstring kLimits = L"Limits";
+
+// A whole number of the profile within [low, high]; else `def`.
+int IntIn(int value, int low, int high, int def) {
+    return value >= low && value <= high ? value : def;
+}
 
 } // namespace
 
@@ -125,6 +132,7 @@ void CTarnwickApp::LoadProfileSettings() {
     a.strAlarmTime = AlarmTimeText(a.nTimeLimit);
     a.soundTime.Set(GetProfileString(kAlarm3, L"Sound", L""));
     a.bMessagesTakeFocus = GetProfileInt(kBaseInfo, L"AlarmMessagesTakeFocus", 0);
+    LoadLimitSettings(a);
 
     r.nDisplayCurrency = GetProfileInt(kCurrency, L"Cur", kCurrencyUSD);
     if (r.nDisplayCurrency < kCurrencyUSD || r.nDisplayCurrency > kCurrencyGBP)
@@ -174,6 +182,42 @@ void CTarnwickApp::LoadMoneyAlarms() {
     dTotalBB = 0;
 }
 
+void CTarnwickApp::LoadLimitSettings(AlarmSettings& a) {
+    // A value out of its range would warn at once or never, or set a limit
+    // of nothing: it falls back to its default.
+    const AlarmSettings d;
+    auto flag = [&](const wchar_t* key) { return GetProfileInt(kLimits, key, 0) != 0 ? 1 : 0; };
+    a.bLockLimits = flag(L"LockLimits");
+    a.bWarnTakeProfit = flag(L"WarnTakeProfit");
+    a.bWarnStopLoss = flag(L"WarnStopLoss");
+    a.bWarnStopLossBB = flag(L"WarnStopLossBB");
+    a.bWarnHands = flag(L"WarnHands");
+    a.bWarnTime = flag(L"WarnTime");
+    a.nWarnPercent =
+        IntIn(GetProfileInt(kLimits, L"WarnPercent", d.nWarnPercent), 1, 99, d.nWarnPercent);
+    a.nWarnHands =
+        IntIn(GetProfileInt(kLimits, L"WarnHandsBefore", d.nWarnHands), 1, 99999, d.nWarnHands);
+    a.nWarnMinutes = IntIn(GetProfileInt(kLimits, L"WarnMinutesBefore", d.nWarnMinutes), 1, 5999,
+                           d.nWarnMinutes);
+    a.bDayStopLoss = flag(L"DayStopLoss");
+    if (!ParseMoneyLimit(GetProfileString(kLimits, L"DayStopLossAmount", L""), MoneyLimit::StopLoss,
+                         a.dDayStopLoss))
+        a.dDayStopLoss = d.dDayStopLoss;
+    a.bDayStopLossBB = flag(L"DayStopLossBB");
+    // Big blinds lost, however the sign was written.
+    a.nDayStopLossBB =
+        -IntIn(std::abs(GetProfileInt(kLimits, L"DayStopLossBBAmount", d.nDayStopLossBB)), 1,
+               999999, -d.nDayStopLossBB);
+    a.bDayTime = flag(L"DayTime");
+    a.nDayMinutes =
+        IntIn(GetProfileInt(kLimits, L"DayMinutes", d.nDayMinutes), 1, 5999, d.nDayMinutes);
+    a.bBreakReminder = flag(L"BreakReminder");
+    a.nBreakMinutes =
+        IntIn(GetProfileInt(kLimits, L"BreakMinutes", d.nBreakMinutes), 1, 5999, d.nBreakMinutes);
+    a.nBreakPauseMinutes = IntIn(GetProfileInt(kLimits, L"BreakPauseMinutes", d.nBreakPauseMinutes),
+                                 1, 5999, d.nBreakPauseMinutes);
+}
+
 bool CTarnwickApp::SaveProfileSettings() {
     bool ok = true;
     auto writeInt = [&](const std::wstring& section, const wchar_t* key, int value) {
@@ -184,7 +228,9 @@ bool CTarnwickApp::SaveProfileSettings() {
         ok = WriteProfileString(section, key, value) && ok;
     };
     const ViewSettings& v = View();
-    const AlarmSettings& a = Alarms();
+    // What the user set: under the lock, also what waits for the next
+    // session.
+    const AlarmSettings& a = Wanted();
     const RateSettings r = Rates();
 
     writeInt(kBaseInfo, L"RunOnStart", v.bRunOnStart);
@@ -225,6 +271,25 @@ bool CTarnwickApp::SaveProfileSettings() {
     writeString(kCurrency, L"GBP_K", r.strRate[kCurrencyGBP]);
 
     writeInt(kBaseInfo, L"AlarmMessagesTakeFocus", a.bMessagesTakeFocus);
+
+    writeInt(kLimits, L"LockLimits", a.bLockLimits);
+    writeInt(kLimits, L"WarnTakeProfit", a.bWarnTakeProfit);
+    writeInt(kLimits, L"WarnStopLoss", a.bWarnStopLoss);
+    writeInt(kLimits, L"WarnStopLossBB", a.bWarnStopLossBB);
+    writeInt(kLimits, L"WarnHands", a.bWarnHands);
+    writeInt(kLimits, L"WarnTime", a.bWarnTime);
+    writeInt(kLimits, L"WarnPercent", a.nWarnPercent);
+    writeInt(kLimits, L"WarnHandsBefore", a.nWarnHands);
+    writeInt(kLimits, L"WarnMinutesBefore", a.nWarnMinutes);
+    writeInt(kLimits, L"DayStopLoss", a.bDayStopLoss);
+    writeString(kLimits, L"DayStopLossAmount", FormatFixed(a.dDayStopLoss, 2));
+    writeInt(kLimits, L"DayStopLossBB", a.bDayStopLossBB);
+    writeInt(kLimits, L"DayStopLossBBAmount", a.nDayStopLossBB);
+    writeInt(kLimits, L"DayTime", a.bDayTime);
+    writeInt(kLimits, L"DayMinutes", a.nDayMinutes);
+    writeInt(kLimits, L"BreakReminder", a.bBreakReminder);
+    writeInt(kLimits, L"BreakMinutes", a.nBreakMinutes);
+    writeInt(kLimits, L"BreakPauseMinutes", a.nBreakPauseMinutes);
 
     if (!ok)
         WriteLogLine(L"The application profile could not be written completely");

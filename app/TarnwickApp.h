@@ -110,6 +110,9 @@ public:
     // Reads the money alarms and resets their levels, the peaks and the
     // big-blind total.
     void LoadMoneyAlarms();
+    // Reads the warnings, the lock, the day limits and the break reminder
+    // (section "Limits") into `alarms`.
+    void LoadLimitSettings(AlarmSettings& alarms);
 
     // --- The session window's look ---
     const ViewSettings& View() const { return view; }

@@ -63,6 +63,34 @@ struct AlarmSettings {
     // without taking it from the poker table).
     int bMessagesTakeFocus = 0;
 
+    // --- Warnings: a quieter notice while there is still time to play
+    // tighter, each once per level of its alarm ---
+    int bWarnTakeProfit = 0;
+    int bWarnStopLoss = 0;
+    int bWarnStopLossBB = 0;
+    int nWarnPercent = 80; // share of the way to the money and big-blind levels
+    int bWarnHands = 0;
+    int nWarnHands = 50; // hands before the hands limit
+    int bWarnTime = 0;
+    int nWarnMinutes = 10; // minutes before the time limit
+
+    // While a session runs, the limits can be tightened but not loosened or
+    // switched off; a loosening waits for the next session.
+    int bLockLimits = 0;
+
+    // --- Day limits: over all the sessions of the play day ---
+    int bDayStopLoss = 0;
+    double dDayStopLoss = -100.0; // negative
+    int bDayStopLossBB = 0;
+    int nDayStopLossBB = -300; // big blinds, negative
+    int bDayTime = 0;
+    int nDayMinutes = 240; // playing time
+
+    // --- Break reminder ---
+    int bBreakReminder = 0;
+    int nBreakMinutes = 60;     // every this many minutes of playing time
+    int nBreakPauseMinutes = 5; // a pause this long counts as the break
+
     bool operator==(const AlarmSettings&) const = default;
 };
 

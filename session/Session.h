@@ -45,7 +45,14 @@ public:
 struct SessionTick {
     bool bNewHands = false;             // hands arrived since the last tick
     std::vector<SessionAlarm> vecFired; // each marked fired already, in firing order
+    // Warnings of alarms coming near (never of one that fired at this tick),
+    // in the same order.
+    std::vector<SessionAlarm> vecWarned;
+    bool bBreakDue = false; // the break reminder's time has come
 };
+
+// The day limits of `alarms` that `day` has reached already.
+std::vector<SessionAlarm> DayLimitsReached(const DayResult& day, const AlarmSettings& alarms);
 
 class CSession {
 public:
@@ -61,13 +68,25 @@ public:
     // is the session's result.
     void SetCarryMoney(bool carry) { bCarryMoney = carry; }
 
-    // Starts a session: the hand count, the big blinds and (outside
+    // What the day's earlier sessions came to; the day limits add this
+    // session to it. Set it before Start (zero: the first session of the day).
+    void SetDayBefore(const DayResult& day) { dayBefore = day; }
+    const DayResult& DayBefore() const { return dayBefore; }
+
+    // Takes the alarms the user set: while a session runs with the limits
+    // locked only what tightens them applies now (the rest waits for the
+    // next Start, and is returned); otherwise all of it.
+    LockResult ChangeAlarms(const AlarmSettings& wanted);
+
+    // Starts a session: settings the lock held apply, the hand count, the big blinds and (outside
     // bankroll mode) the money from zero, the money levels at their amounts
     // and the peaks at zero (the hands of earlier sessions forgotten), then
     // `fnStartWatches`, then the clock from zero; the hands and time alarms
-    // are armed again.
+    // are armed again, and so are the warnings, the day limits and the
+    // break reminder.
     void Start(const std::function<void()>& fnStartWatches = {});
-    // Ends the session: the clock stops and shows "0:00". The totals stay.
+    // Ends the session: the clock stops and shows "0:00". The totals stay;
+    // settings the lock held apply.
     // `how` is what the observer is told.
     void Stop(SessionEnd how = SessionEnd::kStop);
     // Pauses the clock, or resumes it without the time the pause took.
@@ -75,9 +94,11 @@ public:
 
     // The clock tick (the window's comes every 5 seconds), in this order: the
     // clock text unless paused, the trailing levels; then, when hands arrived,
-    // the end of a pause (without the quiet time before it) and the hands and
-    // money alarms; else the automatic pause; last the time alarm. Does
-    // nothing while no session runs.
+    // the end of a pause (without the quiet time before it), the hands and
+    // money alarms and the day's money limits; else the automatic pause; then
+    // the time alarm and the day's time limit; then the warnings of the
+    // alarms that did not fire; last the break reminder. Does nothing while
+    // no session runs.
     SessionTick Refresh();
 
     bool IsRunning() const { return bRunning; }
@@ -95,6 +116,10 @@ public:
     // session added to it.
     double Money() const { return model.dTotalMoney - dStartMoney; }
     double BigBlinds() const { return model.dTotalBB - dStartBB; }
+    // The play day's result with this session's: what the day limits measure.
+    double DayMoney() const { return dayBefore.dMoney + Money(); }
+    double DayBigBlinds() const { return dayBefore.dBigBlinds + BigBlinds(); }
+    std::int64_t DaySeconds() const { return dayBefore.nSeconds + nSeconds; }
     // The totals when the session started.
     double StartMoney() const { return dStartMoney; }
     double StartBigBlinds() const { return dStartBB; }
@@ -119,8 +144,14 @@ public:
     void SetObserver(ISessionObserver* observer) const { pObserver = observer; }
 
     // The level or limit an alarm compares with: money for take profit and
-    // stop loss, big blinds for the big-blind stop, hands, minutes.
+    // stop loss, big blinds for the big-blind stop, hands, minutes; the day
+    // limits' over the day.
     double Level(SessionAlarm alarm) const;
+    // Where an alarm's warning fires, in the same units: the set share of
+    // the way from the level's starting point (zero, or the peak it trails)
+    // to the level; the set hands or minutes before the limit. The day
+    // limits have no warning.
+    double WarningLevel(SessionAlarm alarm) const;
 
 private:
     void PauseOrResumeAt(std::int64_t now);
@@ -128,6 +159,17 @@ private:
     void UpdateTrailingLevels();
     void CheckHandsAndMoney(std::vector<SessionAlarm>& fired);
     void CheckTime(std::vector<SessionAlarm>& fired);
+    // The day's money limits wait for a hand, like the session's; its time
+    // limit is checked on every tick.
+    void CheckDayMoney(std::vector<SessionAlarm>& fired);
+    void CheckDayTime(std::vector<SessionAlarm>& fired);
+    void CheckWarnings(bool newHands, SessionTick& tick);
+    bool WarningArmed(SessionAlarm alarm) const;
+    bool WarningReached(SessionAlarm alarm, double level) const;
+    // A pause that began at `began` ends at `now`: as long as a break, it
+    // starts the break reminder's count again.
+    void PauseEnded(std::int64_t began, std::int64_t now);
+    void Fire(SessionAlarm alarm, std::vector<SessionAlarm>& fired);
 
     CSessionModel& model;
     CSessionAlarms& alarms;
@@ -148,6 +190,7 @@ private:
     bool bCarryMoney = false;
     double dStartMoney = 0.0;
     double dStartBB = 0.0;
+    DayResult dayBefore;
 };
 
 } // namespace tw

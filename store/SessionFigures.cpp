@@ -200,6 +200,12 @@ std::vector<SessionRecord> SessionsIn(const std::vector<SessionRecord>& sessions
     return in;
 }
 
+DayResult DayResultOf(const std::vector<SessionRecord>& sessions, std::int64_t now,
+                      int dayStartMinutes) {
+    const Figures day = FiguresOf(SessionsIn(sessions, Period::kToday, now, dayStartMinutes));
+    return {day.nSessions, day.dMoney, day.dBigBlinds, day.nSeconds};
+}
+
 PeriodTotals TotalsOf(const std::vector<SessionRecord>& sessions, std::int64_t now,
                       int dayStartMinutes) {
     PeriodTotals totals;

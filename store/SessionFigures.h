@@ -4,6 +4,8 @@
 // Plain values, ready for a table or a graph.
 #pragma once
 
+#include "session/SessionAlarms.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -139,6 +141,11 @@ bool InPeriod(std::int64_t t, Period period, std::int64_t now,
 std::vector<SessionRecord> SessionsIn(const std::vector<SessionRecord>& sessions, Period period,
                                       std::int64_t now,
                                       int dayStartMinutes = kDefaultDayStartMinutes);
+
+// What the sessions of the play day that holds `now` came to: the day
+// limits count them before a new session starts.
+DayResult DayResultOf(const std::vector<SessionRecord>& sessions, std::int64_t now,
+                      int dayStartMinutes = kDefaultDayStartMinutes);
 
 struct PeriodTotals {
     Figures today, week, month, all;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <tuple>
 
 using namespace tw;
 using twtest::ChangeAlarms;
@@ -62,6 +63,24 @@ const std::set<std::pair<std::wstring, std::wstring>> kProfileKeys = {
     {L"Alarm2", L"SoundLossBB"},
     {L"Alarm3", L"Param"},
     {L"Alarm3", L"Sound"},
+    {L"Limits", L"LockLimits"},
+    {L"Limits", L"WarnTakeProfit"},
+    {L"Limits", L"WarnStopLoss"},
+    {L"Limits", L"WarnStopLossBB"},
+    {L"Limits", L"WarnHands"},
+    {L"Limits", L"WarnTime"},
+    {L"Limits", L"WarnPercent"},
+    {L"Limits", L"WarnHandsBefore"},
+    {L"Limits", L"WarnMinutesBefore"},
+    {L"Limits", L"DayStopLoss"},
+    {L"Limits", L"DayStopLossAmount"},
+    {L"Limits", L"DayStopLossBB"},
+    {L"Limits", L"DayStopLossBBAmount"},
+    {L"Limits", L"DayTime"},
+    {L"Limits", L"DayMinutes"},
+    {L"Limits", L"BreakReminder"},
+    {L"Limits", L"BreakMinutes"},
+    {L"Limits", L"BreakPauseMinutes"},
     {L"Currency", L"Cur"},
     {L"Currency", L"USD_K"},
     {L"Currency", L"EUR_K"},
@@ -103,6 +122,8 @@ TEST(Settings, WithNoFilesAndAnEmptyProfileEveryDefaultHolds) {
     EXPECT_EQ(state.dTakeProfitLevel, 1000.0);
     EXPECT_EQ(state.dStopLossLevel, -1000.0);
     EXPECT_EQ(alarms.nAlarmLossBB, -1000);
+    EXPECT_EQ(alarms.nWarnPercent, 80);
+    EXPECT_EQ(alarms.nDayStopLossBB, -300);
     EXPECT_EQ(state.dBBStopInitial, -1000.0);
     EXPECT_EQ(state.dBBStopLevel, -1000.0);
     EXPECT_EQ(alarms.bTakeProfit + alarms.bStopLoss + alarms.bStopLossBB +
@@ -181,6 +202,10 @@ TEST(Settings, MalformedProfileValuesGiveUsableSettings) {
     profile.WriteProfileString(L"Alarm", L"Param", L"\x01\x02garbage");
     profile.WriteProfileString(L"Alarm2", L"Param", L"nan:inf:1e999");
     profile.WriteProfileString(L"Alarm2", L"AlarmLossBB", L"-50.5");
+    profile.WriteProfileString(L"Limits", L"WarnPercent", L"150");
+    profile.WriteProfileString(L"Limits", L"DayStopLossAmount", L"lots");
+    profile.WriteProfileString(L"Limits", L"DayMinutes", L"-5");
+    profile.WriteProfileString(L"Limits", L"DayStopLossBBAmount", L"250");
     auto app = Start(dir, &profile);
 
     EXPECT_EQ(app->DisplayCurrency(), kCurrencyUSD);
@@ -197,6 +222,10 @@ TEST(Settings, MalformedProfileValuesGiveUsableSettings) {
     EXPECT_EQ(alarms.bMoneyAlarm, 0);
     EXPECT_DOUBLE_EQ(alarms.dTakeProfitAmount, 50.0);
     EXPECT_EQ(alarms.nAlarmLossBB, -1000);
+    EXPECT_EQ(alarms.nWarnPercent, 80);
+    EXPECT_EQ(alarms.dDayStopLoss, -100.0);
+    EXPECT_EQ(alarms.nDayMinutes, 240);
+    EXPECT_EQ(alarms.nDayStopLossBB, -250); // a loss however it is written
 
     // A display currency of euros takes the euro table for a broken rate.
     profile.WriteProfileInt(L"Currency", L"Cur", kCurrencyEUR);
@@ -236,6 +265,16 @@ TEST(Settings, SavingWritesEveryProfileKeyAndLoadsBackTheSame) {
         a.bTimeAlarm = 1;
         a.nTimeLimit = 125;
         a.soundTime.Set(L"/no/such/time.wav");
+        a.bLockLimits = a.bWarnStopLoss = a.bWarnTime = 1;
+        a.nWarnPercent = 75;
+        a.nWarnHands = 20;
+        a.nWarnMinutes = 15;
+        a.bDayStopLoss = a.bDayTime = a.bBreakReminder = 1;
+        a.dDayStopLoss = -250.5;
+        a.nDayStopLossBB = -400;
+        a.nDayMinutes = 300;
+        a.nBreakMinutes = 45;
+        a.nBreakPauseMinutes = 10;
     });
     app->SetRates(RateSettings{kCurrencyGBP, {L"0.70", L"0.79", L"1.00"}});
     ASSERT_TRUE(app->SaveProfileSettings());
@@ -263,6 +302,15 @@ TEST(Settings, SavingWritesEveryProfileKeyAndLoadsBackTheSame) {
     EXPECT_DOUBLE_EQ(again->alarmState.dBBStopLevel, -30);
     EXPECT_EQ(alarms.strAlarmTime, L"02:05");
     EXPECT_EQ(alarms.soundTime.strPath, L"/no/such/time.wav");
+    // The limits' section.
+    EXPECT_EQ(alarms.bLockLimits + alarms.bWarnStopLoss + alarms.bWarnTime + alarms.bDayStopLoss +
+                  alarms.bDayTime + alarms.bBreakReminder,
+              6);
+    EXPECT_EQ(alarms.bWarnTakeProfit + alarms.bWarnHands + alarms.bDayStopLossBB, 0);
+    EXPECT_EQ(std::make_tuple(alarms.nWarnPercent, alarms.nWarnHands, alarms.nWarnMinutes,
+                              alarms.dDayStopLoss, alarms.nDayStopLossBB, alarms.nDayMinutes,
+                              alarms.nBreakMinutes, alarms.nBreakPauseMinutes),
+              std::make_tuple(75, 20, 15, -250.5, -400, 300, 45, 10));
     EXPECT_EQ(again->Rates(), app->Rates());
     EXPECT_EQ(again->DisplayCurrency(), kCurrencyGBP);
     EXPECT_DOUBLE_EQ(again->RateOf(kCurrencyEUR), 0.79);

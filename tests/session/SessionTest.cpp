@@ -9,6 +9,7 @@
 
 using namespace tw;
 using twtest::ChangeAlarms;
+using twtest::Changed;
 
 namespace {
 
@@ -54,6 +55,37 @@ protected:
         });
     }
     template <class F> void Change(F change) { ChangeAlarms(alarms, change); }
+
+    // One step of a session: a hand that brings the totals to `money` and
+    // `bigBlinds` (and the hand count to `hands` when above 0), or with
+    // `seconds` only time passing; then the tick, whose alarms and warnings
+    // must be `fired` and `warned`.
+    struct Step {
+        Step(double m, double bb = 0.0, int n = 0, std::int64_t s = 0, Fired f = {}, Fired w = {})
+            : money(m), bigBlinds(bb), hands(n), seconds(s), fired(std::move(f)),
+              warned(std::move(w)) {}
+        double money;
+        double bigBlinds;
+        int hands;
+        std::int64_t seconds;
+        Fired fired;
+        Fired warned;
+    };
+    void Play(const std::vector<Step>& steps) {
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const Step& step = steps[i];
+            SCOPED_TRACE(testing::Message() << "step " << i);
+            if (step.seconds == 0) {
+                Hand(step.money - totals.dTotalMoney, step.bigBlinds - totals.dTotalBB);
+                if (step.hands > 0)
+                    totals.nTotalHands = step.hands;
+            }
+            now += step.seconds > 0 ? step.seconds : 5;
+            const SessionTick tick = session.Refresh();
+            EXPECT_EQ(tick.vecFired, step.fired);
+            EXPECT_EQ(tick.vecWarned, step.warned);
+        }
+    }
     const std::wstring& Clock() const { return session.TimeText(); }
 
     CSessionModel totals;
@@ -373,14 +405,18 @@ TEST(SessionAlarms, ARaisedLimitArmsItsFiredAlarmAgain) {
     EXPECT_EQ(s.Alarms().strAlarmTime, L"00:90");
     EXPECT_EQ(s.Alarms().nHandsLimit, 800);
 
-    // A new big-blind stop starts its level again; the money levels wait for
-    // the next reset.
+    // A changed money limit takes its new level at once; an unchanged one
+    // keeps its level, trailed or not.
     st.dBBStopLevel = 12.5;
     st.dTakeProfitLevel = 370.5;
     ChangeAlarms(s, [](AlarmSettings& a) { a.nAlarmLossBB = -30; });
     EXPECT_EQ(st.dBBStopInitial, -30.0);
     EXPECT_EQ(st.dBBStopLevel, -30.0);
     EXPECT_EQ(st.dTakeProfitLevel, 370.5);
+    st.dBBStopLevel = -17.5;
+    ChangeAlarms(s, [](AlarmSettings& a) { a.dTakeProfitAmount = 80; });
+    EXPECT_EQ(st.dBBStopLevel, -17.5);
+    EXPECT_EQ(st.dTakeProfitLevel, 80.0);
 }
 
 // Each alarm's message names the limit reached and the session's figure, with
@@ -423,4 +459,263 @@ TEST(AlarmText, SaysWhatWasReachedAndWhereTheSessionStands) {
         EXPECT_EQ(m.strText, c.szText);
     }
     EXPECT_EQ(SignedAmountText(-0.004), L"0.00"); // no sign on a loss that shows as nothing
+
+    // Warnings, day limits and the break name the same figures.
+    const AlarmFigures f{-10.0, -8.2, -41.04, 212, 3000};
+    EXPECT_EQ(WarningMessageFor(SessionAlarm::kStopLoss, f).strText,
+              L"Session \u22128.20, stop loss at \u221210.00");
+    EXPECT_EQ(WarningMessageFor(SessionAlarm::kTime, {60.0, 0, 0, 0, 3000}).strText,
+              L"00:50 played of 01:00");
+    EXPECT_EQ(AlarmMessageFor(SessionAlarm::kDayStopLoss, {-15.0, -15.5, 0, 0, 0}).strText,
+              L"Day stop loss \u221215.00 reached: today \u221215.50");
+    EXPECT_EQ(BreakMessage(f).strText,
+              L"Time for a break: 00:50 played, 212 hands, session \u22128.20");
+}
+
+// Each warning fires once, before its alarm, at the set share of the way to
+// a money level (following a trailing level as it moves) or the set hands
+// and minutes before the limit; an alarm reached at once is not warned of.
+TEST_F(SessionRules, EachWarningFiresOnceBeforeItsAlarm) {
+    auto money = [](AlarmSettings& a) {
+        a.bMoneyAlarm = a.bTakeProfit = a.bStopLoss = a.bStopLossBB = 1;
+        a.dTakeProfitAmount = 50;
+        a.dStopLossAmount = -10;
+        a.nAlarmLossBB = -100;
+        a.bWarnTakeProfit = a.bWarnStopLoss = a.bWarnStopLossBB = 1;
+        a.nWarnPercent = 80;
+    };
+    const Fired sl{SessionAlarm::kStopLoss}, tp{SessionAlarm::kTakeProfit},
+        bb{SessionAlarm::kBBStopLoss}, hands{SessionAlarm::kHands}, time{SessionAlarm::kTime};
+    const struct {
+        const char* szName;
+        std::function<void(AlarmSettings&)> set;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"stop loss", money, {{-5}, {-8, 0, 0, 0, {}, sl}, {-9}, {-7}, {-8.5}, {-10, 0, 0, 0, sl}}},
+        {"take profit", money, {{30}, {40, 0, 0, 0, {}, tp}, {45}, {50, 0, 0, 0, tp}}},
+        {"big-blind stop", money, {{0, -79}, {0, -80, 0, 0, {}, bb}, {0, -100, 0, 0, bb}}},
+        {"reached with its alarm", money, {{-15, 0, 0, 0, sl}, {-5}, {-9}}},
+        {"trailing stop loss",
+         [&](AlarmSettings& a) {
+             money(a);
+             a.bTrailingStopLoss = 1;
+         },
+         // A peak of 20 puts the level at 10 and the warning at 12; a peak of
+         // 30 moves both, and the warning fires again for the new level.
+         {{20}, {12, 0, 0, 0, {}, sl}, {11}, {30}, {22, 0, 0, 0, {}, sl}, {20, 0, 0, 0, sl}}},
+        {"hands",
+         [](AlarmSettings& a) {
+             a.bHandsAlarm = a.bWarnHands = 1;
+             a.nHandsLimit = 100;
+             a.nWarnHands = 50;
+         },
+         {{0, 0, 49}, {0, 0, 50, 0, {}, hands}, {0, 0, 99}, {0, 0, 100, 0, hands}}},
+        {"time",
+         [](AlarmSettings& a) {
+             a.bTimeAlarm = a.bWarnTime = 1;
+             a.nTimeLimit = 60;
+             a.strAlarmTime = L"01:00";
+             a.nWarnMinutes = 10;
+         },
+         {{0, 0, 0, 49 * 60 + 55}, {0, 0, 0, 5, {}, time}, {0, 0, 0, 300}, {0, 0, 0, 300, time}}},
+        {"a warning of all the limit: none",
+         [](AlarmSettings& a) {
+             a.bHandsAlarm = a.bWarnHands = 1;
+             a.nHandsLimit = 50;
+             a.nWarnHands = 50;
+         },
+         {{0, 0, 1}, {0, 0, 50, 0, hands}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szName);
+        alarms.SetAlarms(Changed(AlarmSettings{}, c.set));
+        alarms.ResetMoneyLevels();
+        totals.dTotalMoney = totals.dTotalBB = 0;
+        session.Start();
+        Play(c.steps);
+        session.Stop();
+    }
+}
+
+// With the lock on and a session running, a limit can be tightened (at
+// once: its level moves) but a loosening or a switch turned off waits for the
+// next session, as does switching the lock off. Without a running session
+// everything applies.
+TEST_F(SessionRules, LockedLimitsCanBeTightenedButNotLoosened) {
+    const AlarmSettings locked = Changed(AlarmSettings{}, [](AlarmSettings& a) {
+        a.bLockLimits = 1;
+        a.bMoneyAlarm = a.bTakeProfit = a.bStopLoss = 1;
+        a.dTakeProfitAmount = 100;
+        a.dStopLossAmount = -50;
+        a.bHandsAlarm = 1;
+        a.nHandsLimit = 500;
+        a.bTimeAlarm = 1;
+        a.nTimeLimit = 120;
+        a.strAlarmTime = L"02:00";
+        a.bDayStopLoss = 1;
+        a.dDayStopLoss = -100;
+    });
+    using K = SessionAlarm;
+    const struct {
+        const char* szName;
+        std::function<void(AlarmSettings&)> change;
+        Fired held;
+        std::function<bool(const AlarmSettings&)> applied;
+    } cases[] = {
+        {"smaller stop loss",
+         [](AlarmSettings& a) { a.dStopLossAmount = -30; },
+         {},
+         [&](const AlarmSettings& a) {
+             return a.dStopLossAmount == -30 && state.dStopLossLevel == -30;
+         }},
+        {"larger stop loss",
+         [](AlarmSettings& a) { a.dStopLossAmount = -80; },
+         {K::kStopLoss},
+         [&](const AlarmSettings& a) {
+             return a.dStopLossAmount == -50 && state.dStopLossLevel == -50;
+         }},
+        {"stop loss off",
+         [](AlarmSettings& a) { a.bStopLoss = 0; },
+         {K::kStopLoss},
+         [](const AlarmSettings& a) { return a.bStopLoss == 1; }},
+        {"money switch off",
+         [](AlarmSettings& a) { a.bMoneyAlarm = 0; },
+         {K::kTakeProfit, K::kStopLoss},
+         [](const AlarmSettings& a) {
+             return a.bMoneyAlarm && a.bTakeProfit && a.bStopLoss && !a.bStopLossBB;
+         }},
+        {"trailing take profit on",
+         [](AlarmSettings& a) { a.bTrailingTakeProfit = 1; },
+         {K::kTakeProfit},
+         [](const AlarmSettings& a) { return !a.bTrailingTakeProfit; }},
+        {"big-blind stop on, trailing stop on",
+         [](AlarmSettings& a) {
+             a.bStopLossBB = 1;
+             a.bTrailingStopLoss = 1;
+         },
+         {},
+         [](const AlarmSettings& a) { return a.bStopLossBB && a.bTrailingStopLoss; }},
+        {"fewer hands",
+         [](AlarmSettings& a) { a.nHandsLimit = 400; },
+         {},
+         [](const AlarmSettings& a) { return a.nHandsLimit == 400; }},
+        {"more hands",
+         [](AlarmSettings& a) { a.nHandsLimit = 600; },
+         {K::kHands},
+         [](const AlarmSettings& a) { return a.nHandsLimit == 500; }},
+        {"time off",
+         [](AlarmSettings& a) { a.bTimeAlarm = 0; },
+         {K::kTime},
+         [](const AlarmSettings& a) { return a.bTimeAlarm && a.strAlarmTime == L"02:00"; }},
+        {"day stop loss larger",
+         [](AlarmSettings& a) { a.dDayStopLoss = -200; },
+         {K::kDayStopLoss},
+         [](const AlarmSettings& a) { return a.dDayStopLoss == -100; }},
+        {"lock off, sound changed",
+         [](AlarmSettings& a) {
+             a.bLockLimits = 0;
+             a.bAutoPause = 1;
+         },
+         {},
+         [](const AlarmSettings& a) { return a.bLockLimits && a.bAutoPause; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szName);
+        alarms.SetAlarms(locked);
+        alarms.ResetMoneyLevels();
+        session.Start();
+        const AlarmSettings wanted = Changed(locked, c.change);
+        const LockResult result = session.ChangeAlarms(wanted);
+        EXPECT_EQ(result.vecHeld, c.held);
+        EXPECT_EQ(result.bLockHeld, std::string(c.szName).find("lock off") == 0);
+        EXPECT_TRUE(c.applied(settings));
+        // What the user asked for is kept, and is what the next session has.
+        EXPECT_EQ(alarms.Wanted(), wanted);
+        session.Stop();
+        EXPECT_EQ(settings, wanted);
+        EXPECT_FALSE(alarms.HasHeld());
+        // Between sessions nothing is held.
+        alarms.SetAlarms(locked);
+        EXPECT_FALSE(session.ChangeAlarms(wanted).Any());
+        EXPECT_EQ(settings, wanted);
+    }
+}
+
+// The day limits add the day's earlier sessions to this one; Start can tell
+// when the day has reached one already.
+TEST_F(SessionRules, DayLimitsCountTheDaysEarlierSessions) {
+    Change([](AlarmSettings& a) {
+        a.bDayStopLoss = a.bDayStopLossBB = a.bDayTime = 1;
+        a.dDayStopLoss = -15;
+        a.nDayStopLossBB = -100;
+        a.nDayMinutes = 120;
+    });
+    const DayResult earlier{2, -10.0, -60.0, 90 * 60};
+    EXPECT_TRUE(DayLimitsReached(earlier, settings).empty());
+    EXPECT_EQ(
+        DayLimitsReached({3, -15.0, -100.0, 120 * 60}, settings),
+        (Fired{SessionAlarm::kDayStopLoss, SessionAlarm::kDayBBStopLoss, SessionAlarm::kDayTime}));
+
+    session.SetDayBefore(earlier);
+    session.Start();
+    Play({{-4.99, -20},
+          {-5, -39, 0, 0, {SessionAlarm::kDayStopLoss}},
+          {-20, -40, 0, 0, {SessionAlarm::kDayBBStopLoss}},
+          {-30, -80},
+          {0, 0, 0, 29 * 60 + 30},
+          {0, 0, 0, 10, {SessionAlarm::kDayTime}},
+          {0, 0, 0, 3600}});
+    EXPECT_EQ(session.DayMoney(), -40.0);
+    // A new session arms them again.
+    session.Start();
+    Play({{-5, 0, 0, 0, {SessionAlarm::kDayStopLoss}}});
+}
+
+// The break reminder comes every set minutes of playing time; a pause as
+// long as a break (by hand, or a quiet stretch a hand ended) starts its
+// count again, a shorter one does not.
+TEST_F(SessionRules, BreakReminderComesWithPlayingTimeAndAPauseResetsIt) {
+    Change([](AlarmSettings& a) {
+        a.bBreakReminder = 1;
+        a.nBreakMinutes = 60;
+        a.nBreakPauseMinutes = 5;
+        a.bAutoPause = 1;
+        a.nAutoPauseMin = 3;
+    });
+    session.Start();
+    auto due = [&](std::int64_t seconds) {
+        now += seconds;
+        return session.Refresh().bBreakDue;
+    };
+    auto pause = [&](std::int64_t seconds) {
+        session.TogglePause();
+        now += seconds;
+        session.TogglePause();
+    };
+    Hand();
+    EXPECT_FALSE(due(3595));
+    EXPECT_TRUE(due(5)); // 60 minutes played
+    EXPECT_FALSE(due(5));
+    pause(4 * 60); // shorter than a break
+    Hand();
+    EXPECT_FALSE(due(3590));
+    EXPECT_TRUE(due(5)); // 120 minutes played
+    Hand();
+    EXPECT_FALSE(due(1200));
+    pause(5 * 60);
+    Hand();
+    EXPECT_FALSE(due(3595));
+    EXPECT_TRUE(due(5)); // an hour after the break
+    // Four quiet minutes pause the clock by themselves; the hand after six
+    // ends a break.
+    Hand();
+    EXPECT_FALSE(due(1800));
+    EXPECT_FALSE(due(4 * 60));
+    EXPECT_TRUE(session.IsPaused());
+    now += 2 * 60;
+    Hand();
+    EXPECT_FALSE(due(5)); // the quiet minutes before the pause are not played
+    Hand();
+    EXPECT_FALSE(due(3595));
+    EXPECT_TRUE(due(5));
 }

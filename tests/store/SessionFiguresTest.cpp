@@ -1,4 +1,5 @@
 #include "store/SessionFigures.h"
+#include "tests/TestUtil.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -20,28 +21,6 @@ SessionRecord SessionOf(const std::vector<std::pair<double, double>>& hands, std
         s.run.Add(hands[i].first, HandBigBlinds(hands[i].first, hands[i].second));
     return s;
 }
-
-// The local time zone set for the life of the object.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* tz) {
-        if (const char* old = std::getenv("TZ"))
-            strOld = old, bHadOld = true;
-        ::setenv("TZ", tz, 1);
-        ::tzset();
-    }
-    ~ScopedTimeZone() {
-        if (bHadOld)
-            ::setenv("TZ", strOld.c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::string strOld;
-    bool bHadOld = false;
-};
 
 std::int64_t LocalTime(int year, int month, int day, int hour, int minute) {
     std::tm tm{};
@@ -108,7 +87,7 @@ TEST(SessionFigures, BigBlindsPer100PeakAndDrawdownOfKnownSequences) {
 // A session belongs to the day it started in; a day begins at its start
 // time (06:00 unless set), a week on Monday.
 TEST(SessionFigures, PeriodTotalsTakeTheSessionsOfTheirDaysWeekAndMonth) {
-    const ScopedTimeZone tz("CET-1CEST,M3.5.0,M10.5.0/3");
+    const twtest::ScopedTimeZone tz("CET-1CEST,M3.5.0,M10.5.0/3");
     const std::int64_t now = LocalTime(2026, 1, 7, 12, 0); // a Wednesday
     struct Case {
         const char* name;
@@ -141,5 +120,10 @@ TEST(SessionFigures, PeriodTotalsTakeTheSessionsOfTheirDaysWeekAndMonth) {
         EXPECT_EQ(totals.month.nSessions, c.month ? 1 : 0);
         EXPECT_EQ(totals.all.nSessions, 1);
         EXPECT_EQ(totals.all.nSeconds, 3600);
+        // The day limits count the same day's sessions.
+        const DayResult day = DayResultOf({s}, now, c.nDayStart);
+        EXPECT_EQ(day.nSessions, c.today ? 1 : 0);
+        EXPECT_EQ(day.nSeconds, c.today ? 3600 : 0);
+        EXPECT_EQ(day.dMoney, c.today ? 1.5 : 0.0);
     }
 }
