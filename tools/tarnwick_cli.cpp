@@ -16,6 +16,13 @@
 //   [--take-profit X] [--stop-loss X] [--bb-stop-loss N] [--trailing-take-profit]
 //   [--trailing-stop-loss] [--hands-limit N] [--time-limit HH:MM] [--bankroll X]
 // and print one JSON line when an alarm fires, after the hand that fired it.
+// Warnings before the limits, the day limits (over the sessions of the play
+// day in the --db history, which begins at --day-start, 06:00 unless given)
+// and the break reminder:
+//   [--warn-percent P] [--warn-hands N] [--warn-minutes M] [--day-stop-loss X]
+//   [--day-bb-stop-loss N] [--day-minutes M] [--day-start HH:MM] [--break-minutes M]
+// print {"warning":KIND,...}, {"alarm":"day_stop_loss",...} and {"break":true,...}
+// lines the same way.
 //
 // With --db FILE both record the session into the session history FILE as
 // the program does (creating it): the session, each hand as it is counted
@@ -69,6 +76,9 @@ const char kUsage[] =
     "       alarms of both (replay: all but --time-limit): [--take-profit X] [--stop-loss X] "
     "[--bb-stop-loss N] [--trailing-take-profit] [--trailing-stop-loss] [--hands-limit N] "
     "[--time-limit HH:MM] [--bankroll X]\n"
+    "       warnings and day limits of both (replay: not the minutes): [--warn-percent P] "
+    "[--warn-hands N] [--warn-minutes M] [--day-stop-loss X] [--day-bb-stop-loss N] "
+    "[--day-minutes M] [--day-start HH:MM] [--break-minutes M]\n"
     "       recording of both: [--db FILE]\n"
     "       tarnwick-cli sessions --db FILE [--csv] [--period today|week|month|all] "
     "[--day-start HH:MM]\n"
@@ -223,7 +233,17 @@ struct AlarmOptions {
     AlarmSettings settings;
     bool bBankroll = false;
     double dBankroll = 0.0;
+    int nDayStartMinutes = kDefaultDayStartMinutes;
 };
+
+// "HH:MM" as minutes after midnight; -1 when it is not a time of day.
+int DayStartMinutes(const char* text) {
+    unsigned h = 0, m = 0;
+    char extra = 0;
+    if (!text || std::sscanf(text, "%2u:%2u%c", &h, &m, &extra) != 2 || h > 23 || m > 59)
+        return -1;
+    return static_cast<int>(h * 60 + m);
+}
 
 // A whole option value as a number: a sign, digits, a point, an exponent.
 bool WholeNumber(const char* text, double& value) {
@@ -280,6 +300,50 @@ int ParseAlarmOption(const std::string& a, const std::function<const char*()>& v
             return UsageError("--bb-stop-loss takes a whole number of big blinds, up to 999999");
         s.bMoneyAlarm = s.bStopLossBB = 1;
         s.nAlarmLossBB = -std::abs(n);
+    } else if (a == "--warn-percent" || a == "--warn-hands" || a == "--warn-minutes" ||
+               a == "--day-minutes" || a == "--break-minutes" || a == "--day-bb-stop-loss") {
+        // Whole numbers within their ranges; the ones about the clock belong
+        // to watch, where time passes.
+        const bool clock = a == "--warn-minutes" || a == "--day-minutes" || a == "--break-minutes";
+        if (clock && !watch)
+            return UsageError(a + " belongs to watch");
+        const int high = a == "--warn-percent" ? 99 : a == "--day-bb-stop-loss" ? 999999 : 5999;
+        const char* v = value();
+        int n = 0;
+        if (!v || !WholeInt(v, n) || std::abs(n) < 1 || std::abs(n) > high ||
+            (n < 0 && a != "--day-bb-stop-loss"))
+            return UsageError(a + " takes a whole number from 1 to " + std::to_string(high));
+        if (a == "--warn-percent") {
+            s.bWarnTakeProfit = s.bWarnStopLoss = s.bWarnStopLossBB = 1;
+            s.nWarnPercent = n;
+        } else if (a == "--warn-hands") {
+            s.bWarnHands = 1;
+            s.nWarnHands = n;
+        } else if (a == "--warn-minutes") {
+            s.bWarnTime = 1;
+            s.nWarnMinutes = n;
+        } else if (a == "--day-minutes") {
+            s.bDayTime = 1;
+            s.nDayMinutes = n;
+        } else if (a == "--break-minutes") {
+            s.bBreakReminder = 1;
+            s.nBreakMinutes = n;
+        } else {
+            s.bDayStopLossBB = 1;
+            s.nDayStopLossBB = -std::abs(n);
+        }
+    } else if (a == "--day-stop-loss") {
+        const char* v = value();
+        double d = 0;
+        if (!v || !ParseMoneyLimit(FromUtf8(v), MoneyLimit::StopLoss, d))
+            return UsageError(a + " takes an amount with up to two decimals, like 50 or 12.50");
+        s.bDayStopLoss = 1;
+        s.dDayStopLoss = d;
+    } else if (a == "--day-start") {
+        const int minutes = DayStartMinutes(value());
+        if (minutes < 0)
+            return UsageError("--day-start takes HH:MM, like 06:00");
+        o.nDayStartMinutes = minutes;
     } else if (a == "--hands-limit") {
         const char* v = value();
         int n = 0;
@@ -326,21 +390,40 @@ public:
     void Start(const std::function<void()>& fnStartWatches = {}) { session.Start(fnStartWatches); }
     void Stop(SessionEnd how) { session.Stop(how); }
     const CSession& Session() const { return session; }
+    void SetDayBefore(const DayResult& day) { session.SetDayBefore(day); }
     void HandCounted(const HandRecord&) override { Tick(); }
 
     void Tick() {
-        for (SessionAlarm alarm : session.Refresh().vecFired) {
-            std::string line = "{\"alarm\":\"";
-            line += AlarmKindName(alarm);
-            line += "\",\"money\":" + Number(session.Money()) +
-                    ",\"bb\":" + Number(session.BigBlinds()) +
-                    ",\"hands\":" + std::to_string(session.ShownHands()) +
-                    ",\"seconds\":" + std::to_string(session.Seconds()) +
-                    ",\"level\":" + Number(session.Level(alarm)) + "}\n";
-            printer.Emit(std::move(line));
-        }
+        const SessionTick tick = session.Refresh();
+        for (SessionAlarm alarm : tick.vecFired)
+            Print("alarm", alarm, session.Level(alarm));
+        for (SessionAlarm alarm : tick.vecWarned)
+            Print("warning", alarm, session.WarningLevel(alarm));
+        if (tick.bBreakDue)
+            printer.Emit("{\"break\":true" + Figures() + "}\n");
     }
 
+private:
+    // The session's figures as the lines name them, after a comma.
+    std::string Figures() const {
+        return ",\"money\":" + Number(session.Money()) + ",\"bb\":" + Number(session.BigBlinds()) +
+               ",\"hands\":" + std::to_string(session.ShownHands()) +
+               ",\"seconds\":" + std::to_string(session.Seconds());
+    }
+    // {"alarm":KIND,...} or {"warning":KIND,...}: the session's figures and
+    // the level reached; a day limit's also the day's figures.
+    void Print(const char* what, SessionAlarm alarm, double level) {
+        std::string line = std::string("{\"") + what + "\":\"" + AlarmKindName(alarm) + "\"";
+        line += Figures() + ",\"level\":" + Number(level);
+        if (alarm == SessionAlarm::kDayStopLoss || alarm == SessionAlarm::kDayBBStopLoss ||
+            alarm == SessionAlarm::kDayTime)
+            line += ",\"day_money\":" + Number(session.DayMoney()) +
+                    ",\"day_bb\":" + Number(session.DayBigBlinds()) +
+                    ",\"day_seconds\":" + std::to_string(session.DaySeconds());
+        printer.Emit(line + "}\n");
+    }
+
+public:
 private:
     CSession session;
     CJsonPrinter& printer;
@@ -516,6 +599,13 @@ public:
             store.SetLog(&log);
             bRecordingFailed = !store.Open(FromUtf8(o.strDb), std::time(nullptr)).bRecording;
             recorder = std::make_unique<CSessionRecorder>(store, ticker->Session(), app);
+            // The day limits count the play day's earlier sessions.
+            if (store.IsOpen())
+                ticker->SetDayBefore(
+                    DayResultOf(store.Sessions(), std::time(nullptr), o.alarms.nDayStartMinutes));
+        } else if (ticker && (o.alarms.settings.bDayStopLoss || o.alarms.settings.bDayStopLossBB ||
+                              o.alarms.settings.bDayTime)) {
+            std::fprintf(stderr, "tarnwick-cli: no --db: the day limits count this session only\n");
         }
         app.AddHandListener(&printer);
         if (ticker)
@@ -694,11 +784,9 @@ int ParseReadOptions(int argc, char** argv, bool hands, ReadOptions& o) {
             else
                 return UsageError("--period takes today, week, month or all");
         } else if (a == "--day-start" && !hands) {
-            unsigned h = 0, m = 0;
-            char extra = 0;
-            if (std::sscanf(v, "%2u:%2u%c", &h, &m, &extra) != 2 || h > 23 || m > 59)
+            o.nDayStartMinutes = DayStartMinutes(v);
+            if (o.nDayStartMinutes < 0)
                 return UsageError("--day-start takes HH:MM, like 06:00");
-            o.nDayStartMinutes = static_cast<int>(h * 60 + m);
         } else {
             return UsageError(a + " belongs to " + (hands ? "sessions" : "hands"));
         }

@@ -2,7 +2,8 @@
 # tarnwick-cli with the session window's alarms: the stop-loss line comes
 # right after the hand that takes the result to the loss, in replay and while
 # watching a folder that generated hands are written into; the alarm options
-# refuse what they cannot take.
+# refuse what they cannot take. Warnings and the day stop loss (counting the
+# day's earlier session in the history) follow their hands the same way.
 set -u
 CLI="$1"
 GEN="$2"
@@ -105,6 +106,76 @@ WATCH_PID=""
 check "watch counts the hands" test "$(grep -c '"hand":' "$TMP/watch")" -eq 200
 check "watch --stop-loss 5" stop_loss_follows_the_hand "$TMP/watch"
 check "watch --time-limit 00:00" grep -q '^{"alarm":"time","money":[^,]*,"bb":[^,]*,"hands":[0-9]*,"seconds":[0-9]*,"level":0}$' "$TMP/watch"
+
+# --- Warnings and day limits -----------------------------------------------
+# An earlier session of the day in the history: the first hands of the
+# generated table, as many as take the hero to 10 down.
+"$CLI" replay --room PartyPoker --nick HERO "$TMP/party.txt" >"$TMP/all" 2>/dev/null
+first=$(python3 - "$TMP/all" <<'PY'
+import json, sys
+total = 0.0
+for n, line in enumerate((json.loads(l) for l in open(sys.argv[1]) if '"hand"' in l), 1):
+    total += line["money"]
+    if total <= -10:
+        print(n)
+        break
+PY
+)
+"$GEN" partypoker "$first" "$TMP/earlier.txt" >/dev/null
+DB="$TMP/Tarnwick.db"
+"$CLI" replay --room PartyPoker --nick HERO --db "$DB" "$TMP/earlier.txt" >/dev/null 2>&1
+earlier=$("$CLI" sessions --db "$DB" | python3 -c 'import json, sys; print(json.loads(sys.stdin.readline())["money"])')
+
+# Each line of KIND right after the first hand whose running result (from
+# START) reaches LEVEL, and once; a warning only when that hand does not
+# reach its alarm's level too.
+line_follows_the_hand() { # output-file what kind level [start]
+    python3 - "$@" <<'PY'
+import json, sys
+path, what, kind, level = sys.argv[1], sys.argv[2], sys.argv[3], float(sys.argv[4])
+start = float(sys.argv[5]) if len(sys.argv) > 5 else 0.0
+total, crossed, seen, previous = start, False, 0, None
+for line in open(path):
+    o = json.loads(line)
+    if o.get(what) == kind:
+        seen += 1
+        assert previous == "crossing hand", (previous, o)
+        assert o["level"] == level, o
+        previous = what
+    elif "hand" in o and o.get("counted", True):
+        total += o["money"]
+        previous = "crossing hand" if total <= level and not crossed else "hand"
+        crossed = crossed or total <= level
+    elif "alarm" not in o and "warning" not in o:
+        previous = "other"
+assert crossed and seen == 1, (crossed, seen)
+PY
+}
+
+mkdir -p "$TMP/hh2"
+"$CLI" watch --room PartyPoker --nick HERO --folder "$TMP/hh2" --db "$DB" --stop-loss 10 \
+    --warn-percent 80 --day-stop-loss 15 --seconds 4 >"$TMP/watch2" 2>"$TMP/watch2.err" &
+WATCH_PID=$!
+for _ in $(seq 100); do
+    grep -q "watching 1 folder" "$TMP/watch2.err" && break
+    sleep 0.1
+done
+"$GEN" partypoker 200 "$TMP/hh2/table.txt" >/dev/null
+wait "$WATCH_PID"
+WATCH_PID=""
+check "the warning at -8" line_follows_the_hand "$TMP/watch2" warning stop_loss -8
+check "the stop loss at -10" line_follows_the_hand "$TMP/watch2" alarm stop_loss -10
+check "the day stop loss at -15 with the earlier session's $earlier" \
+    line_follows_the_hand "$TMP/watch2" alarm day_stop_loss -15 "$earlier"
+check "the day's figures on the day alarm" python3 -c '
+import json, sys
+o = next(json.loads(l) for l in open(sys.argv[1]) if "day_stop_loss" in l)
+assert abs(o["day_money"] - (o["money"] + float(sys.argv[2]))) < 1e-6, o' "$TMP/watch2" "$earlier"
+
+expect_usage_error "warn percent 100" replay --room PartyPoker --nick HERO --warn-percent 100 "$TMP/party.txt"
+expect_usage_error "warn minutes in replay" replay --room PartyPoker --nick HERO --warn-minutes 5 "$TMP/party.txt"
+expect_usage_error "day stop loss no amount" replay --room PartyPoker --nick HERO --day-stop-loss lots "$TMP/party.txt"
+expect_usage_error "day start not a time" replay --room PartyPoker --nick HERO --day-start 25:00 "$TMP/party.txt"
 
 echo "$passed passed, $fail failed"
 [ "$fail" -eq 0 ]
