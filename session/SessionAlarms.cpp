@@ -33,48 +33,31 @@ bool IsOn(const AlarmSettings& a, SessionAlarm alarm) {
 
 } // namespace
 
+namespace {
+
+// Each alarm's names, in the order of SessionAlarm.
+const struct {
+    const char* szKind;
+    const wchar_t* szLimit;
+} kAlarmNames[kSessionAlarmCount] = {
+    {"hands", L"hands limit"},
+    {"take_profit", L"take profit"},
+    {"stop_loss", L"stop loss"},
+    {"bb_stop_loss", L"big-blind stop"},
+    {"time", L"time limit"},
+    {"day_stop_loss", L"day stop loss"},
+    {"day_bb_stop_loss", L"day big-blind stop"},
+    {"day_time", L"day time limit"},
+};
+
+} // namespace
+
 const char* AlarmKindName(SessionAlarm alarm) {
-    switch (alarm) {
-    case SessionAlarm::kHands:
-        return "hands";
-    case SessionAlarm::kTakeProfit:
-        return "take_profit";
-    case SessionAlarm::kStopLoss:
-        return "stop_loss";
-    case SessionAlarm::kBBStopLoss:
-        return "bb_stop_loss";
-    case SessionAlarm::kTime:
-        return "time";
-    case SessionAlarm::kDayStopLoss:
-        return "day_stop_loss";
-    case SessionAlarm::kDayBBStopLoss:
-        return "day_bb_stop_loss";
-    case SessionAlarm::kDayTime:
-        return "day_time";
-    }
-    return "";
+    return kAlarmNames[Index(alarm)].szKind;
 }
 
 const wchar_t* LimitName(SessionAlarm alarm) {
-    switch (alarm) {
-    case SessionAlarm::kHands:
-        return L"hands limit";
-    case SessionAlarm::kTakeProfit:
-        return L"take profit";
-    case SessionAlarm::kStopLoss:
-        return L"stop loss";
-    case SessionAlarm::kBBStopLoss:
-        return L"big-blind stop";
-    case SessionAlarm::kTime:
-        return L"time limit";
-    case SessionAlarm::kDayStopLoss:
-        return L"day stop loss";
-    case SessionAlarm::kDayBBStopLoss:
-        return L"day big-blind stop";
-    case SessionAlarm::kDayTime:
-        return L"day time limit";
-    }
-    return L"";
+    return kAlarmNames[Index(alarm)].szLimit;
 }
 
 AlarmSettings TightenedOnly(const AlarmSettings& run, const AlarmSettings& want, LockResult& held) {

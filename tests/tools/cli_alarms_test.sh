@@ -92,20 +92,25 @@ expect_usage_error "bb stop not whole" replay --room PartyPoker --nick HERO --bb
 
 # Live: the hands are written into the watched folder once the watch runs. A
 # time limit of 00:00 fires at the first tick.
-mkdir -p "$TMP/hh"
-"$CLI" watch --room PartyPoker --nick HERO --folder "$TMP/hh" --stop-loss 5 --time-limit 00:00 \
-    --seconds 4 >"$TMP/watch" 2>"$TMP/watch.err" &
-WATCH_PID=$!
-for _ in $(seq 100); do
-    grep -q "watching 1 folder" "$TMP/watch.err" && break
-    sleep 0.1
-done
-"$GEN" partypoker 200 "$TMP/hh/table.txt" >/dev/null
-wait "$WATCH_PID"
-WATCH_PID=""
-check "watch counts the hands" test "$(grep -c '"hand":' "$TMP/watch")" -eq 200
-check "watch --stop-loss 5" stop_loss_follows_the_hand "$TMP/watch"
-check "watch --time-limit 00:00" grep -q '^{"alarm":"time","money":[^,]*,"bb":[^,]*,"hands":[0-9]*,"seconds":[0-9]*,"level":0}$' "$TMP/watch"
+watch_generated() { # name options...: watches $TMP/name for 4 s while 200 hands are written
+    local name="$1"
+    shift
+    mkdir -p "$TMP/$name"
+    "$CLI" watch --room PartyPoker --nick HERO --folder "$TMP/$name" "$@" --seconds 4 \
+        >"$TMP/$name.out" 2>"$TMP/$name.err" &
+    WATCH_PID=$!
+    for _ in $(seq 100); do
+        grep -q "watching 1 folder" "$TMP/$name.err" && break
+        sleep 0.1
+    done
+    "$GEN" partypoker 200 "$TMP/$name/table.txt" >/dev/null
+    wait "$WATCH_PID"
+    WATCH_PID=""
+}
+watch_generated watch --stop-loss 5 --time-limit 00:00
+check "watch counts the hands" test "$(grep -c '"hand":' "$TMP/watch.out")" -eq 200
+check "watch --stop-loss 5" stop_loss_follows_the_hand "$TMP/watch.out"
+check "watch --time-limit 00:00" grep -q '^{"alarm":"time","money":[^,]*,"bb":[^,]*,"hands":[0-9]*,"seconds":[0-9]*,"level":0}$' "$TMP/watch.out"
 
 # --- Warnings and day limits -----------------------------------------------
 # An earlier session of the day in the history: the first hands of the
@@ -152,25 +157,15 @@ assert crossed and seen == 1, (crossed, seen)
 PY
 }
 
-mkdir -p "$TMP/hh2"
-"$CLI" watch --room PartyPoker --nick HERO --folder "$TMP/hh2" --db "$DB" --stop-loss 10 \
-    --warn-percent 80 --day-stop-loss 15 --seconds 4 >"$TMP/watch2" 2>"$TMP/watch2.err" &
-WATCH_PID=$!
-for _ in $(seq 100); do
-    grep -q "watching 1 folder" "$TMP/watch2.err" && break
-    sleep 0.1
-done
-"$GEN" partypoker 200 "$TMP/hh2/table.txt" >/dev/null
-wait "$WATCH_PID"
-WATCH_PID=""
-check "the warning at -8" line_follows_the_hand "$TMP/watch2" warning stop_loss -8
-check "the stop loss at -10" line_follows_the_hand "$TMP/watch2" alarm stop_loss -10
+watch_generated watch2 --db "$DB" --stop-loss 10 --warn-percent 80 --day-stop-loss 15
+check "the warning at -8" line_follows_the_hand "$TMP/watch2.out" warning stop_loss -8
+check "the stop loss at -10" line_follows_the_hand "$TMP/watch2.out" alarm stop_loss -10
 check "the day stop loss at -15 with the earlier session's $earlier" \
-    line_follows_the_hand "$TMP/watch2" alarm day_stop_loss -15 "$earlier"
+    line_follows_the_hand "$TMP/watch2.out" alarm day_stop_loss -15 "$earlier"
 check "the day's figures on the day alarm" python3 -c '
 import json, sys
 o = next(json.loads(l) for l in open(sys.argv[1]) if "day_stop_loss" in l)
-assert abs(o["day_money"] - (o["money"] + float(sys.argv[2]))) < 1e-6, o' "$TMP/watch2" "$earlier"
+assert abs(o["day_money"] - (o["money"] + float(sys.argv[2]))) < 1e-6, o' "$TMP/watch2.out" "$earlier"
 
 expect_usage_error "warn percent 100" replay --room PartyPoker --nick HERO --warn-percent 100 "$TMP/party.txt"
 expect_usage_error "warn minutes in replay" replay --room PartyPoker --nick HERO --warn-minutes 5 "$TMP/party.txt"
