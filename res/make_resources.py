@@ -14,7 +14,8 @@ Numbering (the ids the program asks for):
            Large   Start 167 169 168, Stop 174 175 176, Pause 171 173 172, mask 170
            (normal, down, disabled; Pause's down image is the paused one)
   icons    128 application, 129 hands, 130 money, 154 time, 155 a room not watched
-  sounds   156 hands alarm, 157 money alarms, 169 time alarm
+  sounds   156 hands alarm, 157 money alarms, 169 time alarm, 187 warning (a limit
+           comes near: soft and short, written at a lower level)
 """
 import math
 import os
@@ -385,9 +386,10 @@ def mix_at(track, clip, start_seconds, gain):
         track[start + i] += v * gain
 
 
-def write_wav(path, samples):
+def write_wav(path, samples, level=0.8):
+    """level: the peak as a share of full scale."""
     peak = max(abs(v) for v in samples) or 1.0
-    scale = 0.8 * 32767 / peak
+    scale = level * 32767 / peak
     data = b"".join(struct.pack("<h", int(round(v * scale))) for v in samples)
     with wave.open(path, "wb") as w:
         w.setnchannels(1)
@@ -423,7 +425,15 @@ def sound_time():
     return track
 
 
-SOUNDS = {156: sound_hands, 157: sound_money, 169: sound_time}
+def sound_warning():
+    """One soft low note with a slow start: a nudge, not an alarm."""
+    soft = ((1.0, 1.0), (2.0, 0.12))
+    return tone(659.3, 0.35, 9.0, soft, attack=0.03)
+
+
+SOUNDS = {156: sound_hands, 157: sound_money, 169: sound_time, 187: sound_warning}
+# Peak levels; the alarms are written at 0.8.
+SOUND_LEVELS = {187: 0.3}
 
 
 # --- Main ----------------------------------------------------------------------
@@ -454,7 +464,7 @@ def main():
 
     for rid, make in SOUNDS.items():
         name = f"wav/{rid}.wav"
-        write_wav(os.path.join(HERE, name), make())
+        write_wav(os.path.join(HERE, name), make(), SOUND_LEVELS.get(rid, 0.8))
         files.append(name)
 
     with open(os.path.join(HERE, "tarnwick.qrc"), "w") as f:

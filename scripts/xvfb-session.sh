@@ -7,7 +7,9 @@
 # room's history folder does not exist, so the window shows the room as not
 # watched. With ALARMS=1 the hands alarm (at 3 hands) shows its message, a
 # window manager runs when one is installed (openbox), and a stand-in poker
-# table has the focus. Sets TMP, APP_PID, DISPLAY; cleans up on exit.
+# table has the focus. WARNINGS=1 is the same with warnings instead: 3 hands
+# before the hands limit of 8 and at 80 % of the way to a take profit of 8.
+# Sets TMP, APP_PID, DISPLAY; cleans up on exit.
 
 BUILD="${TARNWICK_BUILD_DIR:-$ROOT/build}"
 "$ROOT/scripts/build" >/dev/null
@@ -50,6 +52,19 @@ printf '[Bankroll]\r\nUse=1\r\nTotal=1234.56\r\n' >"$BIN/Tarnwick.ini"
 HANDS_LIMIT=700
 TAKE_PROFIT=0
 MONEY_LIMITS=100:-50
+LIMITS=""
+TABLE=0
+[ "${ALARMS:-0}" = 1 ] || [ "${WARNINGS:-0}" = 1 ] && TABLE=1
+if [ "${WARNINGS:-0}" = 1 ]; then
+    HANDS_LIMIT=8
+    TAKE_PROFIT=1
+    MONEY_LIMITS=8:-50 # the first hands bring the session's result past 6.40
+    LIMITS="[Limits]
+WarnHands=1
+WarnHandsBefore=3
+WarnTakeProfit=1
+WarnPercent=80"
+fi
 if [ "${ALARMS:-0}" = 1 ]; then
     printf '[AlarmMessage]\r\nHand=1\r\n' >>"$BIN/Tarnwick.ini"
     HANDS_LIMIT=3
@@ -69,6 +84,7 @@ Param=1:$MONEY_LIMITS
 TakeProfit=$TAKE_PROFIT
 [Alarm3]
 Param=1:90
+$LIMITS
 INI
 
 # A free display number.
@@ -84,7 +100,7 @@ for _ in $(seq 100); do
     sleep 0.05
 done
 
-if [ "${ALARMS:-0}" = 1 ]; then
+if [ "$TABLE" = 1 ]; then
     if command -v openbox >/dev/null 2>&1; then
         openbox >"$TMP/wm.log" 2>&1 &
         EXTRA_PIDS+=($!)

@@ -2,6 +2,7 @@
 #include "ui/Resources.h"
 
 #include <QSoundEffect>
+#include <algorithm>
 
 namespace tw {
 
@@ -14,7 +15,7 @@ QUrl CQtAlarmSound::SourceFor(const std::wstring& file, int resourceId) {
     return QUrl(QStringLiteral("qrc") + SoundResourcePath(resourceId));
 }
 
-void CQtAlarmSound::Play(const std::wstring& file, int resourceId) {
+void CQtAlarmSound::Play(const std::wstring& file, int resourceId, double volume) {
     if (!effect) {
         effect = std::make_unique<QSoundEffect>();
         QObject::connect(effect.get(), &QSoundEffect::statusChanged, this,
@@ -22,7 +23,9 @@ void CQtAlarmSound::Play(const std::wstring& file, int resourceId) {
     }
     urlSource = SourceFor(file, resourceId);
     nFallbackId = file.empty() ? 0 : resourceId;
+    dVolume = std::clamp(volume, 0.0, 1.0);
     effect->stop();
+    effect->setVolume(float(dVolume));
     effect->setSource(urlSource);
     effect->play(); // starts once the file is loaded
 }

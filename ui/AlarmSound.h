@@ -14,8 +14,9 @@ class IAlarmSound {
 public:
     virtual ~IAlarmSound() = default;
     // Starts the sound and returns at once. `file` empty: the built-in sound
-    // `resourceId`. A sound still playing is cut off.
-    virtual void Play(const std::wstring& file, int resourceId) = 0;
+    // `resourceId`. A sound still playing is cut off. `volume` from 0 (silent)
+    // to 1 (as recorded): a warning plays softer than an alarm.
+    virtual void Play(const std::wstring& file, int resourceId, double volume) = 0;
 };
 
 // Plays through QSoundEffect. The effect is created on first use, so a run
@@ -26,10 +27,12 @@ public:
     CQtAlarmSound();
     ~CQtAlarmSound() override;
 
-    void Play(const std::wstring& file, int resourceId) override;
+    void Play(const std::wstring& file, int resourceId, double volume) override;
 
-    // What the last Play asked for: a file URL or "qrc:/wav/<id>.wav".
+    // What the last Play asked for: a file URL or "qrc:/wav/<id>.wav", and
+    // at which volume.
     QUrl Source() const { return urlSource; }
+    double Volume() const { return dVolume; }
     // The URL that Play uses for a file or a built-in sound.
     static QUrl SourceFor(const std::wstring& file, int resourceId);
 
@@ -38,6 +41,7 @@ private:
 
     std::unique_ptr<QSoundEffect> effect;
     QUrl urlSource;
+    double dVolume = 1.0;
     int nFallbackId = 0; // built-in sound to play if the file cannot be loaded
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/SettingsValues.h"
 #include "app/TarnwickApp.h"
+#include "session/Session.h"
 #include "support/NumberText.h"
 #include "support/TextUtil.h"
 #include "ui/ColorButton.h"
@@ -97,6 +98,35 @@ QLineEdit* MakeAmountEdit(QWidget* parent, const char* name) {
     return edit;
 }
 
+// An "hh:mm" field of a time limit.
+QLineEdit* MakeTimeEdit(QWidget* parent, const char* name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setInputMask(QStringLiteral("99:99;_"));
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) + 24);
+    return edit;
+}
+
+// A spin box for a number of minutes, hands or a share, its unit inside.
+QSpinBox* MakeUnitSpin(QWidget* parent, const char* name, int min, int max, const QString& unit) {
+    QSpinBox* spin = MakeSpin(parent, name, min, max);
+    spin->setSuffix(unit);
+    // The unit stays readable in a dialog squeezed to its least width.
+    spin->setMinimumWidth(spin->sizeHint().width());
+    return spin;
+}
+
+// `names` as a sentence: "a", "a and b", "a, b and c".
+std::wstring JoinNames(const std::vector<std::wstring>& names) {
+    std::wstring text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == names.size() ? L" and " : L", ";
+        text += names[i];
+    }
+    return text;
+}
+
 QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& text) {
     auto* check = new QCheckBox(text, parent);
     check->setObjectName(QLatin1String(name));
@@ -115,8 +145,11 @@ QFrame* HorizontalLine(QWidget* parent) {
 // --- Construction ---
 
 CDlgSettings::CDlgSettings(CTarnwickApp& application, QWidget* parent)
-    : QDialog(parent), app(application), pMessages(application.UserMessages()),
-      alarmsOpened(application.Alarms()), viewOpened(application.View()),
+    : CDlgSettings(application, nullptr, parent) {}
+
+CDlgSettings::CDlgSettings(CTarnwickApp& application, CSession* session, QWidget* parent)
+    : QDialog(parent), app(application), pSession(session), pMessages(application.UserMessages()),
+      alarmsOpened(application.Wanted()), viewOpened(application.View()),
       ratesOpened(application.Rates()) {
     if (!pMessages) {
         ownMessages = std::make_unique<CQtUserMessages>();
@@ -128,6 +161,7 @@ CDlgSettings::CDlgSettings(CTarnwickApp& application, QWidget* parent)
     BuildAlarms();
     BuildAppearance();
     BuildCurrency();
+    BuildDayLimits();
     BuildStartup();
     LayOut();
     FillFromApp();
@@ -194,7 +228,7 @@ CDlgSettings::SoundRow CDlgSettings::MakeSoundRow(const QString& name, int resou
     SoundRow row;
     row.edit = new QLineEdit(groupAlarms);
     row.edit->setObjectName(QStringLiteral("editSound") + name);
-    row.edit->setMinimumWidth(160);
+    row.edit->setMinimumWidth(130);
     row.browse = new QToolButton(groupAlarms);
     row.browse->setObjectName(QStringLiteral("buttonBrowse") + name);
     row.browse->setText(QStringLiteral("..."));
@@ -225,11 +259,7 @@ void CDlgSettings::BuildAlarms() {
     QWidget* p = box;
 
     checkAlarmTime = MakeCheck(p, "checkAlarmTime", QStringLiteral("Alarm time"));
-    editAlarmTime = new QLineEdit(p);
-    editAlarmTime->setObjectName(QStringLiteral("editAlarmTime"));
-    editAlarmTime->setInputMask(QStringLiteral("99:99;_"));
-    editAlarmTime->setMaximumWidth(
-        editAlarmTime->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) + 24);
+    editAlarmTime = MakeTimeEdit(p, "editAlarmTime");
     checkTimeMessage = MakeCheck(p, "checkTimeMessage", QStringLiteral("Show a message"));
     soundTime = MakeSoundRow(QStringLiteral("Time"), kSoundTime);
 
@@ -256,50 +286,98 @@ void CDlgSettings::BuildAlarms() {
     checkMessagesTakeFocus =
         MakeCheck(p, "checkMessagesTakeFocus", QStringLiteral("Alarm messages take the focus"));
 
+    // A warning comes before its alarm, once per level: a quiet sound, a
+    // notice that never takes the focus, the figure marked in amber.
+    const QString warnTip =
+        QStringLiteral("A quiet notice before the alarm, while there is time to play tighter");
+    auto warnCheck = [&](const char* name) {
+        QCheckBox* check = MakeCheck(p, name, QStringLiteral("Warn"));
+        check->setToolTip(warnTip);
+        connect(check, &QCheckBox::toggled, this, [this] { EnableWarnings(); });
+        return check;
+    };
+    checkWarnTime = warnCheck("checkWarnTime");
+    spinWarnMinutes = MakeUnitSpin(p, "spinWarnMinutes", 1, 5999, QStringLiteral(" min before"));
+    checkWarnHands = warnCheck("checkWarnHands");
+    spinWarnHands = MakeUnitSpin(p, "spinWarnHands", 1, 9999, QStringLiteral(" hands before"));
+    spinWarnPercent = MakeUnitSpin(p, "spinWarnPercent", 1, 99, QStringLiteral(" %"));
+    spinWarnPercent->setToolTip(QStringLiteral(
+        "The money warnings show this share of the way to their level (from zero, or from the "
+        "peak a trailing level follows)"));
+    checkWarnTakeProfit = warnCheck("checkWarnTakeProfit");
+    checkWarnStopLoss = warnCheck("checkWarnStopLoss");
+    checkWarnStopLossBB = warnCheck("checkWarnStopLossBB");
+
+    checkLockLimits =
+        MakeCheck(p, "checkLockLimits", QStringLiteral("Lock limits while a session runs"));
+    checkLockLimits->setToolTip(
+        QStringLiteral("While a session runs, limits can be tightened but not loosened or "
+                       "switched off; a loosening waits for the next Start"));
+    labelLocked =
+        new QLabel(QStringLiteral("A session is running with the limits locked: they can only be "
+                                  "tightened now. Anything else takes effect at the next Start."),
+                   p);
+    labelLocked->setObjectName(QStringLiteral("labelLocked"));
+    labelLocked->setWordWrap(true);
+    labelLocked->setStyleSheet(QStringLiteral("color: #a05a00;"));
+
     connect(checkAlarmTime, &QCheckBox::toggled, this, [this] { EnableTimeGroup(); });
     connect(checkAlarmHands, &QCheckBox::toggled, this, [this] { EnableHandsGroup(); });
     connect(checkAlarmMoney, &QCheckBox::toggled, this, [this] { EnableMoneyGroup(); });
 
-    // Columns: switch, label or sub-switch, value, trailing, "Sound file",
-    // path, browse, play.
+    // Columns: switch, label or sub-switch, value, trailing, warning switch,
+    // warning value, "Sound file", path, browse, play.
+    constexpr int kColumns = 10;
     auto* g = new QGridLayout(box);
     g->setHorizontalSpacing(6);
     g->setVerticalSpacing(4);
     auto soundCells = [&](int row, const SoundRow& s) {
-        g->addWidget(new QLabel(QStringLiteral("Sound file"), p), row, 4);
-        g->addWidget(s.edit, row, 5);
-        g->addWidget(s.browse, row, 6);
-        g->addWidget(s.play, row, 7);
+        g->addWidget(new QLabel(QStringLiteral("Sound file"), p), row, 6);
+        g->addWidget(s.edit, row, 7);
+        g->addWidget(s.browse, row, 8);
+        g->addWidget(s.play, row, 9);
     };
+    auto line = [&](int row) { g->addWidget(HorizontalLine(p), row, 0, 1, kColumns); };
     int r = 0;
     g->addWidget(checkAlarmTime, r, 0);
     g->addWidget(new QLabel(QStringLiteral("Time"), p), r, 1, Qt::AlignRight);
     g->addWidget(editAlarmTime, r, 2);
     g->addWidget(checkTimeMessage, r, 3);
+    g->addWidget(checkWarnTime, r, 4);
+    g->addWidget(spinWarnMinutes, r, 5);
     soundCells(r++, soundTime);
-    g->addWidget(HorizontalLine(p), r++, 0, 1, 8);
+    line(r++);
     g->addWidget(checkAlarmHands, r, 0);
     g->addWidget(new QLabel(QStringLiteral("Hands"), p), r, 1, Qt::AlignRight);
     g->addWidget(spinHands, r, 2);
     g->addWidget(checkHandMessage, r, 3);
+    g->addWidget(checkWarnHands, r, 4);
+    g->addWidget(spinWarnHands, r, 5);
     soundCells(r++, soundHands);
-    g->addWidget(HorizontalLine(p), r++, 0, 1, 8);
-    g->addWidget(checkAlarmMoney, r++, 0, 1, 2);
+    line(r++);
+    g->addWidget(checkAlarmMoney, r, 0, 1, 2);
+    g->addWidget(new QLabel(QStringLiteral("Warn at"), p), r, 4);
+    g->addWidget(spinWarnPercent, r++, 5);
     g->addWidget(checkTakeProfit, r, 1);
     g->addWidget(editTakeProfit, r, 2);
     g->addWidget(checkTrailingTakeProfit, r, 3);
+    g->addWidget(checkWarnTakeProfit, r, 4);
     soundCells(r++, soundTakeProfit);
     g->addWidget(checkStopLoss, r, 1);
     g->addWidget(editStopLoss, r, 2);
     g->addWidget(checkTrailingStopLoss, r, 3);
+    g->addWidget(checkWarnStopLoss, r, 4);
     soundCells(r++, soundStopLoss);
     g->addWidget(checkStopLossBB, r, 1);
     g->addWidget(spinStopLossBB, r, 2);
+    g->addWidget(checkWarnStopLossBB, r, 4);
     soundCells(r++, soundStopLossBB);
-    g->addWidget(HorizontalLine(p), r++, 0, 1, 8);
-    g->addWidget(checkMessagesTakeFocus, r++, 0, 1, 8);
+    line(r++);
+    g->addWidget(checkMessagesTakeFocus, r, 0, 1, 4);
+    g->addWidget(checkLockLimits, r++, 4, 1, kColumns - 4);
+    g->addWidget(labelLocked, r++, 0, 1, kColumns);
     g->setColumnMinimumWidth(0, 16);
-    g->setColumnStretch(5, 1);
+    g->setColumnStretch(7, 1);
 }
 
 void CDlgSettings::BuildAppearance() {
@@ -385,6 +463,52 @@ void CDlgSettings::BuildCurrency() {
             [this](int id) { SetCurrencyDefaults(id, false); });
 }
 
+void CDlgSettings::BuildDayLimits() {
+    auto* box = new QGroupBox(QStringLiteral("Day limits"), this);
+    groupDayLimits = box;
+    box->setToolTip(QStringLiteral("Over all the sessions of the day (a day begins at 06:00)"));
+    checkDayStopLoss = MakeCheck(box, "checkDayStopLoss", QStringLiteral("Stop loss"));
+    editDayStopLoss = MakeAmountEdit(box, "editDayStopLoss");
+    checkDayStopLossBB = MakeCheck(box, "checkDayStopLossBB", QStringLiteral("Stop loss BBs"));
+    spinDayStopLossBB = MakeSpin(box, "spinDayStopLossBB", -999999, -1, true);
+    checkDayTime = MakeCheck(box, "checkDayTime", QStringLiteral("Playing time"));
+    editDayTime = MakeTimeEdit(box, "editDayTime");
+    for (QCheckBox* check : {checkDayStopLoss, checkDayStopLossBB, checkDayTime})
+        connect(check, &QCheckBox::toggled, this, [this] { EnableDayLimits(); });
+
+    auto* g = new QGridLayout(box);
+    g->setVerticalSpacing(4);
+    int r = 0;
+    g->addWidget(checkDayStopLoss, r, 0);
+    g->addWidget(editDayStopLoss, r++, 1);
+    g->addWidget(checkDayStopLossBB, r, 0);
+    g->addWidget(spinDayStopLossBB, r++, 1);
+    g->addWidget(checkDayTime, r, 0);
+    g->addWidget(editDayTime, r++, 1, Qt::AlignLeft);
+    g->setColumnStretch(1, 1);
+
+    // Every so many minutes of playing time; a pause as long as a break
+    // starts the count again.
+    auto* breaks = new QGroupBox(QStringLiteral("Break reminder"), this);
+    groupBreaks = breaks;
+    checkBreakReminder = MakeCheck(breaks, "checkBreakReminder", QStringLiteral("Every"));
+    spinBreakMinutes = MakeUnitSpin(breaks, "spinBreakMinutes", 1, 5999, QStringLiteral(" min"));
+    spinBreakPauseMinutes =
+        MakeUnitSpin(breaks, "spinBreakPauseMinutes", 1, 5999, QStringLiteral(" min"));
+    spinBreakPauseMinutes->setToolTip(
+        QStringLiteral("A pause this long counts as the break: the count starts again"));
+    connect(checkBreakReminder, &QCheckBox::toggled, this, [this] { EnableDayLimits(); });
+    auto* b = new QGridLayout(breaks);
+    b->setVerticalSpacing(4);
+    b->addWidget(checkBreakReminder, 0, 0);
+    b->addWidget(spinBreakMinutes, 0, 1);
+    b->addWidget(new QLabel(QStringLiteral("of play"), breaks), 0, 2);
+    b->addWidget(new QLabel(QStringLiteral("A pause of"), breaks), 1, 0);
+    b->addWidget(spinBreakPauseMinutes, 1, 1);
+    b->addWidget(new QLabel(QStringLiteral("resets"), breaks), 1, 2);
+    b->setColumnStretch(1, 1);
+}
+
 void CDlgSettings::BuildStartup() {
     auto* box = new QWidget(this);
     groupStartup = box;
@@ -426,6 +550,8 @@ void CDlgSettings::LayOut() {
     auto* right = new QVBoxLayout;
     right->addWidget(groupAppearance);
     right->addWidget(groupCurrencyBox);
+    right->addWidget(groupDayLimits);
+    right->addWidget(groupBreaks);
     right->addStretch();
 
     auto* grid = new QGridLayout(this);
@@ -468,9 +594,36 @@ void CDlgSettings::FillFromApp() {
     checkTrailingStopLoss->setChecked(a.bTrailingStopLoss != 0);
     soundStopLoss.edit->setText(Q(a.soundStopLoss.strPath));
     checkStopLossBB->setChecked(a.bStopLossBB != 0);
-    spinStopLossBB->setValue(static_cast<int>(app.alarmState.dBBStopInitial));
+    // The stop in force (which trailing may have moved from its amount),
+    // unless the lock holds another for the next session.
+    spinStopLossBB->setValue(app.HasHeld() ? a.nAlarmLossBB
+                                           : static_cast<int>(app.alarmState.dBBStopInitial));
     soundStopLossBB.edit->setText(Q(a.soundStopLossBB.strPath));
     checkMessagesTakeFocus->setChecked(a.bMessagesTakeFocus != 0);
+
+    checkWarnTime->setChecked(a.bWarnTime != 0);
+    spinWarnMinutes->setValue(a.nWarnMinutes);
+    checkWarnHands->setChecked(a.bWarnHands != 0);
+    spinWarnHands->setValue(a.nWarnHands);
+    spinWarnPercent->setValue(a.nWarnPercent);
+    checkWarnTakeProfit->setChecked(a.bWarnTakeProfit != 0);
+    checkWarnStopLoss->setChecked(a.bWarnStopLoss != 0);
+    checkWarnStopLossBB->setChecked(a.bWarnStopLossBB != 0);
+    checkLockLimits->setChecked(a.bLockLimits != 0);
+    // The lock cannot be lifted by the session it holds.
+    const bool locked = LockedNow();
+    checkLockLimits->setEnabled(!locked);
+    labelLocked->setVisible(locked);
+
+    checkDayStopLoss->setChecked(a.bDayStopLoss != 0);
+    editDayStopLoss->setText(Q(FormatFixed(a.dDayStopLoss, 2)));
+    checkDayStopLossBB->setChecked(a.bDayStopLossBB != 0);
+    spinDayStopLossBB->setValue(a.nDayStopLossBB);
+    checkDayTime->setChecked(a.bDayTime != 0);
+    editDayTime->setText(Q(AlarmTimeText(std::clamp(a.nDayMinutes, 1, kMaxTimeLimit))));
+    checkBreakReminder->setChecked(a.bBreakReminder != 0);
+    spinBreakMinutes->setValue(a.nBreakMinutes);
+    spinBreakPauseMinutes->setValue(a.nBreakPauseMinutes);
 
     checkRunOnStart->setChecked(viewOpened.bRunOnStart != 0);
     checkMinTray->setChecked(viewOpened.bMinTrayAtStartup != 0);
@@ -486,6 +639,7 @@ void CDlgSettings::FillFromApp() {
     EnableMoneyGroup();
     EnableTimeGroup();
     EnableAutoPause();
+    EnableDayLimits();
     SetCurrencyDefaults(ratesOpened.nDisplayCurrency, true);
 }
 
@@ -496,6 +650,7 @@ void CDlgSettings::EnableHandsGroup() {
     spinHands->setEnabled(on);
     checkHandMessage->setEnabled(on);
     EnableSoundRow(soundHands, on);
+    EnableWarnings();
 }
 
 void CDlgSettings::EnableMoneyGroup() {
@@ -510,6 +665,7 @@ void CDlgSettings::EnableMoneyGroup() {
     EnableSoundRow(soundStopLoss, on);
     spinStopLossBB->setEnabled(on);
     EnableSoundRow(soundStopLossBB, on);
+    EnableWarnings();
 }
 
 void CDlgSettings::EnableTimeGroup() {
@@ -517,6 +673,37 @@ void CDlgSettings::EnableTimeGroup() {
     editAlarmTime->setEnabled(on);
     checkTimeMessage->setEnabled(on);
     EnableSoundRow(soundTime, on);
+    EnableWarnings();
+}
+
+void CDlgSettings::EnableWarnings() {
+    // A warning belongs to its alarm: usable while the alarm is on, its
+    // value while the warning is.
+    const bool time = checkAlarmTime->isChecked();
+    checkWarnTime->setEnabled(time);
+    spinWarnMinutes->setEnabled(time && checkWarnTime->isChecked());
+    const bool hands = checkAlarmHands->isChecked();
+    checkWarnHands->setEnabled(hands);
+    spinWarnHands->setEnabled(hands && checkWarnHands->isChecked());
+    const bool money = checkAlarmMoney->isChecked();
+    bool anyMoney = false;
+    for (QCheckBox* check : {checkWarnTakeProfit, checkWarnStopLoss, checkWarnStopLossBB}) {
+        check->setEnabled(money);
+        anyMoney = anyMoney || check->isChecked();
+    }
+    spinWarnPercent->setEnabled(money && anyMoney);
+}
+
+void CDlgSettings::EnableDayLimits() {
+    editDayStopLoss->setEnabled(checkDayStopLoss->isChecked());
+    spinDayStopLossBB->setEnabled(checkDayStopLossBB->isChecked());
+    editDayTime->setEnabled(checkDayTime->isChecked());
+    spinBreakMinutes->setEnabled(checkBreakReminder->isChecked());
+    spinBreakPauseMinutes->setEnabled(checkBreakReminder->isChecked());
+}
+
+bool CDlgSettings::LockedNow() const {
+    return pSession && pSession->IsRunning() && app.Alarms().bLockLimits;
 }
 
 void CDlgSettings::EnableAutoPause() {
@@ -706,10 +893,17 @@ void CDlgSettings::accept() {
         editAlarmTime->setFocus();
         return;
     }
+    int dayMinutes = 0;
+    if (std::wstring dayText;
+        !ParseTimeLimit(W(editDayTime->displayText()), dayMinutes, dayText) || dayMinutes < 1) {
+        Tell(L"Enter the playing time of a day as hours and minutes, like 04:00!");
+        editDayTime->setFocus();
+        return;
+    }
 
     // An amount that cannot be read keeps the dialog open on it: a limit
     // other than the one typed would fire at the wrong time.
-    double takeProfit = 0.0, stopLoss = 0.0;
+    double takeProfit = 0.0, stopLoss = 0.0, dayStopLoss = 0.0;
     const struct {
         QLineEdit* edit;
         MoneyLimit kind;
@@ -720,6 +914,8 @@ void CDlgSettings::accept() {
          L"Enter the take profit as an amount, like 50 or 12.50!"},
         {editStopLoss, MoneyLimit::StopLoss, &stopLoss,
          L"Enter the stop loss as the amount you may lose, like 50 or 12.50!"},
+        {editDayStopLoss, MoneyLimit::StopLoss, &dayStopLoss,
+         L"Enter the day stop loss as the amount you may lose in a day, like 100 or 80.50!"},
     };
     for (const auto& l : limits) {
         if (!ParseMoneyLimit(W(l.edit->text()), l.kind, *l.amount)) {
@@ -775,6 +971,25 @@ void CDlgSettings::accept() {
     alarms.soundStopLossBB.Set(W(soundStopLossBB.edit->text()));
     alarms.bAutoPause = checkAutoPause->isChecked() ? 1 : 0;
     alarms.nAutoPauseMin = spinAutoPauseMin->value();
+    auto on = [](const QCheckBox* check) { return check->isChecked() ? 1 : 0; };
+    alarms.bWarnTime = on(checkWarnTime);
+    alarms.nWarnMinutes = spinWarnMinutes->value();
+    alarms.bWarnHands = on(checkWarnHands);
+    alarms.nWarnHands = spinWarnHands->value();
+    alarms.nWarnPercent = spinWarnPercent->value();
+    alarms.bWarnTakeProfit = on(checkWarnTakeProfit);
+    alarms.bWarnStopLoss = on(checkWarnStopLoss);
+    alarms.bWarnStopLossBB = on(checkWarnStopLossBB);
+    alarms.bLockLimits = on(checkLockLimits);
+    alarms.bDayStopLoss = on(checkDayStopLoss);
+    alarms.dDayStopLoss = dayStopLoss;
+    alarms.bDayStopLossBB = on(checkDayStopLossBB);
+    alarms.nDayStopLossBB = spinDayStopLossBB->value();
+    alarms.bDayTime = on(checkDayTime);
+    alarms.nDayMinutes = dayMinutes;
+    alarms.bBreakReminder = on(checkBreakReminder);
+    alarms.nBreakMinutes = spinBreakMinutes->value();
+    alarms.nBreakPauseMinutes = spinBreakPauseMinutes->value();
 
     ViewSettings view = viewOpened;
     view.nColorBg = colorBg->Color(); // each pick took effect at once already
@@ -787,10 +1002,13 @@ void CDlgSettings::accept() {
     if (comboSize->currentIndex() >= 0 && comboSize->currentIndex() <= 2)
         view.nSize = comboSize->currentIndex();
 
-    // A raised hands or time limit arms its fired alarm again and the
-    // big-blind stop starts again from its value; the money levels take the
-    // new amounts at the next start.
-    app.SetAlarms(alarms);
+    // A raised hands or time limit arms its fired alarm again, a changed
+    // money limit takes its new level at once. Under the lock a running
+    // session takes only what tightens its limits; the rest is held for
+    // its next Start (and the profile keeps what was asked for).
+    const LockResult held = pSession ? pSession->ChangeAlarms(alarms) : LockResult();
+    if (!pSession)
+        app.SetAlarms(alarms);
     app.SetView(view);
     app.SetRates(rates);
 
@@ -801,6 +1019,18 @@ void CDlgSettings::accept() {
     if (!app.StoreAlarmMessageSwitches() || !stored)
         Tell(L"The settings could not be saved completely; they apply until the program "
              L"ends.");
+    if (held.Any()) {
+        std::vector<std::wstring> names;
+        for (SessionAlarm alarm : held.vecHeld)
+            names.push_back(LimitName(alarm));
+        std::wstring text = L"Locked while the session runs:";
+        if (!names.empty())
+            text += L" the new " + JoinNames(names) + L" take" + (names.size() == 1 ? L"s" : L"") +
+                    L" effect at the next Start.";
+        if (held.bLockHeld)
+            text += L" The lock stays on until the session ends.";
+        Tell(text);
+    }
 
     if (fnApplyToWindow)
         fnApplyToWindow();

@@ -1,10 +1,13 @@
 // The settings dialog: the rooms to watch, the time, hands and money alarms
-// with their sounds, automatic pause and start-up, the session window's
+// with their sounds and warnings, the lock on the limits, the day limits, the
+// break reminder, automatic pause and start-up, the session window's
 // colours, size and opacity, and the display currency with its rates.
 //
 // It edits the application object. The controls are filled from copies of
-// its alarm, view and rate settings; OK builds new ones from the controls,
-// sets each whole and writes the rooms file and the application profile.
+// its alarm (as the user last set them: Wanted), view and rate settings; OK
+// builds new ones from the controls, sets each whole (the alarms through the
+// session, which under the lock keeps a running session's limits from being
+// loosened) and writes the rooms file and the application profile.
 // Cancel changes none of them, with two kinds of edit that act at once and
 // stay after Cancel for the rest of the run: colour picks (the view's
 // colours) and adds, changes and deletes of rooms (the configured rooms and
@@ -38,6 +41,7 @@ namespace tw {
 class CDlgAddRoom;
 
 class CTarnwickApp;
+class CSession;
 class CColorButton;
 class IUserMessages;
 struct RoomRow;
@@ -48,6 +52,12 @@ public:
     // go through app.UserMessages() (message boxes of our own when it has
     // none).
     explicit CDlgSettings(CTarnwickApp& app, QWidget* parent = nullptr);
+    // The same for the session window's `session` (which must outlive the
+    // dialog; null: none): OK applies the alarms through it. While it runs
+    // with the limits locked, the dialog says that they can only be
+    // tightened, the lock cannot be switched off, and OK tells which limits
+    // wait for the next Start.
+    CDlgSettings(CTarnwickApp& app, CSession* session, QWidget* parent = nullptr);
     ~CDlgSettings() override;
 
     // Called after a successful OK, once the application object holds the new
@@ -82,9 +92,10 @@ public:
     // the dialog opened with instead.
     void SetCurrencyDefaults(int currency, bool useStored);
 
-    // OK: checks the time text, the room list and the rates (a message and
-    // the dialog stays open, nothing changed), then sets the alarms, the view
-    // and the rates whole, writes the rooms file and the profile, calls
+    // OK: checks the time texts, the amounts, the room list and the rates (a
+    // message and the dialog stays open, nothing changed), then sets the
+    // alarms, the view and the rates whole, writes the rooms file and the
+    // profile, tells which limits the lock holds for the next Start, calls
     // fnApplyToWindow and closes.
     void accept() override;
 
@@ -98,6 +109,7 @@ private:
     void BuildAlarms();
     void BuildAppearance();
     void BuildCurrency();
+    void BuildDayLimits();
     void BuildStartup();
     void LayOut();
     void FillFromApp();
@@ -106,6 +118,10 @@ private:
     void EnableMoneyGroup();
     void EnableTimeGroup();
     void EnableAutoPause();
+    void EnableWarnings();
+    void EnableDayLimits();
+    // A session runs with the limits locked: they can only be tightened.
+    bool LockedNow() const;
     void UpdateRoomButtons();
     void UpdateOpacityLabel();
 
@@ -132,6 +148,7 @@ private:
     static void EnableSoundRow(const SoundRow& row, bool enable);
 
     CTarnwickApp& app;
+    CSession* pSession = nullptr;
     IUserMessages* pMessages;
     std::unique_ptr<IUserMessages> ownMessages;
     std::unique_ptr<QSoundEffect> sound;
@@ -169,6 +186,27 @@ private:
     QSpinBox* spinStopLossBB = nullptr;
     SoundRow soundStopLossBB;
     QCheckBox* checkMessagesTakeFocus = nullptr;
+    // Warnings before the alarms.
+    QCheckBox* checkWarnTime = nullptr;
+    QSpinBox* spinWarnMinutes = nullptr;
+    QCheckBox* checkWarnHands = nullptr;
+    QSpinBox* spinWarnHands = nullptr;
+    QSpinBox* spinWarnPercent = nullptr;
+    QCheckBox* checkWarnTakeProfit = nullptr;
+    QCheckBox* checkWarnStopLoss = nullptr;
+    QCheckBox* checkWarnStopLossBB = nullptr;
+    QCheckBox* checkLockLimits = nullptr;
+    QLabel* labelLocked = nullptr; // shown while the limits are locked
+
+    QCheckBox* checkDayStopLoss = nullptr;
+    QLineEdit* editDayStopLoss = nullptr;
+    QCheckBox* checkDayStopLossBB = nullptr;
+    QSpinBox* spinDayStopLossBB = nullptr;
+    QCheckBox* checkDayTime = nullptr;
+    QLineEdit* editDayTime = nullptr;
+    QCheckBox* checkBreakReminder = nullptr;
+    QSpinBox* spinBreakMinutes = nullptr;
+    QSpinBox* spinBreakPauseMinutes = nullptr;
 
     QCheckBox* checkRunOnStart = nullptr;
     QCheckBox* checkMinTray = nullptr;
@@ -190,6 +228,8 @@ private:
     QWidget* groupAlarms = nullptr;
     QWidget* groupAppearance = nullptr;
     QWidget* groupCurrencyBox = nullptr;
+    QWidget* groupDayLimits = nullptr;
+    QWidget* groupBreaks = nullptr;
     QWidget* groupStartup = nullptr;
 };
 

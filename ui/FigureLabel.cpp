@@ -34,10 +34,12 @@ QFont CFigureLabel::PaintFont() const {
     return font;
 }
 
-void CFigureLabel::SetMarked(bool marked) {
-    if (marked == bMarked)
+void CFigureLabel::SetMarked(bool marked, bool warning) {
+    warning = marked && warning;
+    if (marked == bMarked && warning == bWarning)
         return;
     bMarked = marked;
+    bWarning = warning;
     update();
 }
 
@@ -61,9 +63,9 @@ void CFigureLabel::paintEvent(QPaintEvent*) {
                               .intersected(rect());
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(AlarmColor());
+        painter.setBrush(bWarning ? WarningColor() : AlarmColor());
         painter.drawRoundedRect(box, 4, 4);
-        pen = Qt::white;
+        pen = bWarning ? QColor(Qt::black) : QColor(Qt::white);
     }
     painter.setPen(pen);
     painter.drawText(contentsRect(), int(alignment()), text());

@@ -21,12 +21,15 @@ public:
     QColor TextColor() const { return ColorFromRef(fnColorRef()); }
 
     // An alarm's mark: while marked the figure blinks, drawn lit (white on
-    // the alarm colour) and plain in turn.
-    void SetMarked(bool marked);
+    // the alarm colour) and plain in turn. A warning's mark is lit in amber
+    // (dark text on it) instead.
+    void SetMarked(bool marked, bool warning = false);
     bool IsMarked() const { return bMarked; }
+    bool IsWarningMark() const { return bMarked && bWarning; }
     void SetLit(bool lit);
     bool IsLit() const { return bMarked && bLit; }
     static QColor AlarmColor() { return QColor(208, 32, 48); }
+    static QColor WarningColor() { return QColor(240, 168, 24); }
     // The font the text is painted with: the label's font, made smaller
     // when the text would not fit the label's width otherwise.
     QFont PaintFont() const;
@@ -37,6 +40,7 @@ protected:
 private:
     std::function<int()> fnColorRef;
     bool bMarked = false;
+    bool bWarning = false;
     bool bLit = false;
 };
 

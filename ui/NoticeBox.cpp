@@ -17,6 +17,8 @@ namespace {
 
 constexpr int kGap = 8;      // between the window and a notice, and between notices
 constexpr int kCascade = 24; // the step of notices cascaded where no room is left
+// What a title bar keeps beside its caption: the icon, the buttons, margins.
+constexpr int kTitleButtonsWidth = 110;
 // An activation this soon after the notice showed is the window system's,
 // not the user's.
 constexpr qint64 kShowActivationMs = 1000;
@@ -56,6 +58,13 @@ CNoticeBox::CNoticeBox(const QString& text, const QString& caption, int timeoutM
     layout->addLayout(row);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // A short text would leave the title too narrow for the caption beside
+    // the window system's buttons ("Hand… near"). Title bars are often bold.
+    QFont title = font();
+    title.setBold(true);
+    const QMargins margins = layout->contentsMargins();
+    buttons->setMinimumWidth(QFontMetrics(title).horizontalAdvance(caption) + kTitleButtonsWidth -
+                             margins.left() - margins.right());
 
     timerClose.setSingleShot(true);
     // A coarse timer may fire a little early; the 20 seconds are promised.

@@ -21,6 +21,7 @@ enum ResourceId : int {
     kIdSoundHands = 156,
     kIdSoundMoney = 157,
     kIdSoundTime = 169,
+    kIdSoundWarning = 187, // a limit comes near
 };
 
 // Registers the compiled-in resources; safe to call more than once.

@@ -545,9 +545,30 @@ void CTarnwickDlg::UpdateStartButton() {
 }
 
 void CTarnwickDlg::StartSession() {
+    // The day limits count the day's earlier sessions. One reached already
+    // is a reason to stop for the day: the user decides.
+    const DayResult day = fnDayBefore ? fnDayBefore(fnClock()) : DayResult();
+    const std::vector<SessionAlarm> reached = DayLimitsReached(day, app.Wanted());
+    if (!reached.empty()) {
+        // Without any way to ask, the user's Start stands.
+        IUserMessages* messages = app.UserMessages();
+        const int answer = messages ? messages->MessageBoxTimeout(
+                                          DayLimitQuestion(reached, day, app.Wanted()),
+                                          L"Tarnwick: day limit reached", kMbTimedQuestionStyle, 0)
+                                    : kIdYes;
+        if (answer != kIdYes) {
+            btnStart->setChecked(false);
+            return;
+        }
+    }
+
     // The hand count starts from zero before the watches can count a hand.
     session.SetCarryMoney(app.bBankroll != 0);
+    session.SetDayBefore(day);
     session.Start(fnStartWatches);
+    // Started knowingly past a day limit: it does not fire again at once.
+    for (SessionAlarm alarm : reached)
+        app.MarkFired(alarm);
 
     KillClockTimer();
     btnStart->setChecked(false);
@@ -624,6 +645,10 @@ void CTarnwickDlg::RefreshSession() {
     // Notices hold nothing up: every alarm of this tick shows at once.
     for (SessionAlarm alarm : tick.vecFired)
         ActOnAlarm(alarm);
+    for (SessionAlarm alarm : tick.vecWarned)
+        ActOnWarning(alarm);
+    if (tick.bBreakDue)
+        RemindBreak();
     ExpireMarks();
     PushFigures();
 }
@@ -637,28 +662,39 @@ void CTarnwickDlg::timerEvent(QTimerEvent* event) {
 
 // --- Alarms ---------------------------------------------------------------------
 
+namespace {
+
+// The figure an alarm or its warning concerns.
+int FigureOf(SessionAlarm alarm) {
+    switch (alarm) {
+    case SessionAlarm::kHands:
+        return kCtlHands;
+    case SessionAlarm::kTime:
+    case SessionAlarm::kDayTime:
+        return kCtlTime;
+    default:
+        return kCtlMoney;
+    }
+}
+
+} // namespace
+
 void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
-    // What was reached and where the session stands.
-    AlarmFigures figures;
-    figures.dLevel = session.Level(alarm);
-    figures.dMoney = session.Money();
-    figures.dBigBlinds = session.BigBlinds();
-    figures.nHands = session.ShownHands();
-    figures.nSeconds = session.Seconds();
-    const AlarmMessage said = AlarmMessageFor(alarm, figures);
+    // What was reached and where the session (for a day limit: the day)
+    // stands.
+    const AlarmMessage said = AlarmMessageFor(alarm, FiguresFor(session, alarm));
     const wchar_t* text = said.strText.c_str();
     const wchar_t* caption = said.strCaption.c_str();
     const AlarmSettings& alarms = app.Alarms();
     const CAlarmSound* sound = &alarms.soundTime;
     int soundId = kIdSoundMoney;
     bool message = true;
-    int figure = kCtlMoney;
+    const int figure = FigureOf(alarm);
     switch (alarm) {
     case SessionAlarm::kHands:
         sound = &alarms.soundHands;
         soundId = kIdSoundHands;
         message = alarms.bHandMessage != 0;
-        figure = kCtlHands;
         break;
     case SessionAlarm::kTakeProfit:
         sound = &alarms.soundTakeProfit;
@@ -672,7 +708,14 @@ void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
     case SessionAlarm::kTime:
         soundId = kIdSoundTime;
         message = alarms.bTimeMessage != 0;
-        figure = kCtlTime;
+        break;
+    // The day's limits sound like the session's and always tell why.
+    case SessionAlarm::kDayStopLoss:
+    case SessionAlarm::kDayBBStopLoss:
+        sound = &alarms.soundStopLoss;
+        break;
+    case SessionAlarm::kDayTime:
+        soundId = kIdSoundTime;
         break;
     }
     PlayAlarmSound(sound->File(), soundId);
@@ -685,50 +728,75 @@ void CTarnwickDlg::ActOnAlarm(SessionAlarm alarm) {
         app.ShowAlarmMessage(text, caption, alarms.bMessagesTakeFocus != 0);
 }
 
-void CTarnwickDlg::MarkFigure(int control, const QString& reason) {
+void CTarnwickDlg::ActOnWarning(SessionAlarm alarm) {
+    const AlarmMessage said = WarningMessageFor(alarm, FiguresFor(session, alarm));
+    // There is still time to play tighter: heard, seen, never in the way.
+    PlayAlarmSound(std::wstring(), kIdSoundWarning, kWarningVolume);
+    const QString at = QDateTime::fromSecsSinceEpoch(fnClock()).toString(QStringLiteral("HH:mm"));
+    MarkFigure(FigureOf(alarm),
+               QStringLiteral("%1: %2 (%3)").arg(Q(said.strCaption), Q(said.strText), at), true);
+    app.ShowAlarmMessage(said.strText, said.strCaption, false);
+}
+
+void CTarnwickDlg::RemindBreak() {
+    const AlarmMessage said = BreakMessage(FiguresFor(session, SessionAlarm::kTime));
+    app.ShowAlarmMessage(said.strText, said.strCaption, false);
+}
+
+void CTarnwickDlg::MarkFigure(int control, const QString& reason, bool warning) {
     auto* figure = dynamic_cast<CFigureLabel*>(Control(control));
     if (!figure)
         return;
-    mapMarkedUntil[control] = fnClock() + kAlarmMarkSeconds;
+    const std::int64_t now = fnClock();
+    // An alarm's mark says more than a warning's: it stays.
+    if (auto it = mapMarks.find(control);
+        warning && it != mapMarks.end() && !it->second.bWarning && now < it->second.tUntil)
+        return;
+    mapMarks[control] = {now + kAlarmMarkSeconds, warning};
     figure->setToolTip(reason);
-    figure->SetMarked(true);
+    figure->SetMarked(true, warning);
     bBlinkLit = true;
     // The blink starts lit, in step for every marked figure.
-    for (const auto& [other, until] : mapMarkedUntil)
+    for (const auto& [other, mark] : mapMarks)
         static_cast<CFigureLabel*>(Control(other))->SetLit(true);
     timerBlink.start();
 }
 
 bool CTarnwickDlg::IsFigureMarked(int control) const {
-    return mapMarkedUntil.count(control) != 0;
+    return mapMarks.count(control) != 0;
+}
+
+bool CTarnwickDlg::IsFigureWarningMarked(int control) const {
+    auto it = mapMarks.find(control);
+    return it != mapMarks.end() && it->second.bWarning;
 }
 
 void CTarnwickDlg::ExpireMarks() {
     const std::int64_t now = fnClock();
-    for (auto it = mapMarkedUntil.begin(); it != mapMarkedUntil.end();) {
-        if (now < it->second) {
+    for (auto it = mapMarks.begin(); it != mapMarks.end();) {
+        if (now < it->second.tUntil) {
             ++it;
             continue;
         }
         auto* figure = static_cast<CFigureLabel*>(Control(it->first));
         figure->SetMarked(false);
         figure->setToolTip(QString());
-        it = mapMarkedUntil.erase(it);
+        it = mapMarks.erase(it);
     }
-    if (mapMarkedUntil.empty())
+    if (mapMarks.empty())
         timerBlink.stop();
 }
 
 void CTarnwickDlg::Blink() {
     ExpireMarks();
     bBlinkLit = !bBlinkLit;
-    for (const auto& [control, until] : mapMarkedUntil)
+    for (const auto& [control, mark] : mapMarks)
         static_cast<CFigureLabel*>(Control(control))->SetLit(bBlinkLit);
 }
 
-void CTarnwickDlg::PlayAlarmSound(const std::wstring& file, int resourceId) {
+void CTarnwickDlg::PlayAlarmSound(const std::wstring& file, int resourceId, double volume) {
     if (pSound)
-        pSound->Play(file, resourceId);
+        pSound->Play(file, resourceId, volume);
 }
 
 // --- Mouse: dragging and the window menu ---------------------------------------------

@@ -3,9 +3,10 @@
 // Start, Stop and Pause buttons, three icons for the alarms that are on and
 // a warning mark while a room's folder is not watched.
 // Its clock timer ticks the session's rules (CSession: the clock, the pauses,
-// the trailing levels, the alarms) every 5 seconds; the window shows the
-// figures and acts on the alarms that fired with their sounds, their notices
-// (which hold nothing up) and a mark on the figure each concerns.
+// the trailing levels, the alarms, the warnings, the break reminder) every 5
+// seconds; the window shows the figures and acts on the alarms that fired
+// with their sounds, their notices (which hold nothing up) and a mark on the
+// figure each concerns, and on warnings likewise, only quieter.
 // It also keeps the notification-area icon and the two pop-up menus.
 //
 // Everything runs on the UI thread. The totals are read from the
@@ -106,6 +107,10 @@ public:
     // Shows the Sessions window (the session history). Empty: the
     // "Sessions..." command of both menus is disabled.
     std::function<void()> fnShowSessions;
+    // What the play day's sessions before a session starting at `now` came
+    // to (the session history's figures); the day limits add the new
+    // session to it. Empty: no history, the day starts with this session.
+    std::function<DayResult(std::int64_t now)> fnDayBefore;
 
     // Lays the window out, places it at its stored position, adds the tray
     // icon and, when so configured, starts the session or hides the window.
@@ -120,6 +125,9 @@ public:
     void SetFirstStart(bool first) { bFirstStart = first; }
 
     // --- Session ---
+    // Starts a session. When the day's earlier sessions have reached a day
+    // limit already, asks first (Yes/No): No starts nothing; Yes starts, with
+    // the limits reached marked fired so they do not fire again at once.
     void StartSession();
     void StopSession();
     void TogglePause();
@@ -127,6 +135,9 @@ public:
     // the alarms that fired.
     void RefreshSession();
     const CSession& Session() const { return session; }
+    // The settings dialog applies the alarms through it (under the lock,
+    // only as far as they tighten the limits of a running session).
+    CSession& Session() { return session; }
     // How fast the running session goes: bb/100 of its hands, hands and
     // money an hour of its playing time until now; none while no session
     // runs.
@@ -162,18 +173,28 @@ public:
     std::unique_ptr<QMenu> MakeTrayMenu();
 
     // --- Alarms ---
-    void PlayAlarmSound(const std::wstring& file, int resourceId);
+    void PlayAlarmSound(const std::wstring& file, int resourceId, double volume = 1.0);
     // The sound of an alarm that fired, its message where it shows one (a
     // notice, which takes the focus only when the alarm settings say so),
     // and the mark on its figure (see MarkFigure).
     void ActOnAlarm(SessionAlarm alarm);
+    // A limit comes near: the built-in warning sound, softly; a notice that
+    // never takes the focus, whatever the alarm settings say; and a warning
+    // mark on the figure it concerns.
+    void ActOnWarning(SessionAlarm alarm);
+    // The break reminder: a notice that never takes the focus.
+    void RemindBreak();
+    // The warning sound's volume (the alarms play at 1).
+    static constexpr double kWarningVolume = 0.5;
     // How long a figure stays marked after its alarm.
     static constexpr int kAlarmMarkSeconds = 30;
     // Marks the figure `control` (kCtlTime, kCtlHands, kCtlMoney) for
-    // kAlarmMarkSeconds: it blinks in the alarm colours and its tip tells
-    // `reason`. A new mark restarts the time.
-    void MarkFigure(int control, const QString& reason);
+    // kAlarmMarkSeconds: it blinks in the alarm colours (a warning's in
+    // amber) and its tip tells `reason`. A new mark restarts the time; a
+    // warning leaves an alarm's mark that is still on as it is.
+    void MarkFigure(int control, const QString& reason, bool warning = false);
     bool IsFigureMarked(int control) const;
+    bool IsFigureWarningMarked(int control) const;
     // Ends the marks whose time is up (the clock tick and the blink do).
     void ExpireMarks();
 
@@ -306,8 +327,13 @@ private:
     bool bOwnMove = false;            // a move of the program's in progress
     bool bFrameArtefactFixed = false; // one false report corrected since shown
 
-    // The figures marked by an alarm, and until when (clock seconds).
-    std::map<int, std::int64_t> mapMarkedUntil;
+    // The figures marked by an alarm or a warning, and until when (clock
+    // seconds).
+    struct Mark {
+        std::int64_t tUntil = 0;
+        bool bWarning = false;
+    };
+    std::map<int, Mark> mapMarks;
     QTimer timerBlink;
     bool bBlinkLit = false;
 };

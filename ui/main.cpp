@@ -127,8 +127,14 @@ int main(int argc, char* argv[]) {
             app.historyReader.FlushIdle(tw::CHistoryFileReader::Clock::now());
             watches.CheckFolders(tw::CRoomWatches::Clock::now());
         };
+        // The day limits count the play day's sessions of the history.
+        dlg.fnDayBefore = [&](std::int64_t now) {
+            return history.IsOpen() ? tw::DayResultOf(history.Sessions(), now) : tw::DayResult();
+        };
         dlg.fnOpenSettings = [&] {
-            tw::CDlgSettings settings(app, &dlg);
+            // The alarms apply to the window's session: under the lock, a
+            // running one takes only what tightens its limits.
+            tw::CDlgSettings settings(app, &dlg.Session(), &dlg);
             // A colour picked shows at once, and stays for this run even
             // when the dialog is cancelled.
             settings.fnColorsChanged = [&] { dlg.update(); };

@@ -5,6 +5,7 @@
 #include "ui/Resources.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <functional>
 
 using namespace tw;
@@ -194,15 +195,18 @@ TEST_F(Alarms, ChosenSoundFilesArePlayed) {
 TEST(AlarmSound, PlaysTheChosenFileOrTheBuiltInSoundOfTheId) {
     EXPECT_EQ(CQtAlarmSound::SourceFor(L"/snd/bell.wav", kIdSoundTime),
               QUrl::fromLocalFile(QStringLiteral("/snd/bell.wav")));
-    for (int id : {kIdSoundHands, kIdSoundMoney, kIdSoundTime}) {
+    for (int id : {kIdSoundHands, kIdSoundMoney, kIdSoundTime, kIdSoundWarning}) {
         const QUrl url = CQtAlarmSound::SourceFor(L"", id);
         EXPECT_EQ(url, QUrl(QStringLiteral("qrc:/wav/%1.wav").arg(id)));
+        // Built into the program: a sound missing from it would play nothing.
+        EXPECT_TRUE(QFile::exists(SoundResourcePath(id))) << id;
     }
     // Play returns at once, with or without an audio device.
     CQtAlarmSound player;
-    player.Play(L"", kIdSoundHands);
-    player.Play(L"", kIdSoundMoney); // cuts the first off
-    EXPECT_EQ(player.Source(), QUrl(QStringLiteral("qrc:/wav/157.wav")));
+    player.Play(L"", kIdSoundHands, 1.0);
+    player.Play(L"", kIdSoundWarning, 0.5); // cuts the first off
+    EXPECT_EQ(player.Source(), QUrl(QStringLiteral("qrc:/wav/187.wav")));
+    EXPECT_EQ(player.Volume(), 0.5);
 }
 
 TEST_F(Alarms, TheFigureOfAnAlarmIsMarkedForHalfAMinute) {
@@ -321,4 +325,276 @@ TEST_F(Alarms, HandsThatDoNotNameTheHeroAreTold) {
     EXPECT_FALSE(messages.shown[0].bTakeFocus);
     EXPECT_TRUE(dlg->IsFigureMarked(kCtlMoney));
     EXPECT_EQ(dlg->Control(kCtlMoney)->toolTip(), QString::fromStdWString(text));
+}
+
+// A warning is a nudge, not an alarm: the soft built-in sound, a notice that
+// never takes the focus (even where alarm messages do), the figure marked in
+// amber. The break reminder is only its notice.
+TEST_F(Alarms, WarningsAndTheBreakReminderAreQuiet) {
+    OpenAndStart();
+    const struct {
+        const char* szName;
+        std::function<void(AlarmSettings&)> fnSet;
+        std::function<void()> fnPlay; // after the start, up to the warning's tick
+        const wchar_t* szCaption;
+        const wchar_t* szText;
+        int nFigure; // 0: none marked, no sound
+    } cases[] = {
+        {"hands",
+         [](AlarmSettings& a) {
+             a.bHandsAlarm = a.bWarnHands = 1;
+             a.nHandsLimit = 10;
+             a.nWarnHands = 3;
+         },
+         [&] {
+             for (int i = 0; i < 7; ++i)
+                 Hand();
+             Tick();
+         },
+         L"Hands limit near", L"7 of 10 hands played", kCtlHands},
+        {"take profit",
+         [](AlarmSettings& a) {
+             a.bMoneyAlarm = a.bTakeProfit = a.bWarnTakeProfit = 1;
+             a.dTakeProfitAmount = 10;
+         },
+         [&] { HandTo(8.5); }, L"Take profit near", L"Session 8.50, take profit at 10.00",
+         kCtlMoney},
+        {"stop loss",
+         [](AlarmSettings& a) {
+             a.bMoneyAlarm = a.bStopLoss = a.bWarnStopLoss = 1;
+             a.dStopLossAmount = -10;
+         },
+         [&] { HandTo(-8.2); }, L"Stop loss near", L"Session \u22128.20, stop loss at \u221210.00",
+         kCtlMoney},
+        {"big-blind stop",
+         [](AlarmSettings& a) {
+             a.bMoneyAlarm = a.bStopLossBB = a.bWarnStopLossBB = 1;
+             a.nAlarmLossBB = -100;
+         },
+         [&] { HandTo(-5, -85); }, L"Big-blind stop near",
+         L"Session \u221285.0 BB, big-blind stop at \u2212100 BB", kCtlMoney},
+        {"time",
+         [](AlarmSettings& a) {
+             a.bTimeAlarm = a.bWarnTime = 1;
+             a.nTimeLimit = 60;
+             a.strAlarmTime = L"01:00";
+         },
+         [&] { Tick(50 * 60); }, L"Time limit near", L"00:50 played of 01:00", kCtlTime},
+        {"break",
+         [](AlarmSettings& a) {
+             a.bBreakReminder = 1;
+             a.nBreakMinutes = 60;
+         },
+         [&] {
+             Hand(2);
+             Tick(60 * 60);
+         },
+         L"Time for a break", L"Time for a break: 01:00 played, 1 hand, session 2.00", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szName);
+        AlarmSettings alarms;
+        alarms.bMessagesTakeFocus = 1;
+        c.fnSet(alarms);
+        app->SetAlarms(alarms);
+        dlg->StartSession();
+        sound.played.clear();
+        messages.shown.clear();
+        now += CTarnwickDlg::kAlarmMarkSeconds; // the last case's mark is over
+        dlg->ExpireMarks();
+        c.fnPlay();
+
+        ASSERT_EQ(Captions(), std::vector<std::wstring>{c.szCaption});
+        EXPECT_EQ(messages.shown[0].strText, c.szText);
+        EXPECT_TRUE(messages.shown[0].bNotice);
+        EXPECT_FALSE(messages.shown[0].bTakeFocus);
+        EXPECT_EQ(messages.shown[0].nTimeoutMs, 20000);
+        if (!c.nFigure) {
+            EXPECT_TRUE(sound.played.empty());
+            EXPECT_TRUE(MarkedFigures().empty());
+            continue;
+        }
+        ASSERT_EQ(SoundIds(), std::vector<int>{kIdSoundWarning});
+        EXPECT_LT(sound.played[0].dVolume, 1.0);
+        EXPECT_EQ(MarkedFigures(), std::vector<int>{c.nFigure});
+        EXPECT_TRUE(dlg->IsFigureWarningMarked(c.nFigure));
+        EXPECT_TRUE(dlg->Control(c.nFigure)->toolTip().contains(QString::fromWCharArray(c.szText)));
+        // Lit in amber, not in the alarm colour.
+        auto* figure = static_cast<CFigureLabel*>(dlg->Control(c.nFigure));
+        const QImage shot = dlg->grab(figure->geometry()).toImage();
+        int amber = 0, red = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                amber += shot.pixelColor(x, y) == CFigureLabel::WarningColor();
+                red += shot.pixelColor(x, y) == CFigureLabel::AlarmColor();
+            }
+        EXPECT_GT(amber, 20);
+        EXPECT_EQ(red, 0);
+    }
+
+    // An alarm's mark says more than a warning's: a warning leaves it.
+    FireHandsAlarm();
+    dlg->ActOnWarning(SessionAlarm::kHands);
+    EXPECT_TRUE(dlg->IsFigureMarked(kCtlHands));
+    EXPECT_FALSE(dlg->IsFigureWarningMarked(kCtlHands));
+    EXPECT_TRUE(dlg->Control(kCtlHands)->toolTip().startsWith(QStringLiteral("Alarm hands")));
+}
+
+// The day limits count the day's earlier sessions: each sounds and says so
+// when this session takes the day past it.
+TEST_F(Alarms, DayLimitsFireWithTheDaysFigures) {
+    OpenAndStart();
+    const struct {
+        const char* szName;
+        std::function<void(AlarmSettings&)> fnSet;
+        DayResult day;
+        std::function<void()> fnPlay;
+        int nSound;
+        const wchar_t* szCaption;
+        const wchar_t* szText;
+        int nFigure;
+    } cases[] = {
+        {"money",
+         [](AlarmSettings& a) {
+             a.bDayStopLoss = 1;
+             a.dDayStopLoss = -100;
+         },
+         {1, -90.0, 0.0, 0},
+         [&] { HandTo(-15); },
+         kIdSoundMoney,
+         L"Day stop loss!",
+         L"Day stop loss \u2212100.00 reached: today \u2212105.00",
+         kCtlMoney},
+        {"big blinds",
+         [](AlarmSettings& a) {
+             a.bDayStopLossBB = 1;
+             a.nDayStopLossBB = -100;
+         },
+         {1, 0.0, -90.0, 0},
+         [&] { HandTo(-5, -15); },
+         kIdSoundMoney,
+         L"Day stop loss BBs!",
+         L"Day big-blind stop loss \u2212100 BB reached: today \u2212105.0 BB",
+         kCtlMoney},
+        {"time",
+         [](AlarmSettings& a) {
+             a.bDayTime = 1;
+             a.nDayMinutes = 60;
+         },
+         {1, 0.0, 0.0, 50 * 60},
+         [&] { Tick(10 * 60); },
+         kIdSoundTime,
+         L"Day time limit",
+         L"Day time limit 01:00 reached: 01:00 played today",
+         kCtlTime},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szName);
+        AlarmSettings alarms;
+        c.fnSet(alarms);
+        app->SetAlarms(alarms);
+        dlg->fnDayBefore = [&](std::int64_t) { return c.day; };
+        dlg->StartSession();
+        ASSERT_TRUE(dlg->Session().IsRunning());
+        sound.played.clear();
+        messages.shown.clear();
+        now += CTarnwickDlg::kAlarmMarkSeconds;
+        dlg->ExpireMarks();
+        c.fnPlay();
+        ASSERT_EQ(SoundIds(), std::vector<int>{c.nSound});
+        ASSERT_EQ(Captions(), std::vector<std::wstring>{c.szCaption});
+        EXPECT_EQ(messages.shown[0].strText, c.szText);
+        EXPECT_FALSE(messages.shown[0].bTakeFocus);
+        EXPECT_EQ(MarkedFigures(), std::vector<int>{c.nFigure});
+        EXPECT_FALSE(dlg->IsFigureWarningMarked(c.nFigure));
+    }
+}
+
+// A day limit the day's earlier sessions have reached already: Start asks.
+// No starts nothing; Yes starts a session in which that limit stays quiet.
+TEST_F(Alarms, StartingPastADayLimitAsksFirst) {
+    AddRoom();
+    Open();
+    const DayResult day{2, -120.0, -240.0, 3 * 3600};
+    dlg->fnDayBefore = [&](std::int64_t) { return day; };
+    const wchar_t* dayText = L"Today's 2 sessions came to \u2212120.00 (\u2212240.0 BB) in 03:00";
+    const struct {
+        const char* szName;
+        std::function<void(AlarmSettings&)> fnSet;
+        const wchar_t* szLimit; // what the question says of the limit
+        std::function<void()> fnPlay;
+    } cases[] = {
+        {"money",
+         [](AlarmSettings& a) {
+             a.bDayStopLoss = 1;
+             a.dDayStopLoss = -100;
+         },
+         L"The day stop loss \u2212100.00 is reached.", [&] { HandTo(-5); }},
+        {"big blinds",
+         [](AlarmSettings& a) {
+             a.bDayStopLossBB = 1;
+             a.nDayStopLossBB = -200;
+         },
+         L"The day big-blind stop loss \u2212200 BB is reached.", [&] { HandTo(-5, -10); }},
+        {"time",
+         [](AlarmSettings& a) {
+             a.bDayTime = 1;
+             a.nDayMinutes = 120;
+         },
+         L"The day time limit 02:00 is reached.", [&] { Tick(60); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szName);
+        dlg->StopSession();
+        AlarmSettings alarms;
+        c.fnSet(alarms);
+        app->SetAlarms(alarms);
+        messages.shown.clear();
+        calls.clear();
+
+        messages.answers = {kIdNo};
+        dlg->StartSession();
+        EXPECT_FALSE(dlg->Session().IsRunning());
+        EXPECT_TRUE(calls.empty()); // no watch started
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].nStyle, kMbTimedQuestionStyle);
+        const std::wstring& question = messages.shown[0].strText;
+        EXPECT_NE(question.find(dayText), std::wstring::npos) << ToUtf8(question);
+        EXPECT_NE(question.find(c.szLimit), std::wstring::npos) << ToUtf8(question);
+
+        messages.answers = {kIdYes};
+        dlg->StartSession();
+        ASSERT_TRUE(dlg->Session().IsRunning());
+        EXPECT_EQ(dlg->Session().DayBefore().dMoney, day.dMoney);
+        sound.played.clear();
+        messages.shown.clear();
+        c.fnPlay();
+        EXPECT_TRUE(sound.played.empty());
+        EXPECT_TRUE(messages.shown.empty());
+    }
+}
+
+TEST_F(AlarmNotices, WarningsNeverTakeTheFocus) {
+    QWidget table; // the poker table the user types into
+    table.setWindowTitle(QStringLiteral("table"));
+    table.setGeometry(500, 300, 200, 150);
+    table.show();
+    table.activateWindow();
+    Settle();
+    ASSERT_EQ(QApplication::activeWindow(), &table);
+
+    // Alarm messages would take it; a warning never does.
+    ChangeAlarms(*app, [](AlarmSettings& a) {
+        a.bMessagesTakeFocus = 1;
+        a.bHandsAlarm = a.bWarnHands = 1;
+        a.nHandsLimit = 10;
+        a.nWarnHands = 9;
+    });
+    dlg->StartSession();
+    HandTo(0);
+    Settle();
+    ASSERT_EQ(notices.OpenNotices().size(), 1u);
+    EXPECT_TRUE(notices.OpenNotices()[0]->isVisible());
+    EXPECT_EQ(notices.OpenNotices()[0]->windowTitle(), QStringLiteral("Hands limit near"));
+    EXPECT_EQ(QApplication::activeWindow(), &table);
 }

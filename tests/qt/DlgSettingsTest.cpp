@@ -1,5 +1,6 @@
 #include "ui/DlgSettings.h"
 
+#include "session/Session.h"
 #include "tests/qt/DialogTestUtil.h"
 #include "ui/ColorButton.h"
 #include "ui/DlgAddRoom.h"
@@ -40,6 +41,11 @@ const std::map<std::wstring, std::vector<std::wstring>> kSettingsKeys = {
       L"StopLossBB", L"StopLoss", L"TrailingTakeProfit", L"TrailingStopLoss"}},
     {L"Alarm3", {L"Param", L"Sound"}},
     {L"Currency", {L"Cur", L"USD_K", L"EUR_K", L"GBP_K"}},
+    {L"Limits",
+     {L"LockLimits", L"WarnTakeProfit", L"WarnStopLoss", L"WarnStopLossBB", L"WarnHands",
+      L"WarnTime", L"WarnPercent", L"WarnHandsBefore", L"WarnMinutesBefore", L"DayStopLoss",
+      L"DayStopLossAmount", L"DayStopLossBB", L"DayStopLossBBAmount", L"DayTime", L"DayMinutes",
+      L"BreakReminder", L"BreakMinutes", L"BreakPauseMinutes"}},
 };
 
 template <class T = QWidget> T* C(const QDialog& dlg, const char* name) {
@@ -462,6 +468,17 @@ TEST(DlgSettings, GroupSwitchesEnableTheirFields) {
     // The switches stay usable, to arm their alarms for later.
     for (const char* f : {"checkTakeProfit", "checkStopLoss", "checkStopLossBB"})
         EXPECT_TRUE(C(dlg, f)->isEnabled()) << f;
+    // A warning goes with its alarm; its value with the warning.
+    EXPECT_FALSE(C(dlg, "checkWarnTakeProfit")->isEnabled());
+    EXPECT_FALSE(C(dlg, "checkWarnHands")->isEnabled());
+    C<QCheckBox>(dlg, "checkAlarmHands")->setChecked(true);
+    EXPECT_TRUE(C(dlg, "checkWarnHands")->isEnabled());
+    EXPECT_FALSE(C(dlg, "spinWarnHands")->isEnabled());
+    C<QCheckBox>(dlg, "checkWarnHands")->setChecked(true);
+    EXPECT_TRUE(C(dlg, "spinWarnHands")->isEnabled());
+    EXPECT_FALSE(C(dlg, "editDayStopLoss")->isEnabled());
+    C<QCheckBox>(dlg, "checkDayStopLoss")->setChecked(true);
+    EXPECT_TRUE(C(dlg, "editDayStopLoss")->isEnabled());
 
     EXPECT_FALSE(C(dlg, "spinAutoPauseMin")->isEnabled());
     C<QCheckBox>(dlg, "checkAutoPause")->setChecked(true);
@@ -486,4 +503,143 @@ TEST(DlgSettings, PlayButtonsPlayTheirOwnSoundOrTheBuiltInOne) {
     const std::vector<std::pair<std::wstring, int>> expected = {
         {L"", 156}, {FromUtf8(wav), 157}, {L"", 157}, {L"", 157}, {L"", 169}};
     EXPECT_EQ(played, expected);
+}
+
+// The warnings, the lock, the day limits and the break reminder: what is set
+// is what the alarms and the profile get, and what the dialog shows next.
+TEST(DlgSettings, WarningsDayLimitsAndBreaksMeanWhatWasSet) {
+    StartedApp s;
+    s.AddRoom(L"PokerStars", L"hero");
+    {
+        CDlgSettings dlg(*s.app);
+        for (const char* check :
+             {"checkAlarmTime", "checkAlarmHands", "checkAlarmMoney", "checkWarnTime",
+              "checkWarnHands", "checkWarnTakeProfit", "checkWarnStopLoss", "checkWarnStopLossBB",
+              "checkLockLimits", "checkDayStopLoss", "checkDayStopLossBB", "checkDayTime",
+              "checkBreakReminder"})
+            C<QCheckBox>(dlg, check)->setChecked(true);
+        C<QSpinBox>(dlg, "spinWarnMinutes")->setValue(15);
+        C<QSpinBox>(dlg, "spinWarnHands")->setValue(40);
+        C<QSpinBox>(dlg, "spinWarnPercent")->setValue(75);
+        C<QLineEdit>(dlg, "editDayStopLoss")->setText(QStringLiteral("150,50")); // a loss
+        C<QSpinBox>(dlg, "spinDayStopLossBB")->setValue(-250);
+        C<QLineEdit>(dlg, "editDayTime")->setText(QStringLiteral("03:30"));
+        C<QSpinBox>(dlg, "spinBreakMinutes")->setValue(45);
+        C<QSpinBox>(dlg, "spinBreakPauseMinutes")->setValue(7);
+        ClickOk(dlg);
+        ASSERT_EQ(dlg.result(), QDialog::Accepted);
+    }
+    AlarmSettings expected = s.app->Alarms();
+    expected.bWarnTime = expected.bWarnHands = expected.bWarnTakeProfit = 1;
+    expected.bWarnStopLoss = expected.bWarnStopLossBB = expected.bLockLimits = 1;
+    expected.nWarnMinutes = 15;
+    expected.nWarnHands = 40;
+    expected.nWarnPercent = 75;
+    expected.bDayStopLoss = expected.bDayStopLossBB = expected.bDayTime = 1;
+    expected.dDayStopLoss = -150.5;
+    expected.nDayStopLossBB = -250;
+    expected.nDayMinutes = 210;
+    expected.bBreakReminder = 1;
+    expected.nBreakMinutes = 45;
+    expected.nBreakPauseMinutes = 7;
+    EXPECT_EQ(s.app->Alarms(), expected);
+    EXPECT_EQ(s.ProfileValue(L"Limits", L"DayStopLossAmount"), L"-150.50");
+
+    // Read back at the next start, and shown so.
+    AlarmSettings loaded = s.app->Alarms();
+    s.app->LoadLimitSettings(loaded);
+    EXPECT_EQ(loaded, expected);
+    CDlgSettings dlg(*s.app);
+    EXPECT_EQ(C<QLineEdit>(dlg, "editDayTime")->text(), QStringLiteral("03:30"));
+    EXPECT_EQ(C<QLineEdit>(dlg, "editDayStopLoss")->text(), QStringLiteral("-150.50"));
+    EXPECT_EQ(C<QSpinBox>(dlg, "spinWarnPercent")->value(), 75);
+    EXPECT_TRUE(C<QCheckBox>(dlg, "checkWarnStopLossBB")->isChecked());
+
+    // A day of no playing time, or a day stop loss that is no amount, keeps
+    // the dialog open.
+    for (auto [edit, text] : {std::pair{"editDayTime", "00:00"}, {"editDayStopLoss", "lots"}}) {
+        SCOPED_TRACE(edit);
+        CDlgSettings refused(*s.app);
+        s.messages.shown.clear();
+        C<QLineEdit>(refused, edit)->setText(QString::fromLatin1(text));
+        ClickOk(refused);
+        EXPECT_NE(refused.result(), QDialog::Accepted);
+        EXPECT_EQ(s.messages.shown.size(), 1u);
+    }
+    EXPECT_EQ(s.app->Alarms(), expected);
+}
+
+// With the limits locked, a running session's limits can be tightened but not
+// loosened: the dialog says so, shows and stores what was asked for, and
+// tells which limits wait for the next Start.
+TEST(DlgSettings, UnderTheLockARunningSessionTakesOnlyTighterLimits) {
+    StartedApp s;
+    s.AddRoom(L"PokerStars", L"hero");
+    ChangeAlarms(*s.app, [](AlarmSettings& a) {
+        a.bLockLimits = a.bMoneyAlarm = a.bStopLoss = a.bTimeAlarm = a.bHandsAlarm = 1;
+        a.dStopLossAmount = -50;
+        a.nTimeLimit = 60;
+        a.strAlarmTime = L"01:00";
+        a.nHandsLimit = 500;
+    });
+    std::int64_t now = 1'700'000'000;
+    CSession session(*s.app, *s.app, [&] { return now; });
+    {
+        // Not running: nothing is locked.
+        CDlgSettings dlg(*s.app, &session);
+        EXPECT_FALSE(C(dlg, "labelLocked")->isVisibleTo(&dlg));
+        EXPECT_TRUE(C(dlg, "checkLockLimits")->isEnabled());
+    }
+    session.Start();
+    {
+        CDlgSettings dlg(*s.app, &session);
+        EXPECT_TRUE(C(dlg, "labelLocked")->isVisibleTo(&dlg));
+        EXPECT_FALSE(C(dlg, "checkLockLimits")->isEnabled());
+        C<QLineEdit>(dlg, "editStopLoss")->setText(QStringLiteral("80"));     // looser
+        C<QLineEdit>(dlg, "editAlarmTime")->setText(QStringLiteral("00:45")); // tighter
+        C<QSpinBox>(dlg, "spinHands")->setValue(600);                         // looser
+        ClickOk(dlg);
+        ASSERT_EQ(dlg.result(), QDialog::Accepted);
+    }
+    ASSERT_EQ(s.messages.shown.size(), 1u);
+    EXPECT_EQ(s.messages.shown[0].strText,
+              L"Locked while the session runs: the new hands limit and stop loss take effect at "
+              L"the next Start.");
+    EXPECT_EQ(s.app->Alarms().nTimeLimit, 45);
+    EXPECT_EQ(s.app->Alarms().dStopLossAmount, -50.0);
+    EXPECT_EQ(s.app->Alarms().nHandsLimit, 500);
+    EXPECT_EQ(s.app->Wanted().dStopLossAmount, -80.0);
+    EXPECT_TRUE(s.ProfileValue(L"Alarm2", L"Param").ends_with(L":-80.00"))
+        << ToUtf8(s.ProfileValue(L"Alarm2", L"Param"));
+    {
+        // Shown as asked for; a tightening of its own is no news.
+        CDlgSettings dlg(*s.app, &session);
+        EXPECT_EQ(C<QLineEdit>(dlg, "editStopLoss")->text(), QStringLiteral("-80.00"));
+        EXPECT_EQ(C<QSpinBox>(dlg, "spinHands")->value(), 600);
+        s.messages.shown.clear();
+        C<QSpinBox>(dlg, "spinHands")->setValue(400);
+        C<QLineEdit>(dlg, "editStopLoss")->setText(QStringLiteral("40"));
+        ClickOk(dlg);
+        EXPECT_TRUE(s.messages.shown.empty());
+    }
+    EXPECT_EQ(s.app->Alarms().nHandsLimit, 400);
+    EXPECT_EQ(s.app->Alarms().dStopLossAmount, -40.0);
+    session.Stop();
+    EXPECT_FALSE(s.app->HasHeld());
+}
+
+TEST(DlgSettings, FitsA1280By720Screen) {
+    StartedApp s;
+    s.AddRoom(L"PokerStars", L"hero");
+    ChangeAlarms(*s.app, [](AlarmSettings& a) { a.bLockLimits = 1; });
+    CSession session(*s.app, *s.app);
+    session.Start();
+    CDlgSettings dlg(*s.app, &session); // with the lock's line shown
+    dlg.show();
+    QApplication::processEvents();
+    EXPECT_LE(dlg.width(), 1280);
+    EXPECT_LE(dlg.height(), 720);
+    EXPECT_LE(dlg.minimumSizeHint().width(), 1280);
+    EXPECT_LE(dlg.minimumSizeHint().height(), 720);
+    session.Stop();
 }

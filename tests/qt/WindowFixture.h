@@ -25,9 +25,10 @@ public:
     struct Played {
         std::wstring strFile;
         int nId = 0;
+        double dVolume = 1.0;
     };
-    void Play(const std::wstring& file, int resourceId) override {
-        played.push_back({file, resourceId});
+    void Play(const std::wstring& file, int resourceId, double volume) override {
+        played.push_back({file, resourceId, volume});
     }
     std::vector<Played> played;
 };
