@@ -1,5 +1,6 @@
 #include "ui/DlgSettings.h"
 
+#include "app/Autostart.h"
 #include "app/SettingsValues.h"
 #include "app/TarnwickApp.h"
 #include "support/NumberText.h"
@@ -117,7 +118,7 @@ QFrame* HorizontalLine(QWidget* parent) {
 CDlgSettings::CDlgSettings(CTarnwickApp& application, QWidget* parent)
     : QDialog(parent), app(application), pMessages(application.UserMessages()),
       alarmsOpened(application.Alarms()), viewOpened(application.View()),
-      ratesOpened(application.Rates()) {
+      ratesOpened(application.Rates()), bAutostartOpened(IsAutostartOn()) {
     if (!pMessages) {
         ownMessages = std::make_unique<CQtUserMessages>();
         pMessages = ownMessages.get();
@@ -390,6 +391,8 @@ void CDlgSettings::BuildStartup() {
     groupStartup = box;
     checkRunOnStart =
         MakeCheck(box, "checkRunOnStart", QStringLiteral(" Start at program startup"));
+    // The desktop's autostart entry, written or removed at OK.
+    checkAutostart = MakeCheck(box, "checkAutostart", QStringLiteral("Start with the desktop"));
     checkMinTray =
         MakeCheck(box, "checkMinTray", QStringLiteral("Minimize to tray at program startup"));
     checkAutoPause = MakeCheck(box, "checkAutoPause", QStringLiteral("Auto Pause"));
@@ -404,6 +407,7 @@ void CDlgSettings::BuildStartup() {
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(checkRunOnStart);
+    layout->addWidget(checkAutostart);
     layout->addWidget(checkMinTray);
     layout->addLayout(pause);
 }
@@ -473,6 +477,7 @@ void CDlgSettings::FillFromApp() {
     checkMessagesTakeFocus->setChecked(a.bMessagesTakeFocus != 0);
 
     checkRunOnStart->setChecked(viewOpened.bRunOnStart != 0);
+    checkAutostart->setChecked(bAutostartOpened);
     checkMinTray->setChecked(viewOpened.bMinTrayAtStartup != 0);
     checkAutoPause->setChecked(a.bAutoPause != 0);
     spinAutoPauseMin->setValue(a.nAutoPauseMin);
@@ -801,6 +806,11 @@ void CDlgSettings::accept() {
     if (!app.StoreAlarmMessageSwitches() || !stored)
         Tell(L"The settings could not be saved completely; they apply until the program "
              L"ends.");
+    if (checkAutostart->isChecked() != bAutostartOpened) {
+        const std::wstring problem = SetAutostart(checkAutostart->isChecked(), app.strExePath);
+        if (!problem.empty())
+            Tell(problem);
+    }
 
     if (fnApplyToWindow)
         fnApplyToWindow();

@@ -142,6 +142,7 @@ private:
     const AlarmSettings alarmsOpened;
     const ViewSettings viewOpened;
     const RateSettings ratesOpened;
+    const bool bAutostartOpened;
 
     QTableWidget* tableRooms = nullptr;
     QToolButton* buttonAdd = nullptr;
@@ -171,6 +172,7 @@ private:
     QCheckBox* checkMessagesTakeFocus = nullptr;
 
     QCheckBox* checkRunOnStart = nullptr;
+    QCheckBox* checkAutostart = nullptr;
     QCheckBox* checkMinTray = nullptr;
     QCheckBox* checkAutoPause = nullptr;
     QSpinBox* spinAutoPauseMin = nullptr;
