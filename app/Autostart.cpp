@@ -1,17 +1,15 @@
 #include "app/Autostart.h"
 
 #include "app/DesktopId.h"
+#include "support/AtomicFile.h"
 #include "support/TextUtil.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <string_view>
-#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
-#include <vector>
 
 namespace tw {
 
@@ -68,35 +66,6 @@ bool ExecArgument(std::string_view path, std::string& arg) {
     return true;
 }
 
-// Writes `text` to a new file in `dir` and renames it to `target`. Returns
-// the errno of the step that failed (the temporary file is then gone), or 0.
-int WriteAndRename(const std::string& dir, const std::string& target, const std::string& text) {
-    std::string pattern = dir + "/." + ToUtf8(kDesktopId) + ".desktop-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        return errno;
-    int error = 0;
-    for (std::size_t done = 0; done < text.size() && !error;) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno != EINTR)
-            error = errno;
-        else if (n > 0)
-            done += static_cast<std::size_t>(n);
-    }
-    // mkstemp makes the file readable by its owner only; an entry is 0644.
-    if (!error && (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0))
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && ::rename(name.data(), target.c_str()) != 0)
-        error = errno;
-    if (error)
-        ::unlink(name.data());
-    return error;
-}
-
 } // namespace
 
 std::wstring AutostartFilePath() {
@@ -118,10 +87,10 @@ std::wstring SetAutostart(bool on, const std::wstring& execPath) {
     const std::wstring wtarget = FromUtf8(target);
 
     if (!on) {
-        if (::unlink(target.c_str()) != 0 && errno != ENOENT)
-            return L"The autostart entry <" + wtarget + L"> could not be removed: " +
-                   ErrorText(errno);
-        return {};
+        if (::unlink(target.c_str()) == 0 || errno == ENOENT)
+            return {};
+        const int error = errno;
+        return L"The autostart entry <" + wtarget + L"> could not be removed: " + ErrorText(error);
     }
 
     std::string exec;
@@ -137,7 +106,7 @@ std::wstring SetAutostart(bool on, const std::wstring& execPath) {
     text += "Exec=" + exec + "\n";
     text += "Icon=" + ToUtf8(kDesktopId) + "\n";
     text += "Terminal=false\nX-GNOME-Autostart-enabled=true\n";
-    if (const int error = WriteAndRename(dir, target, text))
+    if (const int error = WriteFileAtomic(wtarget, text))
         return L"The autostart entry <" + wtarget + L"> could not be written: " + ErrorText(error);
     return {};
 }
