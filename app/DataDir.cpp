@@ -1,5 +1,6 @@
 #include "app/DataDir.h"
 
+#include "app/DesktopId.h"
 #include "support/TextUtil.h"
 
 #include <cstdlib>
@@ -23,8 +24,17 @@ bool IsFolderWritable(const std::wstring& dir) {
     return true;
 }
 
+bool IsInstalledProgram(const std::wstring& execDir) {
+    const std::filesystem::path bin(ToUtf8(execDir));
+    if (execDir.empty() || bin.filename() != "bin")
+        return false;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(
+        bin.parent_path() / "share" / "applications" / (ToUtf8(kDesktopId) + ".desktop"), ec);
+}
+
 std::wstring ChooseDataDir(const std::wstring& execDir, const std::wstring& fallbackDir) {
-    if (IsFolderWritable(execDir) || fallbackDir.empty())
+    if ((IsFolderWritable(execDir) && !IsInstalledProgram(execDir)) || fallbackDir.empty())
         return execDir;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(ToUtf8(fallbackDir)), ec);

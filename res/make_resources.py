@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Draws Tarnwick's button bitmaps and icons and synthesises its three alarm
-sounds, then writes tarnwick.qrc. Python standard library only.
+sounds, then writes tarnwick.qrc; draws the application icon for the desktop
+too, in the icon theme's sizes and as SVG. Python standard library only.
 
     python3 res/make_resources.py      # rewrites res/bmp, res/ico, res/wav
+                                       # and dist/icons
 
 Every picture is drawn at its final size with 4 x 4 samples per pixel, so
 the small sizes stay crisp. The files are committed; run this again only
@@ -24,6 +26,9 @@ import wave
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+# The desktop's icons, installed from dist/ under the program's desktop id.
+DESKTOP_ICONS = os.path.join(os.path.dirname(HERE), "dist", "icons", "hicolor")
+DESKTOP_ID = "org.quillfen.Tarnwick"
 SS = 4  # samples per pixel along each axis
 
 # --- PNG ---------------------------------------------------------------------
@@ -324,6 +329,15 @@ def icon_money(n):
     ]
 
 
+# The application icon, a poker chip with a clock face, in proportions of its
+# size n: drawn as pixels by icon_app and as SVG by icon_app_svg.
+APP_CHIP = (176, 28, 40)
+APP_FACE = (244, 240, 232)
+APP_DIAL = (38, 40, 48)
+APP_HANDS = (0, 195, 19)
+APP_PIN = (255, 192, 0)
+
+
 def icon_app(n):
     c, r = n / 2, n * 0.47
     notches = []
@@ -331,14 +345,53 @@ def icon_app(n):
         notch = rounded_rect(c - n * 0.06, c - r, c + n * 0.06, c - r * 0.72, n * 0.02)
         notches.append(rotated(notch, c, c, i * 45))
     return [
-        (circle(c, c, r), solid((176, 28, 40))),
-        (union(*notches), solid((244, 240, 232))),
-        (circle(c, c, r * 0.62), solid((244, 240, 232))),
-        (circle(c, c, r * 0.54), solid((38, 40, 48))),
-        (segment(c, c, c, c - r * 0.38, n * 0.05), solid((0, 195, 19))),
-        (segment(c, c, c + r * 0.28, c + r * 0.1, n * 0.05), solid((0, 195, 19))),
-        (circle(c, c, n * 0.05), solid((255, 192, 0))),
+        (circle(c, c, r), solid(APP_CHIP)),
+        (union(*notches), solid(APP_FACE)),
+        (circle(c, c, r * 0.62), solid(APP_FACE)),
+        (circle(c, c, r * 0.54), solid(APP_DIAL)),
+        (segment(c, c, c, c - r * 0.38, n * 0.05), solid(APP_HANDS)),
+        (segment(c, c, c + r * 0.28, c + r * 0.1, n * 0.05), solid(APP_HANDS)),
+        (circle(c, c, n * 0.05), solid(APP_PIN)),
     ]
+
+
+def icon_app_svg(n=48):
+    """The same drawing as icon_app, as SVG text."""
+    c, r = n / 2, n * 0.47
+
+    def rgb(colour):
+        return "#%02x%02x%02x" % colour
+
+    def num(v):
+        return ("%.3f" % v).rstrip("0").rstrip(".")
+
+    def disc(radius, colour):
+        return f'  <circle cx="{num(c)}" cy="{num(c)}" r="{num(radius)}" fill="{rgb(colour)}"/>'
+
+    def hand(x, y):
+        return (f'  <line x1="{num(c)}" y1="{num(c)}" x2="{num(x)}" y2="{num(y)}" '
+                f'stroke="{rgb(APP_HANDS)}" stroke-width="{num(n * 0.1)}" '
+                f'stroke-linecap="round"/>')
+
+    lines = [
+        '<?xml version="1.0" encoding="UTF-8"?>',
+        f'<svg xmlns="http://www.w3.org/2000/svg" width="{n}" height="{n}" '
+        f'viewBox="0 0 {n} {n}">',
+        disc(r, APP_CHIP),
+    ]
+    for i in range(8):
+        lines.append(f'  <rect x="{num(c - n * 0.06)}" y="{num(c - r)}" width="{num(n * 0.12)}" '
+                     f'height="{num(r * 0.28)}" rx="{num(n * 0.02)}" fill="{rgb(APP_FACE)}" '
+                     f'transform="rotate({i * 45} {num(c)} {num(c)})"/>')
+    lines += [
+        disc(r * 0.62, APP_FACE),
+        disc(r * 0.54, APP_DIAL),
+        hand(c, c - r * 0.38),
+        hand(c + r * 0.28, c + r * 0.1),
+        disc(n * 0.05, APP_PIN),
+        "</svg>",
+    ]
+    return "\n".join(lines) + "\n"
 
 
 def icon_unwatched(n):
@@ -359,6 +412,8 @@ def icon_unwatched(n):
 
 ICONS = {128: icon_app, 129: icon_hands, 130: icon_money, 154: icon_time, 155: icon_unwatched}
 ICON_SIZES = (16, 24, 32, 48)
+# The icon theme's sizes of the application icon on the desktop.
+DESKTOP_ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 
 # --- Sounds --------------------------------------------------------------------
@@ -472,6 +527,16 @@ def main():
         for name in sorted(files):
             f.write(f"    <file>{name}</file>\n")
         f.write("</qresource>\n</RCC>\n")
+
+    for n in DESKTOP_ICON_SIZES:
+        folder = os.path.join(DESKTOP_ICONS, f"{n}x{n}", "apps")
+        os.makedirs(folder, exist_ok=True)
+        write_png(os.path.join(folder, DESKTOP_ID + ".png"), n, n, render(n, n, icon_app(n)),
+                  alpha=True)
+    folder = os.path.join(DESKTOP_ICONS, "scalable", "apps")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, DESKTOP_ID + ".svg"), "w") as f:
+        f.write(icon_app_svg())
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include "ui/DlgSettings.h"
 
+#include "app/Autostart.h"
 #include "app/SettingsValues.h"
 #include "app/TarnwickApp.h"
 #include "session/Session.h"
@@ -150,7 +151,7 @@ CDlgSettings::CDlgSettings(CTarnwickApp& application, QWidget* parent)
 CDlgSettings::CDlgSettings(CTarnwickApp& application, CSession* session, QWidget* parent)
     : QDialog(parent), app(application), pSession(session), pMessages(application.UserMessages()),
       alarmsOpened(application.Wanted()), viewOpened(application.View()),
-      ratesOpened(application.Rates()) {
+      ratesOpened(application.Rates()), bAutostartOpened(IsAutostartOn()) {
     if (!pMessages) {
         ownMessages = std::make_unique<CQtUserMessages>();
         pMessages = ownMessages.get();
@@ -514,6 +515,8 @@ void CDlgSettings::BuildStartup() {
     groupStartup = box;
     checkRunOnStart =
         MakeCheck(box, "checkRunOnStart", QStringLiteral(" Start at program startup"));
+    // The desktop's autostart entry, written or removed at OK.
+    checkAutostart = MakeCheck(box, "checkAutostart", QStringLiteral("Start with the desktop"));
     checkMinTray =
         MakeCheck(box, "checkMinTray", QStringLiteral("Minimize to tray at program startup"));
     checkAutoPause = MakeCheck(box, "checkAutoPause", QStringLiteral("Auto Pause"));
@@ -528,6 +531,7 @@ void CDlgSettings::BuildStartup() {
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(checkRunOnStart);
+    layout->addWidget(checkAutostart);
     layout->addWidget(checkMinTray);
     layout->addLayout(pause);
 }
@@ -626,6 +630,7 @@ void CDlgSettings::FillFromApp() {
     spinBreakPauseMinutes->setValue(a.nBreakPauseMinutes);
 
     checkRunOnStart->setChecked(viewOpened.bRunOnStart != 0);
+    checkAutostart->setChecked(bAutostartOpened);
     checkMinTray->setChecked(viewOpened.bMinTrayAtStartup != 0);
     checkAutoPause->setChecked(a.bAutoPause != 0);
     spinAutoPauseMin->setValue(a.nAutoPauseMin);
@@ -1030,6 +1035,11 @@ void CDlgSettings::accept() {
         if (held.bLockHeld)
             text += L" The lock stays on until the session ends.";
         Tell(text);
+    }
+    if (checkAutostart->isChecked() != bAutostartOpened) {
+        const std::wstring problem = SetAutostart(checkAutostart->isChecked(), app.strExePath);
+        if (!problem.empty())
+            Tell(problem);
     }
 
     if (fnApplyToWindow)

@@ -159,6 +159,7 @@ private:
     const AlarmSettings alarmsOpened;
     const ViewSettings viewOpened;
     const RateSettings ratesOpened;
+    const bool bAutostartOpened;
 
     QTableWidget* tableRooms = nullptr;
     QToolButton* buttonAdd = nullptr;
@@ -209,6 +210,7 @@ private:
     QSpinBox* spinBreakPauseMinutes = nullptr;
 
     QCheckBox* checkRunOnStart = nullptr;
+    QCheckBox* checkAutostart = nullptr;
     QCheckBox* checkMinTray = nullptr;
     QCheckBox* checkAutoPause = nullptr;
     QSpinBox* spinAutoPauseMin = nullptr;

@@ -3,6 +3,7 @@
 // (profile, rooms) and the session window. The application object's
 // destruction at the end of main stores the bankroll and ends the log.
 #include "app/DataDir.h"
+#include "app/DesktopId.h"
 #include "app/TarnwickApp.h"
 #include "store/HistoryStore.h"
 #include "store/SessionRecorder.h"
@@ -55,7 +56,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QStringLiteral("Quillfen"));
     QCoreApplication::setApplicationName(
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
-    QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+    QGuiApplication::setDesktopFileName(QString::fromWCharArray(tw::kDesktopId));
     // The session window's close ends the program; message boxes shown while
     // it hides in the notification area must not.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -382,7 +382,7 @@ TEST(Settings, MalformedSettingsFilesNeverStopStartUp) {
     }
 }
 
-TEST(DataDir, TheExecutablesFolderWhenWritableElseTheApplicationDataFolder) {
+TEST(DataDir, TheExecutablesFolderWhenWritableAndNotInstalledElseTheApplicationDataFolder) {
     TempDir dir;
     const std::wstring exec = FromUtf8(dir.path().string());
     const std::wstring fallback = FromUtf8(dir.file("appdata/Quillfen/tarnwick"));
@@ -395,6 +395,18 @@ TEST(DataDir, TheExecutablesFolderWhenWritableElseTheApplicationDataFolder) {
     EXPECT_EQ(ChooseDataDir(unwritable, fallback), fallback);
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("appdata/Quillfen/tarnwick")));
     EXPECT_EQ(ChooseDataDir(unwritable, FromUtf8(dir.file("plain/data"))), unwritable);
+
+    // An installed program (its desktop entry in ../share/applications) keeps
+    // its files in the user's folder even where it could write beside itself;
+    // a bin folder without the entry is a copy of its own.
+    std::filesystem::create_directories(dir.file("usr/bin"));
+    std::filesystem::create_directories(dir.file("usr/share/applications"));
+    const std::wstring bin = FromUtf8(dir.file("usr/bin"));
+    EXPECT_EQ(ChooseDataDir(bin, fallback), bin);
+    WriteBytes(dir.file("usr/share/applications/org.quillfen.Tarnwick.desktop"), "");
+    EXPECT_EQ(ChooseDataDir(bin, fallback), fallback);
+    EXPECT_EQ(ChooseDataDir(FromUtf8(dir.file("usr/share")), fallback),
+              FromUtf8(dir.file("usr/share")));
 
     // The run header names the folder in use.
     CTarnwickApp::Options o;
