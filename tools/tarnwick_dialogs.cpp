@@ -75,6 +75,16 @@ std::unique_ptr<tw::CTarnwickApp> SampleApp(const QString& dir, tw::IUserMessage
     alarms.soundTime.Set(L"/home/player/sounds/gong.wav");
     alarms.bAutoPause = 1;
     alarms.nAutoPauseMin = 5;
+    // Warnings before the stop loss and the time limit, a day stop loss and
+    // a break every hour and a half.
+    alarms.bWarnStopLoss = 1;
+    alarms.bWarnTime = 1;
+    alarms.nWarnMinutes = 15;
+    alarms.bLockLimits = 1;
+    alarms.bDayStopLoss = 1;
+    alarms.dDayStopLoss = -300;
+    alarms.bBreakReminder = 1;
+    alarms.nBreakMinutes = 90;
     app->SetAlarms(alarms);
     tw::ViewSettings view = app->View();
     view.nOpacity = 85;
