@@ -27,19 +27,7 @@ cleanup() {
     rm -rf "$TMP"
 }
 trap cleanup EXIT
-fail=0
-passed=0
-check() { # name command...
-    local name="$1"
-    shift
-    if "$@" >"$TMP/out" 2>&1; then
-        passed=$((passed + 1))
-    else
-        echo "FAIL $name"
-        cat "$TMP/out"
-        fail=$((fail + 1))
-    fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 # The package, as scripts/package makes it, from this build.
 if ! (cd "$BUILD" && "$CPACK" -G DEB -B "$TMP/pkg") >"$TMP/cpack.log" 2>&1; then
@@ -114,9 +102,5 @@ check "the settings are in the user's config folder" \
     grep -q '^wndPos=' "$HOME/.config/Quillfen/tarnwick.conf"
 check "nothing is written beside the executable" test "$(ls -A "$BIN" | tr '\n' ' ')" = "tarnwick tarnwick-cli "
 
-if [ "$fail" -ne 0 ]; then
-    echo "--- program output"
-    cat "$TMP/app.log"
-    exit 1
-fi
-echo "package: $passed checks passed"
+[ "$fail" -eq 0 ] || { echo "--- program output"; cat "$TMP/app.log"; }
+finish

@@ -18,19 +18,7 @@ for tool in desktop-file-validate appstreamcli; do
 done
 TMP="$(mktemp -d)"
 trap 'rm -rf "$TMP"' EXIT
-fail=0
-passed=0
-check() { # name command...
-    local name="$1"
-    shift
-    if "$@" >"$TMP/out" 2>&1; then
-        passed=$((passed + 1))
-    else
-        echo "FAIL $name"
-        cat "$TMP/out"
-        fail=$((fail + 1))
-    fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 PREFIX="$TMP/usr"
 if ! "$CMAKE" --install "$BUILD" --prefix "$PREFIX" >"$TMP/install.log" 2>&1; then
@@ -78,7 +66,4 @@ for page in tarnwick tarnwick-cli; do
     fi
 done
 
-if [ "$fail" -ne 0 ]; then
-    exit 1
-fi
-echo "install: $passed checks passed"
+finish

@@ -71,6 +71,14 @@ protected:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
     }
+    // Shows `table` beside the window and gives it the focus.
+    static void ShowTable(QWidget& table) {
+        table.setWindowTitle(QStringLiteral("table"));
+        table.setGeometry(500, 300, 200, 150);
+        table.show();
+        table.activateWindow();
+        Settle();
+    }
     tw::CQtUserMessages notices;
 };
 
@@ -278,11 +286,7 @@ TEST_F(AlarmNotices, NoticesHoldNothingUpAndStandBesideTheWindow) {
 
 TEST_F(AlarmNotices, NoticesLeaveTheFocusWhereItIsUnlessToldToTakeIt) {
     QWidget table; // the poker table the user types into
-    table.setWindowTitle(QStringLiteral("table"));
-    table.setGeometry(500, 300, 200, 150);
-    table.show();
-    table.activateWindow();
-    Settle();
+    ShowTable(table);
     ASSERT_EQ(QApplication::activeWindow(), &table);
 
     FireHandsAlarm();
@@ -576,11 +580,7 @@ TEST_F(Alarms, StartingPastADayLimitAsksFirst) {
 
 TEST_F(AlarmNotices, WarningsNeverTakeTheFocus) {
     QWidget table; // the poker table the user types into
-    table.setWindowTitle(QStringLiteral("table"));
-    table.setGeometry(500, 300, 200, 150);
-    table.show();
-    table.activateWindow();
-    Settle();
+    ShowTable(table);
     ASSERT_EQ(QApplication::activeWindow(), &table);
 
     // Alarm messages would take it; a warning never does.

@@ -14,14 +14,7 @@ cleanup() {
     rm -rf "$TMP"
 }
 trap cleanup EXIT
-fail=0
-passed=0
-
-check() { # name command...: counts a failure when the command fails
-    local name="$1"
-    shift
-    if "$@"; then passed=$((passed + 1)); else echo "FAIL $name"; fail=$((fail + 1)); fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 expect_usage_error() { # name args...
     local name="$1"
@@ -172,5 +165,4 @@ expect_usage_error "warn minutes in replay" replay --room PartyPoker --nick HERO
 expect_usage_error "day stop loss no amount" replay --room PartyPoker --nick HERO --day-stop-loss lots "$TMP/party.txt"
 expect_usage_error "day start not a time" replay --room PartyPoker --nick HERO --day-start 25:00 "$TMP/party.txt"
 
-echo "$passed passed, $fail failed"
-[ "$fail" -eq 0 ]
+finish

@@ -17,14 +17,7 @@ cleanup() {
     rm -rf "$TMP"
 }
 trap cleanup EXIT
-fail=0
-passed=0
-
-check() { # name command...: counts a failure when the command fails
-    local name="$1"
-    shift
-    if "$@"; then passed=$((passed + 1)); else echo "FAIL $name"; fail=$((fail + 1)); fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 wait_for() { # seconds command...: polls until the command succeeds
     local deadline=$((SECONDS + $1))
@@ -166,5 +159,4 @@ cp "$TMP/garbage.db" "$TMP/garbage.orig"
 expect_status "a file that is no history" 1 sessions --db "$TMP/garbage.db"
 check "reading leaves a file that is no history as it was" cmp -s "$TMP/garbage.db" "$TMP/garbage.orig"
 
-echo "$passed passed, $fail failed"
-[ "$fail" -eq 0 ]
+finish
