@@ -34,8 +34,7 @@ AlarmFigures FiguresFor(const CSession& session, SessionAlarm alarm) {
     AlarmFigures f;
     f.dLevel = session.Level(alarm);
     f.nHands = session.ShownHands();
-    const bool day = alarm == SessionAlarm::kDayStopLoss || alarm == SessionAlarm::kDayBBStopLoss ||
-                     alarm == SessionAlarm::kDayTime;
+    const bool day = IsDayLimit(alarm);
     f.dMoney = day ? session.DayMoney() : session.Money();
     f.dBigBlinds = day ? session.DayBigBlinds() : session.BigBlinds();
     f.nSeconds = day ? session.DaySeconds() : session.Seconds();

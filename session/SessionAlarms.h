@@ -34,6 +34,11 @@ constexpr std::size_t kSessionAlarmCount = 8;
 const char* AlarmKindName(SessionAlarm alarm);
 // The limit's name in a sentence: "take profit", "day time limit", ...
 const wchar_t* LimitName(SessionAlarm alarm);
+// A limit over the play day's sessions rather than this session's.
+inline bool IsDayLimit(SessionAlarm alarm) {
+    return alarm == SessionAlarm::kDayStopLoss || alarm == SessionAlarm::kDayBBStopLoss ||
+           alarm == SessionAlarm::kDayTime;
+}
 
 // What the play day's sessions before this one (or any run of sessions) came to.
 struct DayResult {

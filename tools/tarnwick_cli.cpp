@@ -415,8 +415,7 @@ private:
     void Print(const char* what, SessionAlarm alarm, double level) {
         std::string line = std::string("{\"") + what + "\":\"" + AlarmKindName(alarm) + "\"";
         line += Figures() + ",\"level\":" + Number(level);
-        if (alarm == SessionAlarm::kDayStopLoss || alarm == SessionAlarm::kDayBBStopLoss ||
-            alarm == SessionAlarm::kDayTime)
+        if (IsDayLimit(alarm))
             line += ",\"day_money\":" + Number(session.DayMoney()) +
                     ",\"day_bb\":" + Number(session.DayBigBlinds()) +
                     ",\"day_seconds\":" + std::to_string(session.DaySeconds());

@@ -475,7 +475,7 @@ void CDlgSettings::BuildDayLimits() {
     checkDayTime = MakeCheck(box, "checkDayTime", QStringLiteral("Playing time"));
     editDayTime = MakeTimeEdit(box, "editDayTime");
     for (QCheckBox* check : {checkDayStopLoss, checkDayStopLossBB, checkDayTime})
-        connect(check, &QCheckBox::toggled, this, [this] { EnableDayLimits(); });
+        connect(check, &QCheckBox::toggled, this, [this] { EnableDayLimitsAndBreaks(); });
 
     auto* g = new QGridLayout(box);
     g->setVerticalSpacing(4);
@@ -498,7 +498,7 @@ void CDlgSettings::BuildDayLimits() {
         MakeUnitSpin(breaks, "spinBreakPauseMinutes", 1, 5999, QStringLiteral(" min"));
     spinBreakPauseMinutes->setToolTip(
         QStringLiteral("A pause this long counts as the break: the count starts again"));
-    connect(checkBreakReminder, &QCheckBox::toggled, this, [this] { EnableDayLimits(); });
+    connect(checkBreakReminder, &QCheckBox::toggled, this, [this] { EnableDayLimitsAndBreaks(); });
     auto* b = new QGridLayout(breaks);
     b->setVerticalSpacing(4);
     b->addWidget(checkBreakReminder, 0, 0);
@@ -644,7 +644,7 @@ void CDlgSettings::FillFromApp() {
     EnableMoneyGroup();
     EnableTimeGroup();
     EnableAutoPause();
-    EnableDayLimits();
+    EnableDayLimitsAndBreaks();
     SetCurrencyDefaults(ratesOpened.nDisplayCurrency, true);
 }
 
@@ -699,7 +699,7 @@ void CDlgSettings::EnableWarnings() {
     spinWarnPercent->setEnabled(money && anyMoney);
 }
 
-void CDlgSettings::EnableDayLimits() {
+void CDlgSettings::EnableDayLimitsAndBreaks() {
     editDayStopLoss->setEnabled(checkDayStopLoss->isChecked());
     spinDayStopLossBB->setEnabled(checkDayStopLossBB->isChecked());
     editDayTime->setEnabled(checkDayTime->isChecked());

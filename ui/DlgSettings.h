@@ -119,7 +119,7 @@ private:
     void EnableTimeGroup();
     void EnableAutoPause();
     void EnableWarnings();
-    void EnableDayLimits();
+    void EnableDayLimitsAndBreaks();
     // A session runs with the limits locked: they can only be tightened.
     bool LockedNow() const;
     void UpdateRoomButtons();
